@@ -1,0 +1,56 @@
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "app/log.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/window.h"
+
+namespace {
+struct LogState {
+    std::FILE* file = nullptr;
+};
+LogState g_log;
+
+void io_error(const char* what, int err) {
+    std::string text = std::string(what) + " error: " + system_error_text(err) + "\n";
+    message_box(text, "IO Error ...", BoxButtons::ok, BoxIcon::warning);
+}
+}  // namespace
+
+void log_open() { log_open_path(log_file_path()); }
+
+void log_open_path(const std::string& path) {
+    if (g_log.file) return;
+    errno = 0;
+    g_log.file = open_text_append(path);
+    if (!g_log.file || std::ferror(g_log.file)) {
+        const int err = errno;
+        if (g_log.file) std::fclose(g_log.file);
+        g_log.file = nullptr;
+        io_error("Open", err);
+    }
+}
+
+int log_write(std::string_view line) {
+    if (!g_log.file) return 0;
+    errno = 0;
+    std::fwrite(line.data(), 1, line.size(), g_log.file);
+    std::fputc('\n', g_log.file);
+    if (std::ferror(g_log.file)) {
+        io_error("Write", errno);
+        std::clearerr(g_log.file);
+    }
+    return std::fflush(g_log.file);
+}
+
+void log_close() {
+    if (!g_log.file) return;
+    errno = 0;
+    const int rc = std::fclose(g_log.file);
+    g_log.file = nullptr;
+    if (rc != 0) io_error("Close", errno);
+}
+
+bool log_is_open() { return g_log.file != nullptr; }

@@ -1,0 +1,16 @@
+#include <string>
+
+#include "app/log.h"
+#include "app/report.h"
+#include "platform/window.h"
+
+int report_error(std::string_view text) {
+    log_write("Error:" + std::string(text));
+    return message_box(text, "Error", BoxButtons::yes_no, BoxIcon::error) == BOX_YES ? 1 : 0;
+}
+
+int report_debug(std::string_view text) {
+    log_write("Debug:" + std::string(text));
+    message_box(text, "Debug", BoxButtons::ok, BoxIcon::information);
+    return 1;
+}

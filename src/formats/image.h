@@ -1,0 +1,38 @@
+#pragma once
+// Load images: a 256-byte big-endian header followed by the payload. One image
+// is open at a time, as process state; the checks answer true or false and the
+// caller reports.
+#include <cstdint>
+#include <string>
+
+inline constexpr int load_image_header_size = 256;
+
+enum ImageType : uint32_t {
+    IMAGE_SYSTEM_PROGRAM = 1,
+    IMAGE_DATABASE = 2,
+    IMAGE_OS = 3,
+    IMAGE_UPDATE_PAYLOAD = 4,
+    IMAGE_BOOT = 5,
+};
+
+// Header field offsets.
+inline constexpr int hdr_format_offset = 0;
+inline constexpr int hdr_image_type_offset = 4;
+inline constexpr int hdr_id_text_offset = 8;
+inline constexpr int hdr_version_text_offset = 40;
+inline constexpr int hdr_release_offset = 72;
+inline constexpr int hdr_payload_crc_offset = 76;
+inline constexpr int hdr_payload_length_offset = 80;
+inline constexpr int hdr_embedded_crc_offset_offset = 92;
+inline constexpr int hdr_crc_offset = 252;
+inline constexpr uint32_t release_marker = 8;
+
+bool image_open(const std::string& path, uint32_t expected_type);
+bool image_check_payload_crc();
+bool image_is_release();
+bool image_check_embedded_crc();
+
+// The header copy of the open image (256 bytes as read), valid after image_open.
+const uint8_t* image_header();
+// Closes the open image and clears its state.
+void image_reset();

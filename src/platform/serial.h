@@ -1,0 +1,27 @@
+#pragma once
+// Serial port seam: the unit's "Gadget Serial" port used as a byte pipe.
+// No line settings are made. All calls are non-blocking apart from write.
+#include <cstddef>
+#include <string>
+
+struct SerialPort;
+
+// Opens an existing device exclusively; nullptr on failure.
+SerialPort* serial_open(const std::string& device);
+void serial_close(SerialPort* port);
+// Driver queue sizes (no effect where the system has none to set).
+bool serial_set_queues(SerialPort* port, std::size_t rx_bytes, std::size_t tx_bytes);
+// All time-outs zero.
+bool serial_zero_timeouts(SerialPort* port);
+// Discards both queues and aborts pending transfers.
+bool serial_purge(SerialPort* port);
+// Clears any pending error state; false when the device is gone.
+bool serial_clear_errors(SerialPort* port);
+// Number of queued input bytes (clears error state); -1 when the device is gone.
+long serial_queued(SerialPort* port);
+// Reads up to `size` bytes already queued; -1 on failure.
+long serial_read(SerialPort* port, void* data, std::size_t size);
+// Writes; returns bytes written (possibly fewer), -1 on failure.
+long serial_write(SerialPort* port, const void* data, std::size_t size);
+// Waits until written bytes have left the transmit buffers.
+bool serial_flush(SerialPort* port);

@@ -1,0 +1,41 @@
+#include "support/scripted_window.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+struct ExpectedBox {
+    std::string text;
+    std::string caption;
+    int answer;
+};
+struct Script {
+    std::deque<ExpectedBox> expected;
+    std::vector<RecordedBox> shown;
+};
+Script g_script;
+}  // namespace
+
+void script_reset() { g_script = Script{}; }
+
+void script_expect_box(std::string text, std::string caption, int answer) {
+    g_script.expected.push_back({std::move(text), std::move(caption), answer});
+}
+
+const std::vector<RecordedBox>& script_boxes() { return g_script.shown; }
+
+std::size_t script_pending() { return g_script.expected.size(); }
+
+int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
+    g_script.shown.push_back({std::string(text), std::string(caption), buttons, icon});
+    if (g_script.expected.empty()) {
+        ADD_FAILURE() << "unexpected message box [" << caption << "]: " << text;
+        return buttons == BoxButtons::yes_no ? BOX_NO : BOX_CANCEL;
+    }
+    ExpectedBox next = g_script.expected.front();
+    g_script.expected.pop_front();
+    EXPECT_EQ(next.caption, caption) << "box text: " << text;
+    EXPECT_EQ(next.text, text);
+    return next.answer;
+}
