@@ -10,12 +10,23 @@
 inline constexpr int map_header_size = 64;
 inline constexpr int map_info_size = 256;
 inline constexpr int map_trailer_size = 1028;
+// Header, info, trailer and the final checksum: a file with no data and no padding.
+inline constexpr int map_fixed_size = map_header_size + map_info_size + map_trailer_size + 4;
+
+// Header field offsets (little-endian).
+inline constexpr int map_format_offset = 12;
+inline constexpr int map_data_length_offset = 24;
+inline constexpr int map_file_length_offset = 28;
+// Info section offsets (big-endian).
+inline constexpr int map_version_offset = 132;
+inline constexpr int map_info_data_length_offset = 244;
+inline constexpr int map_info_data_crc_offset = 248;
 
 // Checks the file and keeps its data section: returns N and sets `data` to
 // N bytes owned by the caller, or returns -1.
-long read_map_file(const std::string& path, std::unique_ptr<uint8_t[]>& data);
+int64_t read_map_file(const std::string& path, std::unique_ptr<uint8_t[]>& data);
 // Checks the file reading the data section in pieces; N or -1.
-long verify_map_file(const std::string& path);
+int64_t verify_map_file(const std::string& path);
 
 // What a successful check leaves for the loads.
 struct MapFileState {

@@ -1,0 +1,108 @@
+#include "formats/map_file.h"
+
+#include <cstring>
+#include <new>
+
+#include "app/log.h"
+#include "formats/byte_order.h"
+#include "formats/crc.h"
+#include "formats/file_pieces.h"
+#include "platform/files.h"
+#include "platform/window.h"
+
+namespace {
+
+MapFileState g_map;
+
+constexpr std::size_t padding_piece = 256;
+
+int64_t report(const std::string& text, const char* caption) {
+    log_write(text);
+    message_box(text, caption, BoxButtons::ok, BoxIcon::error);
+    return -1;
+}
+
+// Steps 1 to 4 name the section in the "%d -- " form, the padding and the
+// checksum in the "(%d) " form; the padding alone is captioned "Error".
+int64_t report_read_error(std::FILE* f, const std::string& path, int step) {
+    const int err = std::ferror(f);
+    const std::string tail = " " + system_error_text(err) + " on File " + path + " (" + std::to_string(step) + ")";
+    if (step <= 4) return report(std::to_string(err) + " --" + tail, "Read Error");
+    return report("(" + std::to_string(err) + ")" + tail, step == 7 ? "Read Error" : "Error");
+}
+
+// One checksum register runs over every byte of the file; a second one over
+// the data section alone. `keep` receives the data section when given.
+int64_t check_map_file(const std::string& path, std::unique_ptr<uint8_t[]>* keep) {
+    FilePtr file = open_binary(path);
+    if (!file) return -1;
+    std::FILE* f = file.get();
+    uint32_t reg;
+    crc_begin(reg);
+    auto add = [&reg](const uint8_t* p, std::size_t n) { crc_add_span(reg, p, n); };
+    auto read_part = [&](uint8_t* out, std::size_t n) {
+        if (!read_exact(f, out, n)) return false;
+        add(out, n);
+        return true;
+    };
+
+    uint8_t header[map_header_size];
+    if (!read_part(header, sizeof header)) return report_read_error(f, path, 1);
+    const uint32_t format = get_le32(header + map_format_offset);
+    if (format != 1) return report("Map File Format Conflict " + std::to_string(int32_t(format)), "Error");
+
+    uint8_t info[map_info_size];
+    if (!read_part(info, sizeof info)) return report_read_error(f, path, 2);
+
+    // A data length beyond the end of the file fails before anything is allocated.
+    const uint32_t n = get_le32(header + map_data_length_offset);
+    const int64_t left = file_bytes_left(f);
+    if (left >= 0 && int64_t(n) > left) return report_read_error(f, path, 3);
+    uint32_t data_reg;
+    crc_begin(data_reg);
+    std::unique_ptr<uint8_t[]> data;
+    if (keep) {
+        data.reset(new (std::nothrow) uint8_t[n]());
+        if (!data) return report("Could not allocate " + std::to_string(n) + " bytes.", "Error");
+        if (!read_part(data.get(), n)) return report_read_error(f, path, 3);
+        crc_add_span(data_reg, data.get(), n);
+    } else if (!read_pieces(f, n, file_piece_size, [&](const uint8_t* p, std::size_t k) {
+                   add(p, k);
+                   crc_add_span(data_reg, p, k);
+               })) {
+        return report_read_error(f, path, 3);
+    }
+
+    uint8_t trailer[map_trailer_size];
+    if (!read_part(trailer, sizeof trailer)) return report_read_error(f, path, 4);
+
+    // Wraps to a huge count when the file length field is too small; the
+    // padding read then fails at the end of the file.
+    const uint32_t padding = get_le32(header + map_file_length_offset) - (n + uint32_t(map_fixed_size));
+    const uint32_t last = padding == 0 ? 0 : (padding - 1) % padding_piece + 1;
+    if (!read_pieces(f, padding - last, padding_piece, add)) return report_read_error(f, path, 5);
+    if (!read_pieces(f, last, padding_piece, add)) return report_read_error(f, path, 6);
+
+    uint8_t stored[4];
+    if (!read_exact(f, stored, sizeof stored)) return report_read_error(f, path, 7);
+    if (get_le32(stored) != reg) return report("CRC Error on File " + path, "Error");
+
+    std::memcpy(g_map.info, info, sizeof info);
+    put_be32(g_map.info + map_info_data_length_offset, n);
+    put_be32(g_map.info + map_info_data_crc_offset, data_reg);
+    g_map.version = get_be32(info + map_version_offset);
+    if (keep) *keep = std::move(data);
+    return n;
+}
+
+}  // namespace
+
+int64_t read_map_file(const std::string& path, std::unique_ptr<uint8_t[]>& data) {
+    return check_map_file(path, &data);
+}
+
+int64_t verify_map_file(const std::string& path) { return check_map_file(path, nullptr); }
+
+const MapFileState& map_file_state() { return g_map; }
+
+void map_file_reset() { g_map = MapFileState{}; }
