@@ -1,0 +1,79 @@
+#pragma once
+// The scripted page backend: an in-memory model of every control of every
+// page, driven by a script of the technician's actions. Timers fire on the
+// virtual clock. A page that waits for the technician when the script has
+// nothing more for it fails the test and is closed. Message boxes are answered
+// by the scripted window backend (script_expect_box).
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/pages.h"
+
+struct TechAction {
+    enum Kind { click, type, escape, enter, close, mouse, hover, wait, check } kind = click;
+    int control = 0;
+    std::string text;
+    uint32_t ms = 0;
+    std::function<void()> inspect;
+    // Performed the moment this progress bar passes the value, in the middle of
+    // whatever the page is doing, as a button press is dispatched during a transfer.
+    int when_control = 0;
+    int when_above = 0;
+
+    TechAction& when_progress_passes(int progress_control, int value);
+};
+
+// What the technician does on each page.
+namespace tech {
+TechAction click(int control);
+TechAction type(int control, std::string text);
+TechAction escape();
+TechAction enter();
+TechAction close();
+TechAction mouse();
+TechAction hover();
+// Lets the page's timers run for this long.
+TechAction wait(uint32_t ms);
+// Runs a test's checks at this point of the page's life.
+TechAction check(std::function<void()> inspect);
+}  // namespace tech
+
+struct ScriptedControl {
+    ControlKind kind = ControlKind::static_text;
+    std::string text;
+    bool enabled = true;
+    bool visible = true;
+    bool checked = false;
+    bool read_only = false;
+    int low = 0, high = 100, position = 0;
+    std::vector<std::string> items;
+    int selection = -1;
+};
+
+struct PageRun {
+    int template_id;
+    int result;
+    std::string title;
+};
+
+void pages_reset();
+// Appends actions for the page with this template, performed when that page
+// is the one running.
+void script_page(int template_id, std::vector<TechAction> actions);
+// Answers for the next file picker / folder browser; nothing means Cancel.
+void script_pick_file(std::optional<std::string> answer);
+void script_pick_folder(std::optional<std::string> answer);
+// Actions and picker answers not yet used.
+std::size_t script_actions_pending();
+
+// The control as it is now on the running page of this template, else as it
+// was when that page last ended.
+const ScriptedControl& page_control(int template_id, int control);
+// The pages shown since the last reset, in order, with their results.
+const std::vector<PageRun>& page_runs();
+// The pickers asked since the last reset.
+const std::vector<FilePicker>& file_pickers();
+std::vector<std::string> folder_browser_titles();
+Cursor current_cursor();
