@@ -1,0 +1,202 @@
+#include <algorithm>
+
+#include "formats/byte_order.h"
+#include "formats/crc.h"
+#include "sim/sim_state.h"
+
+namespace {
+constexpr uint64_t control_block_wait_ms = 30000;  // the uploader may ask the technician first
+constexpr uint64_t body_idle_ms = 5000;            // well inside the uploader's wait for the verdict
+
+bool current(const SimState& s) { return s.config.generation == 4; }
+
+void start_load(SimState& s, const std::string& mode) {
+    s.load = SimLoad{};
+    s.load.mode = mode;
+    s.load_open = true;
+    s.expected = 0;
+    s.load_fault.clear();
+    s.paced = 0;
+    s.can_run = 0;
+    crc_begin(s.body_reg);
+}
+
+std::string id_text(const std::vector<uint8_t>& block) {
+    std::string text;
+    for (std::size_t i = 8; i < 40 && block[i]; ++i) text += block[i] >= 0x20 && block[i] < 0x7F ? char(block[i]) : '?';
+    return text;
+}
+
+void refuse_load(SimState& s, const std::string& why) {
+    sim_send_line(s, "ERR: " + why);
+    sim_finish_load(s, false, why);
+}
+
+void end_body(SimState& s, bool checksum_ok) {
+    s.load.checksum = crc_end(s.body_reg);
+    if (s.config.faults.err_during_body) sim_send_line(s, "ERR: write fault");
+    if (!s.load_fault.empty()) return refuse_load(s, s.load_fault);
+    if (!checksum_ok) return refuse_load(s, "load checksum mismatch");
+    sim_send_line(s, "OK");
+    sim_finish_load(s, true, "accepted");
+}
+
+void end_raw_body(SimState& s) {
+    sim_event(s, SimEvent::received, "body " + std::to_string(s.load.length) + " bytes");
+    end_body(s, crc_end(s.body_reg) == get_be32(&s.load.control_block[76]));
+}
+
+// The image loads send their payload in data blocks and the raw checksum
+// register in place of the header's final value.
+void end_data_blocks(SimState& s) { end_body(s, s.body_reg == get_be32(&s.load.control_block[76])); }
+
+void control_block(SimState& s, const SimFrame& frame) {
+    if (frame.type != 'C') return refuse_load(s, "a control block was expected");
+    const std::vector<uint8_t>& cb = frame.payload;
+    if (!frame.payload_ok) return refuse_load(s, "control block check mismatch");
+    if (cb.size() != 256) return refuse_load(s, "control block of " + std::to_string(cb.size()) + " bytes");
+    s.load.control_block = cb;
+    s.load.name = id_text(cb);
+    uint32_t reg;
+    crc_begin(reg);
+    crc_add_bytes(reg, cb.data(), 252);
+    if (!current(s)) {
+        if (s.load.mode == "M" && reg != get_be32(&cb[252])) return refuse_load(s, "control block checksum mismatch");
+        s.mode = SimMode::data_blocks;
+        return;
+    }
+    if (crc_end(reg) != get_be32(&cb[252])) return refuse_load(s, "control block checksum mismatch");
+    sim_send_line(s, "OK");
+    s.expected = get_be32(&cb[80]);
+    uint32_t image_type = get_be32(&cb[4]);
+    s.mode = image_type == 3 || image_type == 5 ? SimMode::data_blocks : SimMode::raw_body;
+    if (s.expected > 0) return;
+    if (s.mode == SimMode::raw_body) end_raw_body(s);
+    else end_data_blocks(s);
+}
+
+void data_block(SimState& s, const SimFrame& frame) {
+    if (frame.type != 'D') {
+        s.load_fault = "unexpected block type";
+        return;
+    }
+    if (!frame.payload_ok && s.load_fault.empty()) s.load_fault = "data block check mismatch";
+    if (frame.address != s.load.length && s.load_fault.empty()) s.load_fault = "data block at an unexpected address";
+    sim_add_body(s, frame.address, frame.payload.data(), frame.payload.size());
+    if (s.load.length >= s.expected) end_data_blocks(s);
+}
+
+void frame_byte(SimState& s, uint8_t byte) {
+    if (!s.frame.active()) {
+        if (byte != DLE) return sim_line_byte(s, byte);
+        s.frame.start(!current(s));
+        sim_pace(s);
+        return;
+    }
+    sim_pace(s);
+    FrameReader::Step step = s.frame.feed(byte);
+    if (step == FrameReader::Step::more) return;
+    const SimFrame& f = s.frame.frame();
+    if (step == FrameReader::Step::failed) {
+        sim_note(s, "block refused: " + s.frame.failure());
+        if (s.mode == SimMode::control_block) return refuse_load(s, s.frame.failure());
+        if (current(s)) s.load_fault = s.frame.failure();
+        else sim_earlier_block(s, f, s.frame.failure());
+        return;
+    }
+    char summary[64];
+    std::snprintf(summary, sizeof summary, "%c block %zu bytes at 0x%08X", f.type, f.payload.size(), unsigned(f.address));
+    sim_event(s, SimEvent::received, f.type == 'C' || f.type == 'D' ? summary : std::string("marker ") + char(f.type));
+    if (s.mode == SimMode::control_block) control_block(s, f);
+    else if (current(s)) data_block(s, f);
+    else sim_earlier_block(s, f, "");
+}
+
+void test_stream_byte(SimState& s, uint8_t byte) {
+    sim_pace(s);
+    if (byte == CAN) {
+        if (++s.can_run < 8) return;
+        s.load.checksum = crc_end(s.body_reg);
+        sim_event(s, SimEvent::received, "test stream " + std::to_string(s.load.length) + " bytes");
+        sim_finish_load(s, true, "accepted");
+        sim_wake(s);
+        return;
+    }
+    for (; s.can_run > 0; --s.can_run) sim_add_body(s, s.load.length, &CAN, 1);
+    sim_add_body(s, s.load.length, &byte, 1);
+}
+}  // namespace
+
+void sim_add_body(SimState& s, uint64_t offset, const uint8_t* bytes, std::size_t n) {
+    if (offset + n <= s.config.keep_load_bytes) {
+        if (s.load.data.size() < offset + n) s.load.data.resize(offset + n);
+        std::copy(bytes, bytes + n, s.load.data.begin() + long(offset));
+    }
+    crc_add_span(s.body_reg, bytes, n);
+    s.load.length += n;
+}
+
+void sim_enter_mode(SimState& s, const std::string& mode) {
+    if (s.config.faults.refused_modes.find(mode) != std::string::npos) return sim_send_line(s, "NO: mode refused");
+    start_load(s, mode);
+    s.mode = SimMode::control_block;
+    if (current(s)) sim_send_line(s, "OK");
+}
+
+void sim_start_test_stream(SimState& s) {
+    start_load(s, "PT");
+    s.mode = SimMode::test_stream;
+    sim_send_line(s, "OK: Entering TSTBLK mode");
+}
+
+void sim_load_byte(SimState& s, uint8_t byte) {
+    switch (s.mode) {
+    case SimMode::raw_body:
+        sim_pace(s);
+        sim_add_body(s, s.load.length, &byte, 1);
+        if (s.load.length == s.expected) end_raw_body(s);
+        return;
+    case SimMode::test_stream:
+        return test_stream_byte(s, byte);
+    default:
+        return frame_byte(s, byte);
+    }
+}
+
+void sim_pace(SimState& s) {
+    const SimPacing& p = s.config.pacing;
+    if (!p.nak_every || ++s.paced < p.nak_every || s.now < s.busy_until) return;
+    s.paced = 0;
+    uint32_t naks = std::max<uint32_t>(p.naks_per_pause, 1);
+    sim_send(s, {NAK}, "<NAK>");
+    s.busy_from = s.last_ready;
+    for (uint32_t k = 1; k < naks; ++k) sim_send(s, {NAK}, "<NAK>", k * p.busy_ms / naks);
+    sim_send(s, {ACK}, "<ACK>", p.busy_ms);
+    s.busy_until = s.last_ready;
+}
+
+void sim_load_idle(SimState& s) {
+    uint64_t quiet_since = std::max(s.last_byte_at, s.busy_until);
+    uint64_t idle = s.now - std::min(s.now, quiet_since);
+    if (s.frame.active() && idle >= body_idle_ms) {
+        s.frame.stop();
+        sim_note(s, "block abandoned after " + std::to_string(idle) + " ms without a byte");
+    }
+    if (s.mode == SimMode::control_block && idle >= control_block_wait_ms) {
+        sim_note(s, "no control block came");
+        s.mode = SimMode::command;
+        s.load_open = false;
+    } else if ((s.mode == SimMode::raw_body || (s.mode == SimMode::data_blocks && current(s))) && idle >= body_idle_ms) {
+        refuse_load(s, "body incomplete: " + std::to_string(s.load.length) + " of " + std::to_string(s.expected) + " bytes");
+    }
+}
+
+void sim_finish_load(SimState& s, bool accepted, std::string verdict) {
+    s.load.accepted = accepted;
+    s.load.verdict = std::move(verdict);
+    sim_note(s, "load " + s.load.mode + (s.load.name.empty() ? "" : " \"" + s.load.name + "\"") + ": " + s.load.verdict);
+    s.loads.push_back(std::move(s.load));
+    s.load = SimLoad{};
+    s.load_open = false;
+    s.mode = SimMode::command;
+}

@@ -1,0 +1,63 @@
+#include <algorithm>
+#include <cstdio>
+
+#include "sim/sim_state.h"
+
+namespace {
+void send_packet(SimState& s) {
+    const std::vector<uint8_t>& rec = s.recordings[s.recording];
+    std::size_t n = std::min(std::max<std::size_t>(s.config.packet_size, 1), rec.size() - s.rec_sent);
+    uint8_t type = n ? 'D' : 'X';
+    bool spoil = s.packet_number++ == s.config.faults.corrupt_packet;
+    sim_send(s, sim_packet(type, rec.data() + s.rec_sent, n, spoil),
+             std::string("packet ") + char(type) + " " + std::to_string(n) + " bytes" + (spoil ? " (check spoiled)" : ""));
+    s.rec_sent += n;
+    s.rec_end_sent = type == 'X';
+    s.mode = SimMode::download;
+}
+
+void select_recording(SimState& s, const std::string& argument) {
+    unsigned long index = 0;
+    char rest = 0;
+    if (std::sscanf(argument.c_str(), "%lx%c", &index, &rest) != 1 || index >= s.recordings.size())
+        return sim_send_line(s, "NO: no such recording");
+    s.recording = index;
+    s.rec_sent = 0;
+    s.packet_number = 0;
+    sim_send_line(s, "OK");
+    send_packet(s);
+}
+
+// The uploader's running total in "OK %08d" / "NO %08d"; -1 when unreadable.
+long reported_total(const std::string& line) {
+    long total = -1;
+    char rest = 0;
+    return std::sscanf(line.c_str() + 3, "%ld%c", &total, &rest) == 1 ? total : -1;
+}
+}  // namespace
+
+void sim_recording_command(SimState& s, const std::string& word, const std::string& argument) {
+    if (word == "RC") {
+        sim_send_line(s, std::to_string(s.recordings.size()) + " recordings OK");
+    } else if (word == "H") {
+        select_recording(s, argument);
+    } else {
+        s.recordings.clear();
+        sim_note(s, "recordings erased");
+        sim_send_line(s, "OK: recordings erased");
+    }
+}
+
+void sim_download_line(SimState& s, const std::string& line) {
+    s.mode = SimMode::command;
+    if (line == "OK end" && s.rec_end_sent) return sim_note(s, "recording " + std::to_string(s.recording) + " sent");
+    bool ok = line.rfind("OK ", 0) == 0;
+    if ((ok || line.rfind("NO ", 0) == 0) && line.size() > 3 && !s.rec_end_sent) {
+        long total = reported_total(line);
+        if (total != long(s.rec_sent))
+            sim_note(s, "uploader counts " + std::to_string(total) + " bytes, " + std::to_string(s.rec_sent) + " were sent");
+        if (ok) return send_packet(s);
+        return sim_note(s, "recording " + std::to_string(s.recording) + " abandoned by the uploader");
+    }
+    sim_command(s, line);
+}

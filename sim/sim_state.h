@@ -1,0 +1,103 @@
+#pragma once
+// The unit's inner state and the operations the command set's files share.
+#include <deque>
+
+#include "sim/framing.h"
+#include "sim/sim_unit.h"
+
+enum class SimMode {
+    command,         // reading command lines
+    control_block,   // after a mode command: waiting for the 'C' block
+    raw_body,        // current generation: the load's bytes, unframed
+    data_blocks,     // 'D' blocks (and, on the earlier generation, command lines between them)
+    test_stream,     // after "PT": bytes until eight CAN
+    download,        // a recording packet is out: waiting for "OK"/"NO"
+    parameter_list,  // after "WP": parameter lines until an empty line
+};
+
+struct SimUnit::State {
+    explicit State(SimConfig c) : config(std::move(c)), parameters(config.parameters), recordings(config.recordings) {}
+
+    SimConfig config;
+    std::vector<SimEvent> transcript;
+    std::vector<SimLoad> loads;
+    std::vector<std::string> parameters;
+    std::vector<std::vector<uint8_t>> recordings;
+
+    uint64_t now = 0;
+    bool cable_in = true;
+    uint64_t received_total = 0;
+    uint64_t last_byte_at = 0;
+
+    struct Out {
+        uint64_t ready;
+        uint8_t byte;
+    };
+    std::deque<Out> out;
+    uint64_t last_ready = 0;
+
+    SimMode mode = SimMode::command;
+    std::string line;
+    bool after_cr = false;
+    int can_run = 0;
+
+    FrameReader frame;
+    SimLoad load;               // the load in progress
+    bool load_open = false;
+    uint64_t expected = 0;      // body bytes the control block announces
+    uint32_t body_reg = 0;
+    std::string load_fault;     // first fault seen in the load's blocks
+
+    uint64_t paced = 0;         // load bytes since the last pause
+    uint64_t busy_from = 0;     // NAK readable
+    uint64_t busy_until = 0;    // ACK readable
+
+    std::size_t recording = 0;  // recording being downloaded
+    std::size_t rec_sent = 0;   // its bytes sent so far
+    bool rec_end_sent = false;
+    int packet_number = 0;
+
+    int refusals_left = 0;
+    int flash_retries_left = 0;
+    uint64_t announced_size = 0;
+};
+
+using SimState = SimUnit::State;
+
+// Output and transcript (sim_unit.cpp).
+void sim_event(SimState& s, SimEvent::Kind kind, std::string text);
+void sim_note(SimState& s, std::string text);
+// Queues bytes readable after the reply latency, after everything queued before.
+void sim_send(SimState& s, const std::vector<uint8_t>& bytes, const std::string& summary, uint32_t extra_delay_ms = 0);
+void sim_send_line(SimState& s, const std::string& text, uint32_t extra_delay_ms = 0);
+
+// Command lines (commands.cpp).
+void sim_line_byte(SimState& s, uint8_t byte);
+void sim_command(SimState& s, const std::string& line);
+void sim_wake(SimState& s);
+
+// Tables (tables.cpp).
+void sim_send_table(SimState& s, char letter);
+
+// Loads (loads.cpp).
+void sim_enter_mode(SimState& s, const std::string& mode);
+void sim_load_byte(SimState& s, uint8_t byte);
+void sim_load_idle(SimState& s);
+// Adds load bytes that belong at `offset` of the load (kept while under the limit).
+void sim_add_body(SimState& s, uint64_t offset, const uint8_t* bytes, std::size_t n);
+void sim_pace(SimState& s);
+void sim_finish_load(SimState& s, bool accepted, std::string verdict);
+void sim_start_test_stream(SimState& s);
+
+// Configuration (parameters.cpp).
+void sim_read_parameters(SimState& s);
+void sim_parameter_line(SimState& s, const std::string& line);
+
+// Recordings (recordings.cpp).
+void sim_recording_command(SimState& s, const std::string& word, const std::string& argument);
+void sim_download_line(SimState& s, const std::string& line);
+
+// Earlier generation (earlier_generation.cpp).
+bool sim_earlier_command(SimState& s, const std::string& word, const std::string& argument);
+// `failure`: why the block's framing failed, empty when it did not.
+void sim_earlier_block(SimState& s, const SimFrame& frame, const std::string& failure);

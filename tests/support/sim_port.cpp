@@ -1,0 +1,84 @@
+#include "support/sim_port.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/clock.h"
+#include "platform/serial.h"
+
+struct SerialPort {};
+
+namespace {
+struct SimPortState {
+    SimUnit* unit = nullptr;
+    SerialPort port;
+    bool open = false;
+    std::optional<std::vector<PortInfo>> ports;
+};
+SimPortState g_sim_port;
+
+// The open port's unit while its cable is in; null otherwise.
+SimUnit* live_unit(SerialPort* port) {
+    if (port != &g_sim_port.port || !g_sim_port.open || !g_sim_port.unit) return nullptr;
+    return g_sim_port.unit->connected() ? g_sim_port.unit : nullptr;
+}
+}  // namespace
+
+void sim_port_attach(SimUnit* unit) {
+    g_sim_port.unit = unit;
+    g_sim_port.open = false;
+}
+
+void sim_ports_set(std::vector<PortInfo> ports) { g_sim_port.ports = std::move(ports); }
+
+void sim_ports_reset() { g_sim_port.ports.reset(); }
+
+bool sim_port_is_open() { return g_sim_port.open; }
+
+std::vector<PortInfo> list_serial_ports() {
+    if (g_sim_port.ports) return *g_sim_port.ports;
+    if (!g_sim_port.unit) return {};
+    return {{"sim", "Gadget Serial (simulated)"}};
+}
+
+SerialPort* serial_open(const std::string& device) {
+    if (device != "sim" || g_sim_port.open || !g_sim_port.unit || !g_sim_port.unit->connected()) return nullptr;
+    g_sim_port.open = true;
+    return &g_sim_port.port;
+}
+
+void serial_close(SerialPort* port) {
+    if (port == &g_sim_port.port) g_sim_port.open = false;
+}
+
+bool serial_set_queues(SerialPort* port, std::size_t, std::size_t) { return live_unit(port) != nullptr; }
+
+bool serial_zero_timeouts(SerialPort* port) { return live_unit(port) != nullptr; }
+
+bool serial_purge(SerialPort* port) {
+    SimUnit* unit = live_unit(port);
+    if (!unit) return false;
+    unit->discard(now_ms());
+    return true;
+}
+
+bool serial_clear_errors(SerialPort* port) { return live_unit(port) != nullptr; }
+
+long serial_queued(SerialPort* port) {
+    SimUnit* unit = live_unit(port);
+    return unit ? long(unit->available(now_ms())) : -1;
+}
+
+long serial_read(SerialPort* port, void* data, std::size_t size) {
+    SimUnit* unit = live_unit(port);
+    return unit ? long(unit->take(static_cast<uint8_t*>(data), size, now_ms())) : -1;
+}
+
+long serial_write(SerialPort* port, const void* data, std::size_t size) {
+    SimUnit* unit = live_unit(port);
+    if (!unit) return -1;
+    unit->receive(static_cast<const uint8_t*>(data), size, now_ms());
+    return unit->connected() ? long(size) : -1;
+}
+
+bool serial_flush(SerialPort* port) { return live_unit(port) != nullptr; }
