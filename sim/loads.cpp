@@ -99,6 +99,7 @@ void frame_byte(SimState& s, uint8_t byte) {
     const SimFrame& f = s.frame.frame();
     if (step == FrameReader::Step::failed) {
         sim_note(s, "block refused: " + s.frame.failure());
+        s.resync = true;
         if (s.mode == SimMode::control_block) return refuse_load(s, s.frame.failure());
         if (current(s)) s.load_fault = s.frame.failure();
         else sim_earlier_block(s, f, s.frame.failure());
@@ -187,7 +188,8 @@ void sim_load_idle(SimState& s) {
         s.mode = SimMode::command;
         s.load_open = false;
     } else if ((s.mode == SimMode::raw_body || (s.mode == SimMode::data_blocks && current(s))) && idle >= body_idle_ms) {
-        refuse_load(s, "body incomplete: " + std::to_string(s.load.length) + " of " + std::to_string(s.expected) + " bytes");
+        refuse_load(s, !s.load_fault.empty() ? s.load_fault
+                       : "body incomplete: " + std::to_string(s.load.length) + " of " + std::to_string(s.expected) + " bytes");
     }
 }
 

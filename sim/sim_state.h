@@ -42,6 +42,7 @@ struct SimUnit::State {
     int can_run = 0;
 
     FrameReader frame;
+    bool resync = false;        // after a broken block: input is dropped until the line falls quiet
     SimLoad load;               // the load in progress
     bool load_open = false;
     uint64_t expected = 0;      // body bytes the control block announces

@@ -29,6 +29,8 @@ void sim_send_line(SimState& s, const std::string& text, uint32_t extra_delay_ms
 }
 
 namespace {
+constexpr uint64_t resync_quiet_ms = 100;
+
 void advance(SimState& s, uint64_t now) {
     s.now = std::max(s.now, now);
     sim_load_idle(s);
@@ -55,6 +57,7 @@ void SimUnit::receive(const uint8_t* data, std::size_t size, uint64_t now) {
     State& s = *state_;
     advance(s, now);
     bool busy = s.busy_from <= s.now && s.now < s.busy_until;
+    if (s.resync && s.now - s.last_byte_at >= resync_quiet_ms) s.resync = false;
     std::size_t taken = 0;
     for (; taken < size && s.cable_in; ++taken) {
         long limit = s.config.faults.cable_pulled_after;
@@ -65,7 +68,7 @@ void SimUnit::receive(const uint8_t* data, std::size_t size, uint64_t now) {
             break;
         }
         ++s.received_total;
-        accept_byte(s, data[taken]);
+        if (!s.resync) accept_byte(s, data[taken]);
     }
     if (busy && taken) sim_note(s, std::to_string(taken) + " bytes arrived while busy");
     if (taken) s.last_byte_at = s.now;

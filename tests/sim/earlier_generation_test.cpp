@@ -1,0 +1,81 @@
+// The earlier-generation load protocol: silent mode and control block,
+// answered data blocks with refusals, the flash write with its progress lines.
+#include <gtest/gtest.h>
+
+#include "formats/byte_order.h"
+#include "sim/wire.h"
+
+namespace {
+SimConfig earlier() {
+    SimConfig config;
+    config.generation = 1;
+    config.p_table.hardware_id = 0x12345FFF;
+    return config;
+}
+
+// An airport control block: its checksum is the raw register over bytes 0..251.
+Bytes airport_block() {
+    Bytes cb(256, 0x10);
+    put_be32(&cb[252], raw_register(Bytes(cb.begin(), cb.begin() + 252)));
+    return cb;
+}
+}  // namespace
+
+TEST(SimEarlierGeneration, AirportLoadWithRefusedBlocksAndFlashRetry) {
+    SimConfig config = earlier();
+    config.faults.refused_blocks = 1;
+    config.faults.flash_retries = 1;
+    config.flash_ms = 3000;
+    SimLink link(config);
+    Bytes data(1500, 0x10);
+    link.send("M\r");
+    link.send(framed_block('C', airport_block(), 0, true));
+    EXPECT_EQ(link.text_after(1000), "");
+
+    Bytes first(data.begin(), data.begin() + 1024), second(data.begin() + 1024, data.end());
+    link.send(framed_block('D', first, 256, true));
+    EXPECT_EQ(link.text_after(100), "NO: busy\r\n");
+    link.send(framed_block('D', first, 256, true));
+    EXPECT_EQ(link.text_after(100), "OK\r\n");
+    Bytes spoiled = framed_block('D', second, 1280, true);
+    spoiled.back() ^= 1;
+    link.send(spoiled);
+    EXPECT_EQ(link.text_after(100), "NO: data block check mismatch\r\n");
+    link.send("N\r");
+    link.send(framed_block('D', second, 1280, true));
+    EXPECT_EQ(link.text_after(100), "OK\r\n");
+
+    link.send("BR 115200\r");
+    link.send("W\r\n");
+    EXPECT_EQ(link.text_after(3000), "Retry\r\n");
+    link.send("W\r\n");
+    EXPECT_EQ(link.text_after(1500), "Begin erase\r\nBegin write\r\n");
+    EXPECT_EQ(link.text_after(1500), "OK: flash written\r\n");
+
+    ASSERT_EQ(link.unit.loads().size(), 1u);
+    const SimLoad& load = link.unit.loads()[0];
+    EXPECT_TRUE(load.accepted);
+    EXPECT_EQ(load.length, 1500u);
+    EXPECT_EQ(Bytes(load.data.begin() + 256, load.data.end()), data);
+}
+
+TEST(SimEarlierGeneration, TerrainSizeAndSoftwareBlocksWithoutReplies) {
+    SimLink link(earlier());
+    link.send("ZT 12C\r\n");
+    EXPECT_EQ(link.text_after(100), "OK\r\n");
+    EXPECT_TRUE(link.noted("terrain data chunks of 300 bytes"));
+
+    link.send("P\r");
+    link.send(framed_block('C', Bytes(256, 0x10), 0, true));
+    Bytes spoiled = framed_block('D', Bytes(16, 0x10), 256, true);
+    spoiled.back() ^= 1;
+    link.send(spoiled);
+    link.send("BR 115200\r");
+    EXPECT_EQ(link.text_after(100), "");
+    link.send("W\r\n");
+    EXPECT_EQ(link.text_after(100), "Begin erase\r\nBegin write\r\nERR: data block check mismatch\r\n");
+    EXPECT_FALSE(link.unit.loads().at(0).accepted);
+
+    link.send("W\r\n");
+    EXPECT_EQ(link.text_after(100), "NO: nothing to write\r\n");
+}

@@ -1,0 +1,145 @@
+// Load modes, control blocks, raw bodies with busy/continue pacing, data blocks
+// and the block test stream.
+#include <gtest/gtest.h>
+
+#include "formats/byte_order.h"
+#include "formats/crc.h"
+#include "sim/wire.h"
+
+namespace {
+// Stores hdr_crc for the block's present contents.
+void seal(Bytes& cb) { put_be32(&cb[252], crc_end(raw_register(Bytes(cb.begin(), cb.begin() + 252)))); }
+
+// A body with DLE, NAK, ACK and CAN bytes in it.
+Bytes sample_body(std::size_t size) {
+    Bytes body(size);
+    for (std::size_t i = 0; i < size; ++i) body[i] = uint8_t(i * 7 + 0x10);
+    return body;
+}
+}  // namespace
+
+TEST(SimLoads, ControlBlockAndBodyAreCheckedAndStored) {
+    Bytes body = sample_body(3000);
+    Bytes good = control_block(2, body, "a424_database.bin");
+    Bytes wrong_checksum = good;
+    put_be32(&wrong_checksum[76], get_be32(&good[76]) + 1);
+    seal(wrong_checksum);
+    Bytes wrong_hdr_crc = good;
+    wrong_hdr_crc[200] ^= 1;
+
+    SimLink fine;
+    EXPECT_EQ(fine.load(good, body), "OK\r\nOK\r\nOK\r\n");
+    ASSERT_EQ(fine.unit.loads().size(), 1u);
+    const SimLoad& load = fine.unit.loads()[0];
+    EXPECT_TRUE(load.accepted);
+    EXPECT_EQ(load.name, "a424_database.bin");
+    EXPECT_EQ(load.data, body);
+    EXPECT_EQ(load.control_block, good);
+
+    SimLink refused_body;
+    EXPECT_EQ(refused_body.load(wrong_checksum, body), "OK\r\nOK\r\nERR: load checksum mismatch\r\n");
+    EXPECT_FALSE(refused_body.unit.loads().at(0).accepted);
+
+    SimLink refused_block;
+    EXPECT_EQ(refused_block.load(wrong_hdr_crc, {}), "OK\r\nERR: control block checksum mismatch\r\n");
+}
+
+TEST(SimLoads, BrokenFramesAreRefused) {
+    Bytes cb = control_block(1, {}, "0x3400");
+    Bytes frame = framed_block('C', cb, 0, true);
+    struct Case {
+        const char* what;
+        std::size_t at;
+        std::string reply;
+    } cases[] = {
+        {"header check", 9, "OK\r\nERR: header check mismatch\r\n"},
+        {"payload check", frame.size() - 1, "OK\r\nERR: control block check mismatch\r\n"},
+    };
+    for (const Case& c : cases) {
+        SimLink link;
+        Bytes broken = frame;
+        broken[c.at] ^= 0x40;
+        link.send("P\r");
+        link.send(broken);
+        EXPECT_EQ(link.text_after(100), c.reply) << c.what;
+    }
+    SimLink unstuffed;
+    unstuffed.send("P\r");
+    unstuffed.send(framed_block('C', control_block(1, {}, "0x3400\x10"), 0, false));
+    EXPECT_EQ(unstuffed.text_after(100), "OK\r\nERR: single DLE in the payload\r\n");
+}
+
+TEST(SimLoads, EmptyBodyIsAnsweredAtOnce) {
+    SimLink link;
+    EXPECT_EQ(link.load(control_block(2, {}, "x"), {}), "OK\r\nOK\r\nOK\r\n");
+    EXPECT_EQ(link.unit.loads().at(0).checksum, 1u);
+}
+
+TEST(SimLoads, BusyPausesTheSenderAndNotesBytesSentWhileBusy) {
+    SimConfig config;
+    config.pacing = {1000, 100, 2};
+    SimLink link(config);
+    Bytes body = sample_body(2500);
+    link.send("P\r");
+    link.send(framed_block('C', control_block(1, body, "0x3400"), 0, true));
+    EXPECT_EQ(link.text_after(1000), "OK\r\nOK\r\n");
+
+    link.send(Bytes(body.begin(), body.begin() + 1200));
+    EXPECT_EQ(link.read_after(0), (Bytes{0x15}));
+    EXPECT_EQ(link.read_after(60), (Bytes{0x15}));
+    EXPECT_FALSE(link.noted("while busy"));
+    link.send(Bytes(body.begin() + 1200, body.begin() + 1300));
+    EXPECT_TRUE(link.noted("100 bytes arrived while busy"));
+    EXPECT_EQ(link.read_after(40), (Bytes{0x06}));
+    link.send(Bytes(body.begin() + 1300, body.end()));
+    EXPECT_EQ(link.text_after(200), "\x15\x15\x06OK\r\n");
+    EXPECT_TRUE(link.unit.loads().at(0).accepted);
+}
+
+TEST(SimLoads, ErrTextDuringTheBodyAndAnUnfinishedBody) {
+    SimConfig config;
+    config.faults.err_during_body = true;
+    SimLink err(config);
+    Bytes body = sample_body(100);
+    EXPECT_EQ(err.load(control_block(1, body, "0x3400"), body), "OK\r\nOK\r\nERR: write fault\r\nOK\r\n");
+
+    SimLink short_body;
+    EXPECT_EQ(short_body.load(control_block(1, body, "0x3400"), Bytes(body.begin(), body.begin() + 60)), "OK\r\nOK\r\n");
+    EXPECT_EQ(short_body.text_after(5000), "ERR: body incomplete: 60 of 100 bytes\r\n");
+}
+
+TEST(SimLoads, ImageLoadsTakeDataBlocksAtTheirAddresses) {
+    Bytes payload = sample_body(2500);
+    Bytes cb = control_block(3, payload, "kernel");
+    put_be32(&cb[76], raw_register(payload));
+    seal(cb);
+    for (bool spoil : {false, true}) {
+        SimLink link;
+        link.send("P\r");
+        link.send(framed_block('C', cb, 0, true));
+        for (uint32_t at = 0; at < payload.size(); at += 1024) {
+            Bytes piece(payload.begin() + at, payload.begin() + std::min<std::size_t>(at + 1024, payload.size()));
+            Bytes block = framed_block('D', piece, at, false);
+            if (spoil && at == 1024) block.back() ^= 1;
+            link.send(block);
+        }
+        link.send("BR 115200\r");
+        EXPECT_EQ(link.text_after(2000), spoil ? "OK\r\nOK\r\nERR: data block check mismatch\r\n" : "OK\r\nOK\r\nOK\r\n");
+        ASSERT_EQ(link.unit.loads().size(), 1u);
+        EXPECT_EQ(link.unit.loads()[0].accepted, !spoil);
+        EXPECT_EQ(link.unit.loads()[0].data, payload);
+        EXPECT_TRUE(link.noted("link speed 115200"));
+    }
+}
+
+TEST(SimLoads, BlockTestStreamEndsWithEightCanBytes) {
+    SimLink link;
+    link.send("PT\r");
+    Bytes stream = sample_body(5000);
+    stream.insert(stream.begin() + 10, 3, 0x18);
+    link.send(stream);
+    link.send(can_burst());
+    EXPECT_EQ(link.text_after(100), "OK: Entering TSTBLK mode\r\nOK: Ready for commands.\r\n");
+    EXPECT_EQ(link.unit.loads().at(0).mode, "PT");
+    EXPECT_EQ(link.unit.loads().at(0).data, stream);
+}
