@@ -10,3 +10,16 @@ struct PortInfo {
 };
 
 std::vector<PortInfo> list_serial_ports();
+
+#ifndef _WIN32
+// The two Linux sources of the list. USB serial functions under a sysfs root
+// ("/sys"; tests pass a small fake tree), described by their USB device's
+// product string, devices "/dev/NAME".
+std::vector<PortInfo> list_sysfs_ports(const std::string& sysfs_root);
+// Symbolic links in `folder` named by their description and pointing at their
+// device; nothing unless the folder is the user's own and nobody else may write
+// to it.
+std::vector<PortInfo> list_virtual_ports(const std::string& folder);
+// "/tmp/htaws-ports-<uid>", where simulated units register their pseudo-terminals.
+std::string virtual_ports_folder();
+#endif

@@ -1,6 +1,6 @@
 #pragma once
-// Window seam: message boxes for now. The program links one backend (Win32,
-// terminal); tests link the scripted backend.
+// Window seam: message boxes and the message pump for now. The program links
+// one backend (Win32, terminal); tests link the scripted backend.
 #include <string_view>
 
 enum class BoxButtons { ok, ok_cancel, yes_no, yes_no_cancel, retry_cancel, abort_retry_ignore };
@@ -13,3 +13,8 @@ enum BoxResult : int {
 
 // Shows a task-modal box with no owner window and returns the button pressed.
 int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon);
+
+// Takes at most one pending message of the thread's queue without waiting and
+// dispatches it; a quit message taken this way is posted again so that the
+// modal loop that owns the thread still ends.
+void yield_to_window();

@@ -39,3 +39,6 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
     EXPECT_EQ(next.text, text);
     return next.answer;
 }
+
+// Scripted pages have no message queue.
+void yield_to_window() {}

@@ -1,0 +1,216 @@
+#include "link/commands.h"
+
+#include <array>
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "app/log.h"
+#include "app/report.h"
+#include "app/status.h"
+#include "link/connection.h"
+#include "link/serial.h"
+#include "link/staging.h"
+#include "platform/clock.h"
+#include "platform/window.h"
+
+CommandState g_commands;
+
+void reset_command_state() { g_commands = CommandState{}; }
+
+namespace {
+constexpr uint32_t mode_reply_pause_ms = 1000;
+constexpr uint32_t mode_reply_limit_ms = 5000;
+constexpr std::size_t line_max = 254;
+constexpr std::size_t control_block_bytes = 256;
+
+struct BaudRate {
+    uint32_t rate;
+    std::string_view text;
+};
+constexpr std::array<BaudRate, 5> baud_table{{
+    {115200, "BR 115200\r"},
+    {57600, "BR 57600\r"},
+    {38400, "BR 38400\r"},
+    {19200, "BR 19200\r"},
+    {9600, "BR 9600\r"},
+}};
+
+void end_page(int result) {
+    if (g_commands.end_page) g_commands.end_page(result);
+}
+
+void ask_and_end_page(const char* question) {
+    unit_close_port();
+    end_page(report_error(question) ? PAGE_BACK_TO_SETUP : PAGE_QUIT);
+}
+
+int collect_line(char* buffer, std::size_t size, int c) {
+    const std::size_t max = std::min(line_max, size - 1);
+    std::size_t n = 0;
+    while (n < max && c >= 0 && c != '\r' && c != '\n') {
+        buffer[n++] = char(c);
+        c = unit_get_byte();
+    }
+    buffer[n] = '\0';
+    return int(n);
+}
+
+int read_line_waiting(char* buffer, std::size_t size, uint32_t limit_ms) {
+    const uint64_t deadline = now_ms() + limit_ms;
+    int c = unit_get_byte_within(limit_ms);
+    for (;;) {
+        if (c == '\r') break;
+        if (g_commands.abort_requested) return -1;
+        if (c > ' ') break;
+        const uint64_t now = now_ms();
+        if (now >= deadline) break;
+        // A closed or vanished port sends nothing more before the deadline.
+        if (c < 0 && !unit_port_usable()) return -1;
+        c = unit_get_byte_within(uint32_t(deadline - now));
+    }
+    if (c < 0 || now_ms() > deadline) return -1;
+    return collect_line(buffer, size, c);
+}
+
+int read_line_at_once(char* buffer, std::size_t size) {
+    int c = unit_get_byte();
+    if (c < 0) return -2;
+    while (c != '\r' && std::isspace(c)) {
+        c = unit_get_byte();
+        if (c < 0) return -3;
+    }
+    return collect_line(buffer, size, c);
+}
+
+void write_mode_note(int mode, bool serial) {
+    if (mode == LOAD_AIRPORT) {
+        status_note("Setting airport load mode\r\n");
+    } else if (mode == LOAD_BINARY) {
+        status_note(serial ? "Setting system software load mode\r\n" : "Setting up binary transfer mode\r\n");
+    } else {
+        status_note("Setting terrain load mode\r\n");
+    }
+}
+
+const char* mode_command(int mode) {
+    if (mode == LOAD_AIRPORT) return "M\r";
+    if (mode == LOAD_BINARY) return "P\r";
+    return "T\r";
+}
+
+// A control block the unit did not take: reconnect from scratch. False when
+// the unit cannot be reached again.
+bool recover_from_control_block_failure() {
+    message_box("Control Block write error", "Note", BoxButtons::ok, BoxIcon::information);
+    status_note("Note: Control Block write error\r\n");
+    unit_close_port();
+    g_commands.baud_setting = 115200;
+    unit_open_port();
+    if (connect_unit() != 0) return false;
+    status_note("...Retrying\r\n");
+    return true;
+}
+
+void set_reply(const char* text) {
+    std::snprintf(g_commands.unit_reply.data(), g_commands.unit_reply.size(), "%s", text);
+}
+}  // namespace
+
+int unit_send_command(const char* format, ...) {
+    std::array<char, 1024> text;
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(text.data(), text.size(), format, args);
+    va_end(args);
+    const std::size_t length = n < 0 ? 0 : std::min<std::size_t>(std::size_t(n), text.size() - 1);
+    for (std::size_t i = 0; i < length; ++i) unit_put_byte(uint8_t(text[i]));
+    return 1;
+}
+
+int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms) {
+    if (size == 0) return -1;
+    buffer[0] = '\0';
+    return limit_ms > 0 ? read_line_waiting(buffer, size, limit_ms) : read_line_at_once(buffer, size);
+}
+
+void prompt_timeout_retry() { ask_and_end_page("Operation timed out\nTry again?"); }
+
+int check_reply(const char* reply, int read_result, const char* expected, const char* question) {
+    if (read_result < 0) {
+        prompt_timeout_retry();
+        return 1;
+    }
+    status_note("Unit sent '%s'\r\n", reply);
+    if (std::strncmp(reply, expected, 2) == 0) return 0;
+    ask_and_end_page(question);
+    return 1;
+}
+
+int enter_load_mode(int mode, const uint8_t* control_block) {
+    log_write("Set up for transfer\r\n");
+    for (;;) {
+        unit_send_command("%s", mode_command(mode));
+        write_mode_note(mode, false);
+        sleep_ms(mode_reply_pause_ms);
+        const int got = unit_read_line(g_commands.unit_reply.data(), g_commands.unit_reply.size(), mode_reply_limit_ms);
+        if (g_commands.abort_requested) {
+            unit_close_port();
+            return MODE_ABANDONED;
+        }
+        if (check_reply(g_commands.unit_reply.data(), got, "OK", "Unit replied with an error.\nTry again?") != 0)
+            return MODE_PAGE_ENDED;
+        log_write("Sending control block\r\n");
+        const int sent = send_block('C', control_block, control_block_bytes, 0);
+        if (sent == BLOCK_SENT || g_commands.abort_requested) {
+            g_commands.unit_reply[0] = '\0';
+            if (!g_commands.abort_requested) return MODE_READY;
+            unit_close_port();
+            return MODE_ABANDONED;
+        }
+        if (!recover_from_control_block_failure()) return MODE_ABANDONED;
+    }
+}
+
+int enter_load_mode_serial(int mode, const uint8_t* control_block) {
+    log_write("Set up for transfer\r\n");
+    for (;;) {
+        if (mode == LOAD_BINARY) {
+            if (staging_is_open()) staging_write("P\r", 2);
+        } else {
+            unit_send_command("%s", mode_command(mode));
+        }
+        write_mode_note(mode, true);
+        if (g_commands.abort_requested) {
+            unit_close_port();
+            return MODE_ABANDONED;
+        }
+        log_write("Sending control block\r\n");
+        const int sent = send_block_serial('C', control_block, control_block_bytes, 0);
+        if (sent == BLOCK_SENT || g_commands.abort_requested) {
+            set_reply("no response");
+            if (!g_commands.abort_requested) return MODE_READY;
+            unit_close_port();
+            return MODE_ABANDONED;
+        }
+        if (!recover_from_control_block_failure()) return MODE_ABANDONED;
+    }
+}
+
+int send_baud_command(uint32_t baud) {
+    for (const BaudRate& b : baud_table) {
+        if (b.rate != baud) continue;
+        if (staging_is_open()) staging_write(b.text.data(), b.text.size());
+        if (g_commands.abort_requested) unit_close_port();
+        return 1;
+    }
+    return 0;
+}
+
+int send_lower_baud_command() {
+    for (std::size_t i = 0; i + 1 < baud_table.size(); ++i)
+        if (baud_table[i].rate == g_commands.baud_setting) return send_baud_command(baud_table[i + 1].rate);
+    return 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Waking the unit and reading its five information tables.
+#include <array>
+#include <cstdint>
+
+inline constexpr std::size_t table_data_bytes = 256;
+
+struct UnitTable {
+    std::array<uint8_t, table_data_bytes + 4> bytes{};  // data, then the check
+    bool valid = false;                                 // the last query passed its check
+};
+
+struct UnitTables {
+    UnitTable p_table;  // "QP": the unit's identity and compatibility masks
+    UnitTable t_table;  // "QT"
+    UnitTable b_table;  // "QB"
+    UnitTable n_table;  // "QN"
+    UnitTable y_table;  // "QY"
+};
+extern UnitTables g_unit_tables;
+
+void reset_unit_tables();
+
+// Reopens the port, sends the wake-up burst and waits for a line beginning
+// "OK", up to 20 attempts of about 1.5 s. 0 connected; 1 not (abort_requested
+// is then set), or abort_requested was set already.
+int connect_unit();
+// Reads and checks the five tables; 0 when all passed, else 1.
+int query_unit_tables();

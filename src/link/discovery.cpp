@@ -1,0 +1,47 @@
+#include "link/discovery.h"
+
+#include "link/serial.h"
+#include "platform/clock.h"
+#include "platform/ports.h"
+#include "platform/serial.h"
+
+namespace {
+constexpr int search_passes = 3;
+constexpr uint32_t settle_ms = 100;
+constexpr uint32_t pass_retry_ms = 250;
+}  // namespace
+
+SerialPort* find_gadget_port(std::string& name) {
+    for (const PortInfo& port : list_serial_ports()) {
+        if (port.description.find("Gadget Serial") == std::string::npos) continue;
+        // A port another program holds does not open; the next one may.
+        if (SerialPort* handle = serial_open(port.device)) {
+            name = port.device;
+            return handle;
+        }
+    }
+    return nullptr;
+}
+
+int probe_gadget_port(std::string& name) {
+    SerialPort* handle = find_gadget_port(name);
+    if (!handle) return 0;
+    serial_close(handle);
+    return 1;
+}
+
+int locate_unit_port() {
+    sleep_ms(settle_ms);
+    std::string name;
+    for (int pass = 0; pass < search_passes; ++pass) {
+        if (probe_gadget_port(name)) {
+            g_link.port_name = name;
+            g_link.port_found = true;
+            g_link.current_link_seen = true;
+            return 1;
+        }
+        sleep_ms(pass_retry_ms);
+    }
+    g_link.port_found = false;
+    return 0;
+}

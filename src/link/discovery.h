@@ -1,0 +1,16 @@
+#pragma once
+// Finding the unit's "Gadget Serial" port among the system's serial ports.
+#include <string>
+
+struct SerialPort;
+
+// One pass over the system's ports: the first whose description contains
+// "Gadget Serial" and that opens (exclusively) wins; it is returned open and
+// its device name written to `name`. nullptr when none.
+SerialPort* find_gadget_port(std::string& name);
+// 1 when a pass found and opened a port (closed again at once), else 0.
+int probe_gadget_port(std::string& name);
+// The search before every conversation: up to three passes. 1 found
+// (port_found and current_link_seen set, port_name written), 0 not found
+// (port_found cleared).
+int locate_unit_port();

@@ -1,0 +1,324 @@
+#include "link/serial.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "formats/byte_order.h"
+#include "formats/crc.h"
+#include "platform/clock.h"
+#include "platform/serial.h"
+#include "platform/window.h"
+
+LinkState g_link;
+
+namespace {
+constexpr int open_attempts = 6;
+constexpr uint32_t open_retry_ms = 500;
+constexpr std::size_t driver_queue_bytes = 8192;
+constexpr std::size_t chunk_bytes = 8192;
+constexpr uint32_t busy_poll_ms = 100;
+constexpr std::size_t block_payload_max = 65535;
+constexpr std::size_t serial_payload_max = 4096;
+constexpr std::size_t frame_header_bytes = 10;
+constexpr uint64_t serial_header_limit_ms = 200;
+constexpr uint64_t serial_payload_limit_ms = 4296;
+
+uint64_t elapsed_since(uint64_t start) { return now_ms() - start; }
+
+bool write_bytes(const uint8_t* data, std::size_t size, bool clear_errors) {
+    uint64_t progress_at = now_ms();
+    while (size > 0) {
+        if (clear_errors && !serial_clear_errors(g_link.port_handle)) break;
+        const long written = serial_write(g_link.port_handle, data, size);
+        if (written < 0) break;
+        if (written > 0) {
+            serial_flush(g_link.port_handle);
+            data += written;
+            size -= std::size_t(written);
+            progress_at = now_ms();
+            continue;
+        }
+        if (elapsed_since(progress_at) >= write_stall_limit_ms) break;
+        sleep_ms(1);
+    }
+    if (size > 0) g_link.port_failed = true;
+    return size == 0;
+}
+
+void clear_block_reply() {
+    std::fill_n(g_link.block_reply.begin(), g_link.block_reply_fill, uint8_t{0});
+    g_link.block_reply_fill = 0;
+}
+
+// Reads everything queued and follows the unit's busy state byte by byte.
+// Text beyond block_reply's room is dropped. -1 when the device is gone, else
+// whether anything arrived.
+int take_replies(bool& busy) {
+    long queued = serial_queued(g_link.port_handle);
+    bool arrived = false;
+    while (queued > 0) {
+        std::array<uint8_t, 256> bytes;
+        const long got = serial_read(g_link.port_handle, bytes.data(), std::min<std::size_t>(queued, bytes.size()));
+        if (got <= 0) {
+            queued = got;
+            break;
+        }
+        for (long i = 0; i < got; ++i) {
+            const uint8_t b = bytes[i];
+            if (b == NAK) {
+                busy = true;
+            } else if (b == ACK) {
+                busy = false;
+            } else if (g_link.block_reply_fill < g_link.block_reply.size()) {
+                g_link.block_reply[g_link.block_reply_fill++] = b;
+            }
+        }
+        arrived = true;
+        queued -= got;
+    }
+    if (queued < 0) {
+        g_link.port_failed = true;
+        return -1;
+    }
+    return arrived ? 1 : 0;
+}
+
+// After a chunk: a NAK pauses the sender until the ACK.
+bool wait_while_busy() {
+    bool busy = false;
+    if (take_replies(busy) < 0) return false;
+    uint64_t last_byte_at = now_ms();
+    while (busy) {
+        if (elapsed_since(last_byte_at) >= ack_wait_limit_ms) return false;
+        sleep_ms(busy_poll_ms);
+        const int arrived = take_replies(busy);
+        if (arrived < 0) return false;
+        if (arrived) last_byte_at = now_ms();
+    }
+    return true;
+}
+
+void append_be32(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(uint8_t(value >> 24));
+    out.push_back(uint8_t(value >> 16));
+    out.push_back(uint8_t(value >> 8));
+    out.push_back(uint8_t(value));
+}
+
+// The ten header bytes, the payload (each DLE doubled when `stuff` is set) and
+// the payload check.
+void build_frame(std::vector<uint8_t>& out, char type, const uint8_t* payload, std::size_t length,
+                 uint32_t address, bool stuff) {
+    out.clear();
+    out.reserve(frame_header_bytes + 2 * length + 4);
+    out.push_back(uint8_t(length >> 8));
+    out.push_back(uint8_t(length));
+    append_be32(out, address);
+    uint32_t reg;
+    crc_begin(reg);
+    crc_add_byte(reg, DLE);
+    crc_add_byte(reg, uint8_t(type));
+    crc_add_bytes(reg, out.data(), 6);
+    append_be32(out, reg);
+    for (std::size_t i = 0; i < length; ++i) {
+        out.push_back(payload[i]);
+        if (stuff && payload[i] == DLE) out.push_back(DLE);
+    }
+    crc_begin(reg);
+    crc_add_span(reg, payload, length);
+    append_be32(out, reg);
+}
+
+bool is_block_type(char type) { return type == 'C' || type == 'D'; }
+
+int read_packet_start(PacketReader& r) {
+    int c;
+    for (;;) {
+        const uint64_t deadline = now_ms() + packet_start_limit_ms;
+        do {
+            const uint64_t now = now_ms();
+            c = unit_get_byte_within(now < deadline ? uint32_t(deadline - now) : 0);
+        } while (c != DLE && now_ms() < deadline && unit_port_usable());
+        if (c != DLE || now_ms() > deadline) return PACKET_NO_START;
+        c = unit_get_byte();
+        if (c < 0) return PACKET_FRAMING;
+        if (c == DLE) continue;
+        if (c != 'D' && c != 'X') return PACKET_BAD_TYPE;
+        break;
+    }
+    r.type = c;
+    r.dle_pending = false;
+    crc_begin(r.reg);
+    crc_add_byte(r.reg, DLE);
+    crc_add_byte(r.reg, uint8_t(c));
+    std::array<uint8_t, frame_header_bytes> header;
+    for (uint8_t& b : header) {
+        c = unit_get_byte();
+        if (c < 0) return PACKET_HEADER_READ;
+        b = uint8_t(c);
+    }
+    crc_add_bytes(r.reg, header.data(), 6);
+    if (get_be32(header.data() + 6) != r.reg) return PACKET_HEADER_CHECK;
+    r.expected = r.total = uint64_t(get_be32(header.data())) + 4;
+    crc_begin(r.reg);
+    return 0;
+}
+}  // namespace
+
+void reset_link_state() {
+    unit_close_port();
+    staging_close();
+    g_link = LinkState{};
+}
+
+int unit_open_port() {
+    // The port is opened exclusively, so an open handle would refuse our own open.
+    unit_close_port();
+    if (!g_link.port_found) return 0;
+    SerialPort* port = nullptr;
+    for (int attempt = 1; !port; ++attempt) {
+        port = serial_open(g_link.port_name);
+        if (!port && attempt == open_attempts) return 0;
+        if (!port) sleep_ms(open_retry_ms);
+    }
+    serial_set_queues(port, driver_queue_bytes, driver_queue_bytes);
+    serial_zero_timeouts(port);
+    serial_purge(port);
+    g_link.port_handle = port;
+    g_link.port_failed = false;
+    // Bytes of an earlier conversation are no reply to the next command.
+    g_link.rx_count = g_link.rx_next = 0;
+    return 1;
+}
+
+int unit_close_port() {
+    if (!g_link.port_handle) return 0;
+    serial_close(g_link.port_handle);
+    g_link.port_handle = nullptr;
+    return 1;
+}
+
+bool unit_port_usable() { return g_link.port_found && g_link.port_handle && !g_link.port_failed; }
+
+bool unit_write_all(const void* data, std::size_t size) {
+    return unit_port_usable() && write_bytes(static_cast<const uint8_t*>(data), size, true);
+}
+
+int unit_put_byte(uint8_t byte) {
+    unit_write_all(&byte, 1);
+    return 0;
+}
+
+int unit_get_byte() { return unit_get_byte_within(byte_wait_limit_ms); }
+
+int unit_get_byte_within(uint32_t wait_ms) {
+    if (!g_link.port_found || !g_link.port_handle) return -1;
+    if (g_link.rx_next < g_link.rx_count) return g_link.rx_buffer[g_link.rx_next++];
+    if (g_link.port_failed) return -1;
+    const uint64_t start = now_ms();
+    for (;;) {
+        const long queued = serial_queued(g_link.port_handle);
+        if (queued < 0) break;
+        if (queued > 0) {
+            const long got = serial_read(g_link.port_handle, g_link.rx_buffer.data(),
+                                         std::min<std::size_t>(queued, g_link.rx_buffer.size()));
+            if (got < 0) break;
+            if (got > 0) {
+                g_link.rx_count = std::size_t(got);
+                g_link.rx_next = 1;
+                return g_link.rx_buffer[0];
+            }
+        }
+        if (elapsed_since(start) >= wait_ms) return -1;
+        sleep_ms(1);
+    }
+    g_link.port_failed = true;
+    return -1;
+}
+
+int write_multi_byte(const void* data, std::size_t length) {
+    if (!g_link.port_found || !g_link.port_handle) return 0;
+    clear_block_reply();
+    auto next = static_cast<const uint8_t*>(data);
+    while (length > 0) {
+        const std::size_t chunk = std::min(length, chunk_bytes);
+        yield_to_window();
+        // A page handler that ran just now may have ended the conversation.
+        if (!g_link.port_handle) return 0;
+        if (g_link.port_failed || !write_bytes(next, chunk, false)) return 1;
+        if (!wait_while_busy()) return 1;
+        next += chunk;
+        length -= chunk;
+    }
+    return 0;
+}
+
+int reply_has_no_error() {
+    const auto begin = g_link.block_reply.begin();
+    const auto end = std::find(begin, begin + g_link.block_reply_fill, uint8_t{0});
+    const std::string_view text(reinterpret_cast<const char*>(g_link.block_reply.data()), std::size_t(end - begin));
+    return text.find("ERR") == std::string_view::npos ? 1 : 0;
+}
+
+int send_block(char type, const void* data, std::size_t length, uint32_t address) {
+    if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
+    if (is_block_type(type) && length > block_payload_max) return BLOCK_TOO_LONG;
+    const uint8_t marker[2] = {DLE, uint8_t(type)};
+    if (write_multi_byte(marker, sizeof marker) != 0) return BLOCK_WRITE_FAILED;
+    if (!is_block_type(type)) return BLOCK_SENT;
+    build_frame(g_link.block_stage, type, static_cast<const uint8_t*>(data), length, address, type == 'C');
+    // Byte by byte, so that the unit's NAK stops the sender after any byte.
+    for (const uint8_t& b : g_link.block_stage) {
+        if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
+        if (write_multi_byte(&b, 1) != 0) return BLOCK_WRITE_FAILED;
+    }
+    return BLOCK_SENT;
+}
+
+int send_block_serial(char type, const void* data, std::size_t length, uint32_t address) {
+    if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
+    if (length > serial_payload_max) return BLOCK_TOO_LONG;
+    const uint8_t marker[2] = {DLE, uint8_t(type)};
+    if (staging_is_open() && !staging_write(marker, sizeof marker)) return BLOCK_WRITE_FAILED;
+    if (!is_block_type(type)) return BLOCK_SENT;
+    std::vector<uint8_t>& stage = g_link.serial_stage;
+    build_frame(stage, type, static_cast<const uint8_t*>(data), length, address, true);
+    const uint64_t header_start = now_ms();
+    if (staging_is_open() && !staging_write(stage.data(), frame_header_bytes)) return BLOCK_WRITE_FAILED;
+    if (elapsed_since(header_start) > serial_header_limit_ms) return BLOCK_TOO_SLOW;
+    const uint64_t payload_start = now_ms();
+    if (staging_is_open() && !staging_write(stage.data() + frame_header_bytes, stage.size() - frame_header_bytes))
+        return BLOCK_WRITE_FAILED;
+    if (elapsed_since(payload_start) > serial_payload_limit_ms) return BLOCK_TOO_SLOW;
+    return BLOCK_SENT;
+}
+
+int read_htaws_packet(uint8_t* buffer, uint64_t& total_length, uint32_t& count, uint32_t limit, int continuing) {
+    PacketReader& r = g_link.packet;
+    if (!continuing) {
+        const int start = read_packet_start(r);
+        if (start < 0) return start;
+    }
+    total_length = r.total;
+    std::size_t stored = 0;
+    while (r.expected > 0 && count < limit) {
+        const int c = unit_get_byte();
+        if (c < 0) return PACKET_PAYLOAD_READ;
+        if (c == DLE) {
+            r.dle_pending = !r.dle_pending;
+            if (r.dle_pending) continue;
+        } else if (r.dle_pending) {
+            return PACKET_FRAMING;
+        }
+        if (r.expected > 4) {
+            crc_add_byte(r.reg, uint8_t(c));
+            buffer[stored++] = uint8_t(c);
+            ++count;
+        } else {
+            r.check[4 - r.expected] = uint8_t(c);
+        }
+        --r.expected;
+    }
+    if (r.expected > 0) return r.type;
+    return get_be32(r.check.data()) == r.reg ? r.type : PACKET_PAYLOAD_CHECK;
+}

@@ -1,0 +1,101 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/serial.h"
+
+struct SerialPort {
+    int fd;
+};
+
+namespace {
+// A write waits this long for room in the driver before reporting 0 bytes;
+// the caller decides when a stalled device has failed.
+constexpr int write_room_wait_ms = 100;
+// Longest wait for written bytes to leave the driver.
+constexpr int drain_limit_ms = 1000;
+
+bool hung_up(int fd) {
+    pollfd p{fd, 0, 0};
+    return poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+bool make_raw(int fd) {
+    termios t{};
+    if (tcgetattr(fd, &t) != 0) return false;
+    cfmakeraw(&t);
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    return tcsetattr(fd, TCSANOW, &t) == 0;
+}
+}  // namespace
+
+SerialPort* serial_open(const std::string& device) {
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || !make_raw(fd)) {
+        close(fd);
+        return nullptr;
+    }
+    return new SerialPort{fd};
+}
+
+void serial_close(SerialPort* port) {
+    if (!port) return;
+    close(port->fd);
+    delete port;
+}
+
+bool serial_set_queues(SerialPort* port, std::size_t, std::size_t) { return port != nullptr; }
+
+bool serial_zero_timeouts(SerialPort* port) { return port && make_raw(port->fd); }
+
+bool serial_purge(SerialPort* port) { return port && tcflush(port->fd, TCIOFLUSH) == 0; }
+
+bool serial_clear_errors(SerialPort* port) { return port && !hung_up(port->fd); }
+
+long serial_queued(SerialPort* port) {
+    int queued = 0;
+    if (!port || ioctl(port->fd, FIONREAD, &queued) != 0) return -1;
+    if (queued > 0) return queued;
+    return hung_up(port->fd) ? -1 : 0;
+}
+
+long serial_read(SerialPort* port, void* data, std::size_t size) {
+    if (!port) return -1;
+    const ssize_t got = read(port->fd, data, size);
+    if (got >= 0) return long(got);
+    return errno == EAGAIN || errno == EINTR ? 0 : -1;
+}
+
+long serial_write(SerialPort* port, const void* data, std::size_t size) {
+    if (!port) return -1;
+    ssize_t written = write(port->fd, data, size);
+    if (written < 0 && errno == EAGAIN) {
+        pollfd p{port->fd, POLLOUT, 0};
+        if (poll(&p, 1, write_room_wait_ms) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return -1;
+        if (!(p.revents & POLLOUT)) return 0;
+        written = write(port->fd, data, size);
+    }
+    if (written >= 0) return long(written);
+    return errno == EAGAIN || errno == EINTR ? 0 : -1;
+}
+
+// tcdrain would wait without bound for a device that stops taking bytes; the
+// output queue is watched instead, for a bounded time.
+bool serial_flush(SerialPort* port) {
+    if (!port) return false;
+    for (int waited = 0;; ++waited) {
+        int pending = 0;
+        if (ioctl(port->fd, TIOCOUTQ, &pending) != 0) return false;
+        if (pending == 0) return true;
+        if (waited == drain_limit_ms || hung_up(port->fd)) return false;
+        poll(nullptr, 0, 1);
+    }
+}

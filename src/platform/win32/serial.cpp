@@ -1,0 +1,59 @@
+#include <windows.h>
+
+#include "platform/serial.h"
+
+struct SerialPort {
+    HANDLE handle;
+};
+
+SerialPort* serial_open(const std::string& device) {
+    const HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_NO_BUFFERING, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return new SerialPort{h};
+}
+
+void serial_close(SerialPort* port) {
+    if (!port) return;
+    CloseHandle(port->handle);
+    delete port;
+}
+
+bool serial_set_queues(SerialPort* port, std::size_t rx_bytes, std::size_t tx_bytes) {
+    return port && SetupComm(port->handle, DWORD(rx_bytes), DWORD(tx_bytes));
+}
+
+bool serial_zero_timeouts(SerialPort* port) {
+    COMMTIMEOUTS timeouts{};
+    return port && SetCommTimeouts(port->handle, &timeouts);
+}
+
+bool serial_purge(SerialPort* port) {
+    return port && PurgeComm(port->handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+}
+
+bool serial_clear_errors(SerialPort* port) {
+    DWORD errors = 0;
+    return port && ClearCommError(port->handle, &errors, nullptr);
+}
+
+long serial_queued(SerialPort* port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!port || !ClearCommError(port->handle, &errors, &status)) return -1;
+    return long(status.cbInQue);
+}
+
+long serial_read(SerialPort* port, void* data, std::size_t size) {
+    DWORD got = 0;
+    if (!port || !ReadFile(port->handle, data, DWORD(size), &got, nullptr)) return -1;
+    return long(got);
+}
+
+long serial_write(SerialPort* port, const void* data, std::size_t size) {
+    DWORD written = 0;
+    if (!port || !WriteFile(port->handle, data, DWORD(size), &written, nullptr)) return -1;
+    return long(written);
+}
+
+bool serial_flush(SerialPort* port) { return port && FlushFileBuffers(port->handle); }

@@ -1,0 +1,65 @@
+#include "unit/identity.h"
+
+#include <cstdio>
+
+#include "app/log.h"
+#include "formats/byte_order.h"
+#include "link/connection.h"
+
+UnitIdentity g_unit;
+
+void reset_unit_identity() { g_unit = UnitIdentity{}; }
+
+namespace {
+constexpr uint32_t low_bits = 0xFFF;
+constexpr uint32_t served_ids[] = {0x34019FFF, 0x34029FFF};
+
+// The bit of `version` in the mask: version - 1 for most kinds, the version
+// itself for the current terrain format; positions wrap at 32.
+int compatible(PTableField mask_field, int version, int bit_offset, const char* log_format) {
+    const uint32_t mask = p_table_word(mask_field);
+    char line[128];
+    std::snprintf(line, sizeof line, log_format, int32_t(mask), version);
+    log_write(line);
+    const uint32_t bit = uint32_t(version + bit_offset) & 31u;
+    return int((mask >> bit) & 1u);
+}
+
+constexpr const char* map_line = "Map Compatibility is %d and Map Major Version Number is %d";
+constexpr const char* terrain_line = "Terrain Compatibility is %d and Terrain Major Version Number is %d";
+}  // namespace
+
+uint32_t p_table_word(PTableField field) { return get_be32(g_unit_tables.p_table.bytes.data() + field); }
+
+bool is_current_generation_id(uint32_t hardware_id) {
+    for (uint32_t id : served_ids)
+        if ((hardware_id | low_bits) == id) return true;
+    return false;
+}
+
+uint32_t read_hardware_id() {
+    g_unit.unit_hardware_id = p_table_word(P_HARDWARE_ID);
+    g_unit.unit_generation = is_current_generation_id(g_unit.unit_hardware_id) ? current_generation : 1;
+    return g_unit.unit_hardware_id | low_bits;
+}
+
+int check_airport_compat(int version) { return compatible(P_AIRPORT_MASK, version, -1, map_line); }
+
+int check_terrain_compat(int version) { return compatible(P_TERRAIN_MASK, version, 0, terrain_line); }
+
+int check_obstacle_compat(int version) {
+    return compatible(P_OBSTACLE_MASK, version, -1,
+                      "Obstacle Compatibility is %d and Obstacle File Version Number is %d");
+}
+
+int check_overlay_compat(int version) {
+    return compatible(P_OVERLAY_MASK, version, -1, "Overlay Compatibility is %d and Overlay File Version Number is %d");
+}
+
+int check_airport_compat_serial(int version) { return compatible(P_AIRPORT_MASK_SERIAL, version, -1, map_line); }
+
+int check_terrain_compat_serial(int version) {
+    return compatible(P_TERRAIN_MASK_SERIAL, version, -1, terrain_line);
+}
+
+uint32_t unit_number_or_none() { return g_unit_tables.p_table.valid ? g_unit.unit_number : unit_number_none; }
