@@ -1,5 +1,7 @@
 #include "formats/map_file.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -22,13 +24,27 @@ int64_t report(const std::string& text, const char* caption) {
     return -1;
 }
 
-// Steps 1 to 4 name the section in the "%d -- " form, the padding and the
-// checksum in the "(%d) " form; the padding alone is captioned "Error".
+std::string formatted(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int size = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(size > 0 ? std::size_t(size) : 0, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    return text;
+}
+
+// Steps 1 to 4 read the sections, 5 and 6 the padding, 7 the checksum.
 int64_t report_read_error(std::FILE* f, const std::string& path, int step) {
     const int err = std::ferror(f);
-    const std::string tail = " " + system_error_text(err) + " on File " + path + " (" + std::to_string(step) + ")";
-    if (step <= 4) return report(std::to_string(err) + " --" + tail, "Read Error");
-    return report("(" + std::to_string(err) + ")" + tail, step == 7 ? "Read Error" : "Error");
+    const std::string why = system_error_text(err);
+    if (step <= 4)
+        return report(formatted("%d -- %s on File %s (%d)", err, why.c_str(), path.c_str(), step), "Read Error");
+    return report(formatted("(%d) %s on File %s (%d)", err, why.c_str(), path.c_str(), step),
+                  step == 7 ? "Read Error" : "Error");
 }
 
 // One checksum register runs over every byte of the file; a second one over
@@ -49,7 +65,7 @@ int64_t check_map_file(const std::string& path, std::unique_ptr<uint8_t[]>* keep
     uint8_t header[map_header_size];
     if (!read_part(header, sizeof header)) return report_read_error(f, path, 1);
     const uint32_t format = get_le32(header + map_format_offset);
-    if (format != 1) return report("Map File Format Conflict " + std::to_string(int32_t(format)), "Error");
+    if (format != 1) return report(formatted("Map File Format Conflict %d", int(format)), "Error");
 
     uint8_t info[map_info_size];
     if (!read_part(info, sizeof info)) return report_read_error(f, path, 2);
@@ -63,7 +79,7 @@ int64_t check_map_file(const std::string& path, std::unique_ptr<uint8_t[]>* keep
     std::unique_ptr<uint8_t[]> data;
     if (keep) {
         data.reset(new (std::nothrow) uint8_t[n]());
-        if (!data) return report("Could not allocate " + std::to_string(n) + " bytes.", "Error");
+        if (!data) return report(formatted("Could not allocate %u bytes.", unsigned(n)), "Error");
         if (!read_part(data.get(), n)) return report_read_error(f, path, 3);
         crc_add_span(data_reg, data.get(), n);
     } else if (!read_pieces(f, n, file_piece_size, [&](const uint8_t* p, std::size_t k) {
@@ -85,7 +101,7 @@ int64_t check_map_file(const std::string& path, std::unique_ptr<uint8_t[]>* keep
 
     uint8_t stored[4];
     if (!read_exact(f, stored, sizeof stored)) return report_read_error(f, path, 7);
-    if (get_le32(stored) != reg) return report("CRC Error on File " + path, "Error");
+    if (get_le32(stored) != reg) return report(formatted("CRC Error on File %s", path.c_str()), "Error");
 
     std::memcpy(g_map.info, info, sizeof info);
     put_be32(g_map.info + map_info_data_length_offset, n);
