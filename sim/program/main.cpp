@@ -1,0 +1,101 @@
+// htaws-unit-sim: the simulated unit on a pseudo-terminal in real time.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <poll.h>
+#include <unistd.h>
+
+#include "platform/clock.h"
+#include "sim/program/options.h"
+#include "sim/program/pty.h"
+
+namespace {
+volatile std::sig_atomic_t g_stop = 0;
+
+void on_signal(int) { g_stop = 1; }
+
+void catch_signals() {
+    struct sigaction sa {};
+    sa.sa_handler = on_signal;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+}
+
+// Prints the transcript entries that are new since the last call.
+void print_events(const SimUnit& unit, std::size_t& printed, uint64_t start) {
+    const std::vector<SimEvent>& events = unit.transcript();
+    for (; printed < events.size(); ++printed) {
+        const SimEvent& e = events[printed];
+        const char* mark = e.kind == SimEvent::received ? ">" : e.kind == SimEvent::sent ? "<" : "#";
+        std::printf("%8.3f %s %s\n", double(e.at_ms - std::min(e.at_ms, start)) / 1000.0, mark, e.text.c_str());
+    }
+    std::fflush(stdout);
+}
+
+// Moves readable bytes from the unit to the pty; keeps what the pty cannot take yet.
+bool pass_output(SimUnit& unit, const Pty& pty, std::vector<uint8_t>& pending) {
+    std::size_t n = unit.available(now_ms());
+    std::size_t old = pending.size();
+    pending.resize(old + n);
+    unit.take(pending.data() + old, n, now_ms());
+    if (pending.empty()) return true;
+    ssize_t written = write(pty.master, pending.data(), pending.size());
+    if (written < 0) return errno == EAGAIN || errno == EINTR;
+    pending.erase(pending.begin(), pending.begin() + written);
+    return true;
+}
+
+int serve(SimUnit& unit, const Pty& pty) {
+    uint64_t start = now_ms();
+    std::size_t printed = 0;
+    std::vector<uint8_t> pending;
+    uint8_t buffer[4096];
+    while (!g_stop && unit.connected()) {
+        pollfd p{pty.master, POLLIN, 0};
+        int ready = poll(&p, 1, 2);
+        if (ready < 0 && errno != EINTR) return std::perror("poll"), 1;
+        if (ready > 0 && (p.revents & POLLIN)) {
+            ssize_t n = read(pty.master, buffer, sizeof buffer);
+            if (n > 0) unit.receive(buffer, std::size_t(n), now_ms());
+        }
+        if (!pass_output(unit, pty, pending)) return std::perror("write"), 1;
+        print_events(unit, printed, start);
+    }
+    print_events(unit, printed, start);
+    return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    std::string error;
+    if (!parse_options(argc, argv, options, error)) {
+        std::fprintf(stderr, "htaws-unit-sim: %s\n%s", error.c_str(), options_help);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(options_help, stdout);
+        return 0;
+    }
+    std::string link = options.link;
+    Pty pty;
+    if ((link.empty() && !default_registration(options.name, link, error)) || !pty_open(pty, error)) {
+        std::fprintf(stderr, "htaws-unit-sim: %s\n", error.c_str());
+        return 1;
+    }
+    if (!register_port(link, pty, error)) {
+        std::fprintf(stderr, "htaws-unit-sim: %s\n", error.c_str());
+        pty_close(pty);
+        return 1;
+    }
+    catch_signals();
+    std::printf("htaws-unit-sim: generation %d unit on %s, registered as %s\n", options.config.generation,
+                pty.slave_path.c_str(), link.c_str());
+    std::fflush(stdout);
+    SimUnit unit(options.config);
+    int result = serve(unit, pty);
+    unregister_port(link, pty);
+    pty_close(pty);
+    std::printf("htaws-unit-sim: %s\n", unit.connected() ? "stopped" : "cable pulled");
+    return result;
+}

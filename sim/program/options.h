@@ -1,0 +1,16 @@
+#pragma once
+// The command line of htaws-unit-sim.
+#include <string>
+
+#include "sim/sim_unit.h"
+
+struct ProgramOptions {
+    SimConfig config;
+    std::string name = "Gadget Serial (simulated)";  // the registered port's descriptive name
+    std::string link;                                // registration path; default in the virtual ports folder
+    bool help = false;
+};
+
+// Fills `options` from the arguments; false with `error` set on a bad one.
+bool parse_options(int argc, char** argv, ProgramOptions& options, std::string& error);
+extern const char* const options_help;

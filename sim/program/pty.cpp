@@ -1,0 +1,75 @@
+#include "sim/program/pty.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+bool make_raw(int fd) {
+    termios t{};
+    if (tcgetattr(fd, &t) != 0) return false;
+    cfmakeraw(&t);
+    return tcsetattr(fd, TCSANOW, &t) == 0;
+}
+}  // namespace
+
+bool pty_open(Pty& pty, std::string& error) {
+    pty.master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (pty.master < 0) return error = system_error("posix_openpt"), false;
+    const char* name = nullptr;
+    if (grantpt(pty.master) != 0 || unlockpt(pty.master) != 0 || !(name = ptsname(pty.master))) {
+        error = system_error("pseudo-terminal set-up");
+        pty_close(pty);
+        return false;
+    }
+    pty.slave_path = name;
+    pty.slave = open(name, O_RDWR | O_NOCTTY);
+    if (pty.slave < 0 || !make_raw(pty.slave) || !make_raw(pty.master) ||
+        fcntl(pty.master, F_SETFL, fcntl(pty.master, F_GETFL) | O_NONBLOCK) != 0) {
+        error = system_error("pseudo-terminal " + pty.slave_path);
+        pty_close(pty);
+        return false;
+    }
+    return true;
+}
+
+void pty_close(Pty& pty) {
+    if (pty.slave >= 0) close(pty.slave);
+    if (pty.master >= 0) close(pty.master);
+    pty.slave = pty.master = -1;
+}
+
+bool default_registration(const std::string& name, std::string& path, std::string& error) {
+    std::string folder = "/tmp/htaws-ports-" + std::to_string(getuid());
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return error = system_error(folder), false;
+    struct stat st {};
+    if (lstat(folder.c_str(), &st) != 0) return error = system_error(folder), false;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & (S_IWGRP | S_IWOTH))) {
+        error = folder + " is not a folder of this user's that only the user may write to";
+        return false;
+    }
+    path = folder + "/" + name;
+    return true;
+}
+
+bool register_port(const std::string& path, const Pty& pty, std::string& error) {
+    if (symlink(pty.slave_path.c_str(), path.c_str()) == 0) return true;
+    struct stat target {};
+    if (errno != EEXIST) return error = system_error(path), false;
+    if (stat(path.c_str(), &target) == 0) return error = path + " is registered already", false;
+    if (unlink(path.c_str()) != 0 || symlink(pty.slave_path.c_str(), path.c_str()) != 0)
+        return error = system_error(path), false;
+    return true;
+}
+
+void unregister_port(const std::string& path, const Pty& pty) {
+    char target[4096];
+    ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    if (n > 0 && std::string(target, std::size_t(n)) == pty.slave_path) unlink(path.c_str());
+}
