@@ -1,11 +1,18 @@
 // Wake-up, greeting, the five tables and the plain commands of the simulated unit.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "formats/byte_order.h"
 #include "sim/wire.h"
 #include "support/sim_port.h"
 
 namespace {
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // The 260 bytes of a table reply, from its hexadecimal digits.
 Bytes table_bytes(const std::string& reply) {
     Bytes out;
@@ -140,6 +147,46 @@ TEST(SimCommands, GarbageNeverOverrunsALine) {
     EXPECT_EQ(link.text_after(100), "NO: unknown command\r\n");
     link.send(can_burst());
     EXPECT_EQ(link.text_after(100), "OK: Ready for commands.\r\n");
+}
+
+TEST(SimCommands, WakesUpAfterGarbageInAnyExchange) {
+    Bytes body_block = control_block(1, Bytes(1000000), "0x3400");
+    Bytes image_block = control_block(3, Bytes(1000000), "kernel");
+    struct Case {
+        const char* what;
+        int generation;
+        Bytes opening;
+    } cases[] = {
+        {"command", 4, {}},
+        {"control block", 4, bytes_of("P\r")},
+        {"raw body", 4, bytes_of("P\r")},
+        {"data blocks", 4, bytes_of("P\r")},
+        {"test stream", 4, bytes_of("PT\r")},
+        {"parameter list", 4, bytes_of("WP\r\n")},
+        {"download", 4, bytes_of("H 0\r\n")},
+        {"earlier data blocks", 1, bytes_of("M\r")},
+    };
+    cases[2].opening = cases[2].opening + framed_block('C', body_block, 0, true);
+    cases[3].opening = cases[3].opening + framed_block('C', image_block, 0, true);
+    cases[7].opening = cases[7].opening + framed_block('C', Bytes(256), 0, true);
+    std::mt19937 random(7);
+    for (const Case& c : cases) {
+        SimConfig config;
+        config.generation = c.generation;
+        config.recordings = {Bytes(100000, 0x10)};
+        SimLink link(config);
+        link.send(c.opening);
+        for (int i = 0; i < 50; ++i) {
+            Bytes garbage(400);
+            for (uint8_t& b : garbage) b = uint8_t(random() % 3 ? random() : 0x10);
+            link.send(garbage);
+            link.read_after(1);
+        }
+        link.read_after(6000);
+        link.send(can_burst());
+        std::string reply = link.text_after(100);
+        EXPECT_NE(reply.find("OK: Ready for commands.\r\n"), std::string::npos) << c.what;
+    }
 }
 
 TEST(SimPort, CablePulledMakesThePortVanish) {
