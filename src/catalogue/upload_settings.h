@@ -1,0 +1,39 @@
+#pragma once
+// The upload settings of "upload.cfg" in the top-level directory: one folder
+// per kind of file and the block delay of the image loads.
+#include <string>
+
+enum UploadSetting : int {
+    PGM_DIR,
+    TRN_DIR,
+    APT_DIR,
+    OBS_DIR,
+    OVL_DIR,
+    PRM_DIR,
+    HAS_DIR,
+    NGM_DIR,
+    BLOCK_DLY,
+    FDR_DIR,
+    UPLOAD_SETTING_COUNT
+};
+
+inline constexpr int default_block_delay = 5;
+
+// Empties the ten texts; the block delay integer keeps its value.
+void upload_settings_clear();
+// Fills the settings from "upload.cfg"; a missing file changes nothing.
+void read_upload_config(const std::string& top_directory);
+// Gives empty folder settings their default folder (created) and brings the
+// block delay text and integer into step.
+void apply_upload_defaults(const std::string& top_directory);
+// Replaces "upload.cfg" with all ten settings in the fixed order; silent on failure.
+void write_upload_config(const std::string& top_directory);
+
+const std::string& upload_setting(UploadSetting key);
+// Sets a folder setting, as the setup page's folder picker does; false (and
+// nothing changed) for text longer than a path may be.
+bool set_upload_setting(UploadSetting key, const std::string& value);
+int block_delay();
+
+// Back to the state at program start (tests).
+void upload_settings_reset();
