@@ -1,4 +1,5 @@
 // htaws-unit-sim: the simulated unit on a pseudo-terminal in real time.
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -53,12 +54,18 @@ int serve(SimUnit& unit, const Pty& pty) {
     while (!g_stop && unit.connected()) {
         pollfd p{pty.master, POLLIN, 0};
         int ready = poll(&p, 1, 2);
-        if (ready < 0 && errno != EINTR) return std::perror("poll"), 1;
+        if (ready < 0 && errno != EINTR) {
+            std::perror("poll");
+            return 1;
+        }
         if (ready > 0 && (p.revents & POLLIN)) {
             ssize_t n = read(pty.master, buffer, sizeof buffer);
             if (n > 0) unit.receive(buffer, std::size_t(n), now_ms());
         }
-        if (!pass_output(unit, pty, pending)) return std::perror("write"), 1;
+        if (!pass_output(unit, pty, pending)) {
+            std::perror("write");
+            return 1;
+        }
         print_events(unit, printed, start);
     }
     print_events(unit, printed, start);

@@ -12,7 +12,8 @@ const char* const options_help =
     "\n"
     "Identity and contents:\n"
     "  --generation 4|1          current (4) or earlier (1) generation (default 4)\n"
-    "  --hardware-id HEX         P table hardware identifier (default 34019000)\n"
+    "  --hardware-id HEX         P table hardware identifier (default 34019000;\n"
+    "                            20010000 for the earlier generation)\n"
     "  --unit-number HEX         unit number (default 12345678)\n"
     "  --masks HEX,HEX,HEX,HEX   airport, terrain, obstacle, overlay compatibility masks\n"
     "  --parameters FILE         parameter lines (\"name 0xhhhhhhhh\") answered to RP\n"
@@ -42,6 +43,12 @@ const char* const options_help =
     "  --help                    this text\n";
 
 namespace {
+template <class Field, class Value>
+bool assign(Field& field, Value value) {
+    field = Field(value);
+    return true;
+}
+
 constexpr unsigned long max_recording = 64ul << 20;
 
 bool number(const std::string& text, int base, unsigned long& value) {
@@ -80,9 +87,9 @@ bool apply(const std::string& opt, const std::string& value, ProgramOptions& o) 
     SimConfig& c = o.config;
     unsigned long n = 0;
     std::vector<unsigned long> list;
-    if (opt == "--generation") return number(value, 10, n) && (n == 1 || n == 4) && (c.generation = int(n), true);
-    if (opt == "--hardware-id") return number(value, 16, n) && (c.p_table.hardware_id = uint32_t(n), true);
-    if (opt == "--unit-number") return number(value, 16, n) && (c.p_table.unit_number = uint32_t(n), true);
+    if (opt == "--generation") return number(value, 10, n) && (n == 1 || n == 4) && assign(c.generation, int(n));
+    if (opt == "--hardware-id") return number(value, 16, n) && assign(c.p_table.hardware_id, uint32_t(n));
+    if (opt == "--unit-number") return number(value, 16, n) && assign(c.p_table.unit_number, uint32_t(n));
     if (opt == "--masks") {
         if (!numbers(value, 16, list) || list.size() != 4) return false;
         c.p_table.airport_mask = c.p_table.airport_mask_earlier = uint32_t(list[0]);
@@ -103,45 +110,49 @@ bool apply(const std::string& opt, const std::string& value, ProgramOptions& o) 
         }
         return true;
     }
-    if (opt == "--packet-size") return number(value, 10, n) && n > 0 && (c.packet_size = n, true);
+    if (opt == "--packet-size") return number(value, 10, n) && n > 0 && assign(c.packet_size, n);
     if (opt == "--free") {
         if (!numbers(value, 16, list) || list.size() != 3) return false;
         c.free_space = {uint32_t(list[0]), uint32_t(list[1]), uint32_t(list[2])};
         return true;
     }
-    if (opt == "--latency") return number(value, 10, n) && (c.reply_latency_ms = uint32_t(n), true);
-    if (opt == "--flash-ms") return number(value, 10, n) && (c.flash_ms = uint32_t(n), true);
+    if (opt == "--latency") return number(value, 10, n) && assign(c.reply_latency_ms, uint32_t(n));
+    if (opt == "--flash-ms") return number(value, 10, n) && assign(c.flash_ms, uint32_t(n));
     if (opt == "--line-end") {
         c.line_end = value == "crlf" ? "\r\n" : value == "lf" ? "\n" : value == "cr" ? "\r" : "";
         return !c.line_end.empty();
     }
-    if (opt == "--nak-every") return number(value, 10, n) && (c.pacing.nak_every = uint32_t(n), true);
-    if (opt == "--busy-ms") return number(value, 10, n) && (c.pacing.busy_ms = uint32_t(n), true);
-    if (opt == "--nak-storm") return number(value, 10, n) && n > 0 && (c.pacing.naks_per_pause = uint32_t(n), true);
-    if (opt == "--refuse-mode") return (c.faults.refused_modes = value, true);
+    if (opt == "--nak-every") return number(value, 10, n) && assign(c.pacing.nak_every, uint32_t(n));
+    if (opt == "--busy-ms") return number(value, 10, n) && assign(c.pacing.busy_ms, uint32_t(n));
+    if (opt == "--nak-storm") return number(value, 10, n) && n > 0 && assign(c.pacing.naks_per_pause, uint32_t(n));
+    if (opt == "--refuse-mode") return assign(c.faults.refused_modes, value);
     if (opt == "--no-reply") return !value.empty() && c.faults.unanswered.insert(value).second;
-    if (opt == "--corrupt-table") return value.size() == 1 && (c.faults.corrupt_table = value[0], true);
-    if (opt == "--corrupt-packet") return number(value, 10, n) && n < 0x7FFFFFFF && (c.faults.corrupt_packet = int(n), true);
-    if (opt == "--refuse-blocks") return number(value, 10, n) && n < 0x7FFFFFFF && (c.faults.refused_blocks = int(n), true);
-    if (opt == "--flash-retries") return number(value, 10, n) && n < 0x7FFFFFFF && (c.faults.flash_retries = int(n), true);
-    if (opt == "--pull-cable-after") return number(value, 10, n) && (c.faults.cable_pulled_after = long(n), true);
-    if (opt == "--name") return !value.empty() && value.find('/') == std::string::npos && (o.name = value, true);
-    if (opt == "--link") return !value.empty() && (o.link = value, true);
+    if (opt == "--corrupt-table") return value.size() == 1 && assign(c.faults.corrupt_table, value[0]);
+    if (opt == "--corrupt-packet") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.corrupt_packet, int(n));
+    if (opt == "--refuse-blocks") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.refused_blocks, int(n));
+    if (opt == "--flash-retries") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.flash_retries, int(n));
+    if (opt == "--pull-cable-after") return number(value, 10, n) && assign(c.faults.cable_pulled_after, long(n));
+    if (opt == "--name") return !value.empty() && value.find('/') == std::string::npos && assign(o.name, value);
+    if (opt == "--link") return !value.empty() && assign(o.link, value);
     return false;
 }
 }  // namespace
 
 bool parse_options(int argc, char** argv, ProgramOptions& options, std::string& error) {
+    bool identified = false;
     for (int i = 1; i < argc; ++i) {
         std::string opt = argv[i];
         if (opt == "--help") options.help = true;
         else if (opt == "--silent") options.config.faults.silent = true;
         else if (opt == "--err-during-body") options.config.faults.err_during_body = true;
-        else if (i + 1 < argc && apply(opt, argv[i + 1], options)) ++i;
-        else {
+        else if (i + 1 < argc && apply(opt, argv[i + 1], options)) {
+            identified = identified || opt == "--hardware-id";
+            ++i;
+        } else {
             error = i + 1 < argc ? "bad option or value: " + opt + " " + argv[i + 1] : "bad option or missing value: " + opt;
             return false;
         }
     }
+    if (options.config.generation != 4 && !identified) options.config.p_table.hardware_id = 0x20010000;
     return true;
 }

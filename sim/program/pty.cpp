@@ -9,7 +9,12 @@
 #include <unistd.h>
 
 namespace {
-std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }
+bool fail(std::string& error, const std::string& text) {
+    error = text;
+    return false;
+}
+
+bool system_failure(std::string& error, const std::string& what) { return fail(error, what + ": " + std::strerror(errno)); }
 
 bool make_raw(int fd) {
     termios t{};
@@ -21,10 +26,10 @@ bool make_raw(int fd) {
 
 bool pty_open(Pty& pty, std::string& error) {
     pty.master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (pty.master < 0) return error = system_error("posix_openpt"), false;
+    if (pty.master < 0) return system_failure(error, "posix_openpt");
     const char* name = nullptr;
     if (grantpt(pty.master) != 0 || unlockpt(pty.master) != 0 || !(name = ptsname(pty.master))) {
-        error = system_error("pseudo-terminal set-up");
+        system_failure(error, "pseudo-terminal set-up");
         pty_close(pty);
         return false;
     }
@@ -32,7 +37,7 @@ bool pty_open(Pty& pty, std::string& error) {
     pty.slave = open(name, O_RDWR | O_NOCTTY);
     if (pty.slave < 0 || !make_raw(pty.slave) || !make_raw(pty.master) ||
         fcntl(pty.master, F_SETFL, fcntl(pty.master, F_GETFL) | O_NONBLOCK) != 0) {
-        error = system_error("pseudo-terminal " + pty.slave_path);
+        system_failure(error, "pseudo-terminal " + pty.slave_path);
         pty_close(pty);
         return false;
     }
@@ -47,12 +52,11 @@ void pty_close(Pty& pty) {
 
 bool default_registration(const std::string& name, std::string& path, std::string& error) {
     std::string folder = "/tmp/htaws-ports-" + std::to_string(getuid());
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return error = system_error(folder), false;
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return system_failure(error, folder);
     struct stat st {};
-    if (lstat(folder.c_str(), &st) != 0) return error = system_error(folder), false;
+    if (lstat(folder.c_str(), &st) != 0) return system_failure(error, folder);
     if (!S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & (S_IWGRP | S_IWOTH))) {
-        error = folder + " is not a folder of this user's that only the user may write to";
-        return false;
+        return fail(error, folder + " is not a folder of this user's that only the user may write to");
     }
     path = folder + "/" + name;
     return true;
@@ -61,10 +65,10 @@ bool default_registration(const std::string& name, std::string& path, std::strin
 bool register_port(const std::string& path, const Pty& pty, std::string& error) {
     if (symlink(pty.slave_path.c_str(), path.c_str()) == 0) return true;
     struct stat target {};
-    if (errno != EEXIST) return error = system_error(path), false;
-    if (stat(path.c_str(), &target) == 0) return error = path + " is registered already", false;
+    if (errno != EEXIST) return system_failure(error, path);
+    if (stat(path.c_str(), &target) == 0) return fail(error, path + " is registered already");
     if (unlink(path.c_str()) != 0 || symlink(pty.slave_path.c_str(), path.c_str()) != 0)
-        return error = system_error(path), false;
+        return system_failure(error, path);
     return true;
 }
 
