@@ -1,6 +1,7 @@
 // Wake-up, greeting, the five tables and the plain commands of the simulated unit.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 
 #include "formats/byte_order.h"

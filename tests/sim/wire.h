@@ -42,7 +42,7 @@ public:
     // Everything readable after `ms` more milliseconds.
     Bytes read_after(uint32_t ms);
     std::string text_after(uint32_t ms);
-    // The body of a load accepted by mode "P": mode, control block, body.
+    // Sends "P", the control block and the body with the uploader's pauses; returns every reply.
     std::string load(const Bytes& control, const Bytes& body);
     bool noted(const std::string& text) const;
 };

@@ -1,6 +1,5 @@
 #include "support/sim_port.h"
 
-#include <algorithm>
 #include <optional>
 
 #include "platform/clock.h"
