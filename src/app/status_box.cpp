@@ -1,5 +1,7 @@
 #include "app/status_box.h"
 
+#include "app/status.h"
+
 namespace {
 constexpr std::size_t trim_above = 20000;
 constexpr std::size_t lines_trimmed = 50;
@@ -11,9 +13,15 @@ struct StatusBox {
 StatusBox g_box;
 }  // namespace
 
-void status_attach(Page page, int control) { g_box = {page, control}; }
+void status_attach(Page page, int control) {
+    g_box = {page, control};
+    g_status.screen_append = status_box_append;
+}
 
-void status_detach() { g_box = {}; }
+void status_detach() {
+    g_box = {};
+    g_status.screen_append = nullptr;
+}
 
 bool status_attached() { return g_box.page != nullptr; }
 

@@ -1,0 +1,92 @@
+#include "app/configuration_flows.h"
+
+#include <ctime>
+
+#include "app/page_layouts.h"
+#include "app/page_loop.h"
+#include "app/report.h"
+#include "app/status_shown.h"
+#include "catalogue/setup_page.h"
+#include "link/commands.h"
+#include "link/serial.h"
+#include "platform/clock.h"
+#include "unit/configuration.h"
+#include "unit/identity.h"
+#include "unit/model.h"
+#include "unit/yielding_wait.h"
+
+namespace {
+constexpr uint32_t pause_before_setup_ms = 3000;
+constexpr uint32_t reply_wait_current_ms = 120000;
+constexpr uint32_t reply_wait_earlier_ms = 5000;
+
+void title(Page page, const char* text) { control_set_text(page, ID_OPERATION_TITLE, text); }
+
+void back_to_setup_momentarily(Page page) {
+    status_show("Returning to Setup dialog momentarily.\r\n");
+    unit_close_port();
+    sleep_ms(pause_before_setup_ms);
+    page_end(page, RESULT_BACK);
+}
+
+uint32_t unit_serial(bool current) { return p_table_word(current ? P_UNIT_NUMBER : P_OBSTACLE_MASK); }
+}  // namespace
+
+int read_configuration_flow(Page page) {
+    title(page, "Configuration Read");
+    const int result = read_configuration(page, configuration_file_path());
+    if (g_commands.abort_requested) {
+        page_end(page, RESULT_QUIT);
+        unit_close_port();
+        return 1;
+    }
+    if (result != 0) {
+        unit_close_port();
+        page_end(page, report_error("Problem reading configuration\nTry again?") ? RESULT_BACK : RESULT_QUIT);
+        return 1;
+    }
+    title(page, "Configuration Read Complete");
+    status_show("Configuration read complete\r\n");
+    status_show("Returning to Setup dialog momentarily.\r\n");
+    unit_close_port();
+    derive_parameter_file_names(detect_model(DETECT_FRESH), std::time(nullptr));
+    sleep_ms(pause_before_setup_ms);
+    page_end(page, RESULT_BACK);
+    return 0;
+}
+
+int write_configuration_flow(Page page) {
+    const bool current = g_unit.unit_generation == current_generation;
+    title(page, "Configuration Write");
+    const ConfigurationWrite write{configuration_file_path(), current, detect_model(DETECT_REMEMBERED),
+                                   unit_serial(current)};
+    const int result = write_configuration(page, write);
+    if (g_commands.abort_requested) {
+        unit_close_port();
+        return 1;
+    }
+    if (result != 0) {
+        title(page, "Configuration Write Aborted");
+        status_show("Configuration write aborted\r\n");
+        if (current)
+            back_to_setup_momentarily(page);
+        else
+            unit_close_port();
+        return 1;
+    }
+    char reply[256];
+    const int length = unit_read_line(reply, sizeof reply, current ? reply_wait_current_ms : reply_wait_earlier_ms);
+    if (g_commands.abort_requested) {
+        unit_close_port();
+        return 1;
+    }
+    if (check_reply(reply, length, "OK", "Unit replied with an error\nTry again?") != 0) return 1;
+    keep_yielding(2000);
+    title(page, "Configuration Write Complete");
+    status_show("Configuration write complete\r\n");
+    if (current)
+        back_to_setup_momentarily(page);
+    else
+        unit_close_port();
+    return 0;
+}

@@ -1,0 +1,34 @@
+#include "app/page_loop.h"
+
+#include "app/transfer_page.h"
+#include "app/waiting_page.h"
+#include "catalogue/setup_page.h"
+
+WizardState next_wizard_state(WizardState shown, int page_result) {
+    switch (shown) {
+        case WizardState::setup:
+            return page_result == RESULT_QUIT ? WizardState::end : WizardState::waiting;
+        case WizardState::waiting:
+            if (page_result == RESULT_BACK || page_result == RESULT_SETUP) return WizardState::setup;
+            return page_result == RESULT_NEXT ? WizardState::transfer : WizardState::end;
+        case WizardState::transfer:
+            if (page_result == RESULT_BACK || page_result == RESULT_SETUP) return WizardState::setup;
+            return page_result == RESULT_WAITING_AGAIN ? WizardState::waiting : WizardState::end;
+        case WizardState::end: break;
+    }
+    return WizardState::end;
+}
+
+void run_page_loop() {
+    WizardState state = WizardState::setup;
+    while (state != WizardState::end) {
+        int result = RESULT_QUIT;
+        switch (state) {
+            case WizardState::setup: result = DoSetup(); break;
+            case WizardState::waiting: result = DoWaiting(); break;
+            case WizardState::transfer: result = DoTransfer(); break;
+            case WizardState::end: break;
+        }
+        state = next_wizard_state(state, result);
+    }
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The wizard: setup, waiting and transfer pages, each chosen by the result of
+// the page before.
+
+enum PageResult : int {
+    RESULT_QUIT = 0,
+    RESULT_BACK = 1000,
+    RESULT_NEXT = 1001,
+    RESULT_SETUP = 1002,
+    RESULT_WAITING_AGAIN = 4,
+};
+
+enum class WizardState { setup, waiting, transfer, end };
+
+WizardState next_wizard_state(WizardState shown, int page_result);
+// Runs the pages from the setup page until one ends the wizard.
+void run_page_loop();

@@ -1,0 +1,72 @@
+#include "app/splash.h"
+
+#include "app/log.h"
+#include "app/page_layouts.h"
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/serial.h"
+#include "platform/clock.h"
+#include "platform/pages.h"
+#include "platform/process.h"
+#include "unit/model.h"
+#include "version.h"
+
+namespace {
+constexpr int splash_timer = 1;
+constexpr uint32_t splash_ms = 2000;
+
+bool is_family(std::string_view model) { return model.size() >= 4 && model.substr(2, 2) == "52"; }
+
+void splash_handler(Page page, PageEvent event, int id) {
+    switch (event) {
+        case PageEvent::open:
+            page_show(page, false);
+            page_set_title(page, program_title());
+            control_set_text(page, ID_DESCRIPTION, HTAWS_FILE_DESCRIPTION);
+            control_set_text(page, ID_LEGAL, legal_text());
+            page_show(page, true);
+            page_start_timer(page, splash_timer, splash_ms);
+            break;
+        case PageEvent::command:
+            if (id != CMD_OK && id != CMD_CANCEL) break;
+            [[fallthrough]];
+        case PageEvent::timer:
+        case PageEvent::click:
+        case PageEvent::close:
+            page_kill_timer(page, splash_timer);
+            page_end(page, 0);
+            break;
+        case PageEvent::cursor: break;
+    }
+}
+}  // namespace
+
+int splash_template_for(std::string_view model) {
+    if (model.empty()) return SPLASH_NO_UNIT;
+    if (!is_family(model) || model.size() < 7 || model[6] != 'H') return SPLASH_OTHER_UNIT;
+    if (model[4] == '5') return SPLASH_FAMILY;
+    if (model[4] == '0') return SPLASH_RK5200H;
+    return SPLASH_OTHER_UNIT;
+}
+
+bool is_served_model(std::string_view model) {
+    const int chosen = splash_template_for(model);
+    return chosen == SPLASH_FAMILY || chosen == SPLASH_RK5200H;
+}
+
+std::string program_title() { return std::string(product_name()) + ", Version " + product_version(); }
+
+std::string legal_text() { return HTAWS_LEGAL_COPYRIGHT; }
+
+bool DoSplash() {
+    log_write("... DoSplash()");
+    const std::string model = detect_model(DETECT_FRESH);
+    const bool served = is_served_model(model);
+    if (served && connect_unit() == 0) {
+        unit_send_command("STOPF\r");
+        sleep_ms(300);
+        unit_close_port();
+    }
+    page_run(*app_page_layout(splash_template_for(model)), splash_handler);
+    return served;
+}

@@ -1,0 +1,79 @@
+#include "app/startup.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/log.h"
+#include "app/page_loop.h"
+#include "app/splash.h"
+#include "catalogue/setup_page.h"
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/serial.h"
+#include "platform/clock.h"
+#include "platform/instance.h"
+#include "platform/process.h"
+#include "platform/window.h"
+
+namespace {
+std::string current_directory() {
+    std::error_code ec;
+    std::filesystem::path here = std::filesystem::current_path(ec);
+    return ec ? std::string() : here.string();
+}
+
+void say_goodbye_to_unit(bool served_unit_at_start) {
+    if (served_unit_at_start && reset_mode() == -1 && connect_unit() == 0) {
+        unit_send_command("STARTF\r");
+        sleep_ms(300);
+        unit_close_port();
+    }
+    unit_close_port();
+}
+}  // namespace
+
+std::string date_text(std::time_t t) {
+    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::tm* local = std::localtime(&t);
+    if (!local) return std::string(24, '?');
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d", days[local->tm_wday % 7],
+                  months[local->tm_mon % 12], local->tm_mday, local->tm_hour, local->tm_min, local->tm_sec,
+                  local->tm_year + 1900);
+    return text;
+}
+
+void write_log_header(std::time_t started) {
+    const std::string rule(73, '=');
+    log_write("\r\n\r\n");
+    log_write(rule);
+    log_write(rule);
+    log_write("The current date and time: " + date_text(started) + "\n");
+}
+
+void run_wizard(std::time_t started) {
+    write_log_header(started);
+    setup_page_start(current_directory(), legal_text(), program_title());
+    const bool served_unit_at_start = DoSplash();
+    run_page_loop();
+    say_goodbye_to_unit(served_unit_at_start);
+}
+
+int run_uploader() {
+    if (!acquire_single_instance()) {
+        message_box(
+            "Another instance of the Veltra Uploader is already running.\nMultiple instances are not supported and "
+            "are not permitted.\n\n\tThis program will now exit.",
+            "ERROR: Multiple Program Instances Detected", BoxButtons::ok, BoxIcon::error);
+        return 1;
+    }
+    temp_folder();
+    log_open();
+    run_wizard(std::time(nullptr));
+    log_close();
+    release_single_instance();
+    return 0;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The program from start to exit: single instance, log, splash, wizard, and
+// the farewell to a served unit.
+#include <ctime>
+#include <string>
+
+// The whole program; returns the exit status (1 when another copy runs).
+int run_uploader();
+// The wizard between an open log and its closing: header, splash, pages,
+// and the exit sequence with the link.
+void run_wizard(std::time_t started);
+// The header that begins every run's part of the log.
+void write_log_header(std::time_t started);
+// The standard 24-character local date text, as "Wed Jun 30 21:49:08 1993".
+std::string date_text(std::time_t t);

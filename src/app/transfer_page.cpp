@@ -1,0 +1,189 @@
+#include "app/transfer_page.h"
+
+#include <vector>
+
+#include "app/configuration_flows.h"
+#include "app/log.h"
+#include "app/page_layouts.h"
+#include "app/page_loop.h"
+#include "app/status_box.h"
+#include "app/status_shown.h"
+#include "app/transfer_routes.h"
+#include "catalogue/setup_page.h"
+#include "catalogue/system_file_reader.h"
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/serial.h"
+#include "platform/window.h"
+#include "unit/identity.h"
+#include "unit/model.h"
+
+namespace {
+constexpr int first_tick_timer = 1;
+constexpr uint32_t first_tick_ms = 1000;
+
+struct TransferState {
+    Page page = nullptr;
+    bool busy = false;
+    bool wait_cursor = false;
+};
+TransferState g_transfer;
+
+void end_transfer_page(int result) {
+    if (g_transfer.page) page_end(g_transfer.page, result);
+}
+
+uint32_t le32(std::span<const uint8_t> bytes, std::size_t at) {
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+}
+
+// The earlier-generation software test; false (after telling the technician)
+// when the loaded image does not suit the unit.
+bool earlier_software_passes() {
+    const std::vector<uint8_t>& image = system_image();
+    if (image.size() < 252) return true;
+    const uint32_t unit = le32(g_unit_tables.p_table.bytes, P_HARDWARE_ID);
+    if (software_suits_unit(le32(image, P_HARDWARE_ID), unit, g_unit.unit_generation)) return true;
+    message_box("Software to be loaded is not compatible with attached unit.\nCould not load this system software file",
+                "Loader Version Error", BoxButtons::ok, BoxIcon::error);
+    log_write("Could not load system software file");
+    unit_close_port();
+    unit_open_port();
+    connect_unit();
+    status_show("Transfer aborted.\r\n");
+    return false;
+}
+
+int run_named(Page page, const char* name) {
+    const TransferProcedure procedure = transfer_procedure(name);
+    if (procedure) return procedure(page);
+    status_show(formatted("%s is not part of this uploader build\r\n", name));
+    return 0;
+}
+
+// An earlier-generation terrain load sends its data file once the header
+// phase has completed; a failed phase leaves the function at its start.
+int run_terrain_phases(Page page, const char* header_phase) {
+    if (run_named(page, header_phase) != 0) {
+        set_handed_function(LF_TERRAIN);
+        return 1;
+    }
+    set_handed_function(LF_TERRAIN_DATA);
+    unit_close_port();
+    unit_open_port();
+    const TransferRoute* data_phase = route_for(LF_TERRAIN_DATA, {});
+    const int result = run_named(page, data_phase->procedure);
+    if (result != 0) set_handed_function(LF_TERRAIN);
+    return result;
+}
+
+int run_function(Page page) {
+    const UnitFacts unit{g_unit.unit_generation == current_generation, g_unit_tables.p_table.valid, g_link.port_found};
+    const TransferRoute* route = route_for(handed_function(), unit);
+    if (!route) return 0;
+    switch (route->step) {
+        case RouteStep::earlier_software:
+            if (!earlier_software_passes()) {
+                g_transfer.wait_cursor = false;
+                return 0;
+            }
+            return run_named(page, route->procedure);
+        case RouteStep::terrain_header: return run_terrain_phases(page, route->procedure);
+        case RouteStep::run: break;
+    }
+    return run_named(page, route->procedure);
+}
+
+void first_tick(Page page) {
+    page_kill_timer(page, first_tick_timer);
+    status_attach(page, ID_STATUS_BOX);
+    status_show("Communications ready\r\n");
+    g_transfer.busy = true;
+    const Cursor previous = set_cursor(Cursor::app_starting);
+    const int result = run_function(page);
+    g_transfer.busy = false;
+    set_cursor(previous);
+    if (result != 0) g_transfer.wait_cursor = false;
+}
+
+void stop_and_end(Page page, int result) {
+    g_commands.abort_requested = true;
+    unit_close_port();
+    page_end(page, result);
+}
+
+void transfer_handler(Page page, PageEvent event, int id) {
+    switch (event) {
+        case PageEvent::open:
+            g_transfer.wait_cursor = false;
+            g_commands.abort_requested = false;
+            control_show(page, ID_TRANSFER_LINE, false);
+            if (!unit_open_port()) {
+                log_write("Could not open USB port");
+                message_box("Could not open USB port", "Quitting", BoxButtons::ok, BoxIcon::error);
+                page_end(page, RESULT_QUIT);
+                return;
+            }
+            progress_set_range(page, ID_PROGRESS, 0, 1000);
+            progress_set_position(page, ID_PROGRESS, 0);
+            page_start_timer(page, first_tick_timer, first_tick_ms);
+            break;
+        case PageEvent::timer:
+            if (id == first_tick_timer) first_tick(page);
+            break;
+        case PageEvent::command:
+            if (id == CMD_OK || id == ID_NEXT) stop_and_end(page, RESULT_NEXT);
+            if (id == CMD_CANCEL) stop_and_end(page, RESULT_QUIT);
+            if (id == ID_BACK) {
+                if (detect_model(DETECT_REMEMBERED) != "RK5200H") g_commands.abort_requested = true;
+                unit_close_port();
+                page_end(page, RESULT_BACK);
+            }
+            break;
+        case PageEvent::close:
+            status_detach();
+            stop_and_end(page, RESULT_QUIT);
+            break;
+        case PageEvent::cursor:
+            set_cursor(g_transfer.wait_cursor ? Cursor::wait : g_transfer.busy ? Cursor::app_starting : Cursor::arrow);
+            break;
+        case PageEvent::click: break;
+    }
+}
+
+int refuse_download(Page page) {
+    control_set_text(page, ID_OPERATION_TITLE, "NOT HTAWS Unit - NO DOWNLOAD");
+    status_show("NOT HTAWS Unit - NO DOWNLOAD\r\n");
+    unit_close_port();
+    return 0;
+}
+}  // namespace
+
+bool software_suits_unit(uint32_t software, uint32_t unit, int generation) {
+    if (software == unit) return true;
+    if (software == 0xFF0F0034u && unit == 0xFFFFFFFFu && generation == 1) return true;
+    return (software & 0xFFFF) == (unit & 0xFFFF) && ((unit >> 20) & 0xF) <= ((software >> 20) & 0xF);
+}
+
+void set_wait_cursor(bool waiting) { g_transfer.wait_cursor = waiting; }
+
+void register_shell_procedures() {
+    register_transfer_procedure("read_configuration_flow", read_configuration_flow);
+    register_transfer_procedure("write_configuration_flow", write_configuration_flow);
+    register_transfer_procedure("refuse_download", refuse_download);
+}
+
+int DoTransfer() {
+    log_write("... DoTransfer()");
+    g_transfer = TransferState{};
+    g_commands.end_page = end_transfer_page;
+    const int result = page_run(*app_page_layout(TRANSFER_PAGE), [](Page page, PageEvent event, int id) {
+        g_transfer.page = page;
+        transfer_handler(page, event, id);
+    });
+    status_detach();
+    g_commands.end_page = nullptr;
+    g_transfer.page = nullptr;
+    return result;
+}

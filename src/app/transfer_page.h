@@ -1,0 +1,17 @@
+#pragma once
+// The transfer page: opens the link, then on its first tick runs the one
+// procedure for the chosen function and the unit at hand.
+#include <cstdint>
+#include <span>
+
+#include "platform/pages.h"
+
+int DoTransfer();
+// Set by the earlier-generation procedures while they wait for the unit.
+void set_wait_cursor(bool waiting);
+// The procedures this module provides itself: the configuration flows and
+// the refusal of a download from an earlier-generation unit.
+void register_shell_procedures();
+// Whether earlier-generation software (bytes 248..251 read with the first
+// byte least significant) suits a unit with these P table bytes.
+bool software_suits_unit(uint32_t software, uint32_t unit, int generation);

@@ -1,0 +1,46 @@
+#include "catalogue/setup_model.h"
+
+#include <ctime>
+
+#include "catalogue/loader_function.h"
+#include "catalogue/setup_layout.h"
+#include "link/serial.h"
+#include "platform/clock.h"
+#include "unit/model.h"
+
+namespace {
+// No model has this text, so the first detection always counts as a change.
+constexpr const char* no_model_seen = "FFFFFFFFFFF";
+std::string g_last_model_seen = no_model_seen;
+}  // namespace
+
+void adjust_setup_for_model(Page page, std::string_view model) {
+    if (model.empty()) {
+        control_enable(page, LF_TERRAIN, false);
+        control_enable(page, LF_AIRPORT, false);
+    } else if (model == served_model) {
+        control_enable(page, LF_TERRAIN, true);
+        control_enable(page, LF_AIRPORT, true);
+        control_enable(page, LF_OBSTACLE, false);
+        control_enable(page, ID_RESET_UNIT, true);
+        control_show(page, ID_RESET_UNIT, true);
+    }
+}
+
+bool identify_for_setup(Page page, const std::string& program_title) {
+    unit_close_port();
+    sleep_ms(500);
+    const std::string model = detect_model(DETECT_FRESH);
+    const std::string caption =
+        program_title + (model.empty() ? "  --  NO INSTRUMENT DETECTED " : "  --  Setup for " + model);
+    const bool changed = model != g_last_model_seen;
+    if (changed) {
+        g_last_model_seen = model;
+        adjust_setup_for_model(page, model);
+        derive_parameter_file_names(model, std::time(nullptr));
+    }
+    page_set_title(page, caption);
+    return changed;
+}
+
+void setup_model_reset() { g_last_model_seen = no_model_seen; }

@@ -1,0 +1,14 @@
+#pragma once
+// The setup page's view of the attached instrument: the caption names it and
+// the database functions that suit it are enabled.
+#include <string>
+#include <string_view>
+
+#include "platform/pages.h"
+
+// Detects the model afresh and sets the caption; true when the model differs
+// from the one the page saw last (the page is then adjusted and the unit's
+// parameter file names derived again).
+bool identify_for_setup(Page page, const std::string& program_title);
+void adjust_setup_for_model(Page page, std::string_view model);
+void setup_model_reset();

@@ -1,0 +1,55 @@
+#include "unit/parameter_lines.h"
+
+#include <array>
+#include <cctype>
+
+namespace {
+constexpr std::array<std::string_view, 8> factory_marks{"LCD",    "lcd",  "lamp",   "ExSen",
+                                                        "time",   "Config", "Offset", "dim min fac"};
+
+bool in_name_alphabet(unsigned char ch) {
+    return std::isalnum(ch) || ch == ' ' || ch == '.' || ch == '_' || ch == '-';
+}
+
+bool fits_value_place(unsigned char ch, std::size_t from_end) {
+    if (from_end == 10) return ch == '0';
+    if (from_end == 9) return ch == 'x';
+    if (from_end <= 8) return std::isxdigit(ch) != 0;
+    return true;
+}
+}  // namespace
+
+LineFault check_parameter_line(std::string_view line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto ch = static_cast<unsigned char>(line[i]);
+        if (!in_name_alphabet(ch)) return {1, i};
+        if (!fits_value_place(ch, line.size() - i)) return {2, i};
+    }
+    return {};
+}
+
+bool is_factory_setting(std::string_view line) {
+    for (std::string_view mark : factory_marks)
+        if (line.find(mark) != std::string_view::npos) return true;
+    return false;
+}
+
+bool is_factory_header(std::string_view line) {
+    return line.find("ModelID=") != std::string_view::npos && line.find("Serial=") != std::string_view::npos;
+}
+
+std::string_view trim_line_end(std::string_view line) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r' || line.back() == '\n'))
+        line.remove_suffix(1);
+    return line;
+}
+
+bool read_parameter_line(std::FILE* file, std::string& line) {
+    line.clear();
+    int ch = 0;
+    while (line.size() < parameter_line_limit && (ch = std::fgetc(file)) != EOF) {
+        line.push_back(static_cast<char>(ch));
+        if (ch == '\n') break;
+    }
+    return !line.empty();
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The lines of a parameter file: "<name> 0x<eight hex digits>", an optional
+// model and serial header, and the names that mark factory settings.
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Longest line read from a parameter file; longer lines arrive in pieces.
+inline constexpr std::size_t parameter_line_limit = 254;
+
+struct LineFault {
+    int rule = 0;              // 0 valid; 1 a character outside the name alphabet; 2 a bad value character
+    std::size_t position = 0;  // of the first bad character
+};
+
+LineFault check_parameter_line(std::string_view line);
+bool is_factory_setting(std::string_view line);
+// A first line with both "ModelID=" and "Serial=".
+bool is_factory_header(std::string_view line);
+// Without trailing spaces, tabs, CR and LF.
+std::string_view trim_line_end(std::string_view line);
+// The next line with its line feed, at most parameter_line_limit characters;
+// false at the end of the file.
+bool read_parameter_line(std::FILE* file, std::string& line);

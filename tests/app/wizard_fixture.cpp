@@ -1,0 +1,57 @@
+#include "app/wizard_fixture.h"
+
+#include "app/log.h"
+#include "app/status.h"
+#include "app/status_box.h"
+#include "app/transfer_page.h"
+#include "app/transfer_routes.h"
+#include "catalogue/setup_entry.h"
+#include "catalogue/setup_page.h"
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/serial.h"
+#include "support/scripted_pages.h"
+#include "support/scripted_window.h"
+#include "support/sim_port.h"
+#include "support/virtual_clock.h"
+#include "unit/identity.h"
+#include "unit/model.h"
+
+void WizardTest::SetUp() {
+    virtual_clock_reset(1000000);
+    pages_reset();
+    script_reset();
+    reset_link_state();
+    reset_command_state();
+    reset_unit_tables();
+    reset_unit_identity();
+    reset_model_state();
+    reset_status_state();
+    status_detach();
+    catalogue_module_reset();
+    setup_page_reset();
+    transfer_procedures_reset();
+    register_shell_procedures();
+    sim_ports_reset();
+    sim_port_attach(nullptr);
+    previous_directory = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    log_open_path(dir.file("Loader.LOG"));
+}
+
+void WizardTest::TearDown() {
+    log_close();
+    reset_link_state();
+    sim_port_attach(nullptr);
+    std::filesystem::current_path(previous_directory);
+    EXPECT_EQ(script_pending(), 0u) << "expected message boxes were not shown";
+    EXPECT_EQ(script_actions_pending(), 0u) << "the technician's script was not used up";
+}
+
+SimUnit& WizardTest::attach_unit(SimConfig config) {
+    unit = std::make_unique<SimUnit>(std::move(config));
+    sim_port_attach(unit.get());
+    return *unit;
+}
+
+std::string WizardTest::log_text() const { return read_whole_file(dir.file("Loader.LOG")); }
