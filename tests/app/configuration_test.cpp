@@ -11,9 +11,16 @@
 #include "support/scripted_window.h"
 
 namespace {
+// Parameter files and the log are text files: a line feed is CR LF on Windows.
+#ifdef _WIN32
+constexpr const char* text_line_end = "\r\n";
+#else
+constexpr const char* text_line_end = "\n";
+#endif
+
 std::string lines_of(const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines) text += line + "\n";
+    for (const std::string& line : lines) text += line + text_line_end;
     return text;
 }
 
@@ -47,5 +54,5 @@ TEST_F(WizardTest, ConfigurationReadFromSetupToFileAndBack) {
     EXPECT_NE(transcript.find("> RP"), std::string::npos);
     EXPECT_NE(transcript.find("> STARTF"), std::string::npos);
     const std::string log = log_text();
-    EXPECT_NE(log.find(sim.parameters().front() + "\r\n"), std::string::npos) << "each line is noted in the log";
+    EXPECT_NE(log.find(sim.parameters().front() + "\r" + text_line_end), std::string::npos) << "each line is noted in the log";
 }
