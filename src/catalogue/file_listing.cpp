@@ -1,7 +1,6 @@
 #include "catalogue/file_listing.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 struct ListingState {
@@ -9,7 +8,11 @@ struct ListingState {
 };
 ListingState g_listing;
 
-unsigned char folded(char c) { return static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c))); }
+// ASCII only, as the file system's own case folding of 8-bit names is not ours to copy.
+unsigned char folded(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+}
 }  // namespace
 
 void set_file_lister(FileLister lister) { g_listing.lister = std::move(lister); }
