@@ -18,6 +18,13 @@
 #include "support/scripted_window.h"
 #include "support/temp_dir.h"
 
+// A text file as written, without the "\r" that Windows text mode adds.
+inline std::string text_of(const std::string& path) {
+    std::string text = read_whole_file(path);
+    std::erase(text, '\r');
+    return text;
+}
+
 class CatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -62,16 +69,10 @@ protected:
         make_folder(root);
     }
     void enter() { catalogue_setup_entry(root); }
-    std::string log_text() const { return read_whole_file(top.file("Loader.LOG")); }
+    std::string log_text() const { return text_of(top.file("Loader.LOG")); }
 
     TempDir top;
     std::string root = top.path();
     std::map<std::string, int64_t> times;
 };
 
-// A text file as written, without the "\r" that Windows text mode adds.
-inline std::string text_of(const std::string& path) {
-    std::string text = read_whole_file(path);
-    std::erase(text, '\r');
-    return text;
-}
