@@ -45,9 +45,10 @@ bool is_greeting(const std::string& text) {
     return start != std::string::npos && std::string_view(text).substr(start).starts_with(greeting);
 }
 
-// Parses one table reply: hexadecimal digits in any grouping, ended by an
-// empty line. Bytes past the buffer make the table invalid.
-bool read_table(UnitTable& table) {
+}  // namespace
+
+// Bytes past the buffer make the table invalid.
+bool read_unit_table(UnitTable& table) {
     std::string text;
     text.reserve(reply_text_max);
     std::size_t k = 0;
@@ -85,7 +86,6 @@ bool read_table(UnitTable& table) {
     if (k < table_data_bytes || k > table.bytes.size()) return false;
     return get_be32(table.bytes.data() + k - 4) == reg;
 }
-}  // namespace
 
 int connect_unit() {
     std::array<char, 256> reply{};
@@ -122,7 +122,7 @@ int query_unit_tables() {
         if (i > 0) send_wake_up();
         unit_send_command("%s", queries[i].command);
         queries[i].table.valid = false;
-        queries[i].table.valid = read_table(queries[i].table);
+        queries[i].table.valid = read_unit_table(queries[i].table);
         all_valid = all_valid && queries[i].table.valid;
     }
     return all_valid ? 0 : 1;

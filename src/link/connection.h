@@ -27,3 +27,7 @@ void reset_unit_tables();
 int connect_unit();
 // Reads and checks the five tables; 0 when all passed, else 1.
 int query_unit_tables();
+// Parses one table reply as it arrives: the unit's greeting may come first,
+// then hexadecimal digits in any grouping, ended by an empty line. True when
+// 256 bytes and their matching check came.
+bool read_unit_table(UnitTable& table);

@@ -1,0 +1,226 @@
+// Reply lines, judging replies, the load-mode opening and the baud commands.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/log.h"
+#include "formats/image.h"
+#include "link/commands.h"
+#include "link/link_fixture.h"
+#include "link/serial.h"
+#include "link/staging.h"
+#include "platform/clock.h"
+#include "support/scripted_window.h"
+#include "support/sim_port.h"
+#include "support/temp_dir.h"
+
+namespace {
+int g_page_result = -1;
+void record_page_end(int result) { g_page_result = result; }
+
+class CommandsTest : public LinkTest {
+protected:
+    void SetUp() override {
+        LinkTest::SetUp();
+        g_page_result = -1;
+        g_commands.end_page = record_page_end;
+    }
+
+    std::string read_line(uint32_t limit_ms, int& result) {
+        char line[256];
+        result = unit_read_line(line, sizeof line, limit_ms);
+        return line;
+    }
+};
+
+// 300 distinct-looking characters without a line end.
+std::string long_reply() {
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += char('A' + i % 26);
+    return text;
+}
+}  // namespace
+
+TEST_F(CommandsTest, ReplyLines) {
+    struct Read {
+        int result;
+        std::string text;
+    };
+    struct Case {
+        const char* name;
+        std::string unit_sends;
+        uint32_t limit_ms;
+        std::vector<Read> reads;
+    };
+    const std::string long_text = long_reply();
+    const std::vector<Case> cases = {
+        {"two lines ended by CR LF", "OK\r\nNO\r\n", 500, {{2, "OK"}, {2, "NO"}}},
+        {"lines ended by LF alone", "OK\nNO\n", 500, {{2, "OK"}, {2, "NO"}}},
+        {"leading white space and control bytes", "\n \t\x01OK then\r", 500, {{7, "OK then"}}},
+        {"an empty line", "\r\nOK\r\n", 500, {{0, ""}, {2, "OK"}}},
+        {"300 characters without a line end", long_text, 500,
+         {{254, long_text.substr(0, 254)}, {45, long_text.substr(255)}}},
+        {"nothing within the limit", "", 500, {{-1, ""}}},
+        {"limit 0: a line", "  OK\r", 0, {{2, "OK"}}},
+        {"limit 0: nothing", "", 0, {{-2, ""}}},
+        {"limit 0: white space only", "  ", 0, {{-3, ""}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        replying(c.unit_sends);
+        for (const Read& r : c.reads) {
+            int result = 0;
+            EXPECT_EQ(read_line(c.limit_ms, result), r.text);
+            EXPECT_EQ(result, r.result);
+        }
+    }
+}
+
+TEST_F(CommandsTest, LineReadsEndAtTheirLimitOrAtOnce) {
+    SimConfig silent;
+    silent.faults.silent = true;
+    open(silent);
+    int result = 0;
+    uint64_t start = now_ms();
+    read_line(1234, result);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(now_ms() - start, 1234u);
+
+    replying("OK\r\n");
+    g_commands.abort_requested = true;
+    start = now_ms();
+    read_line(5000, result);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(now_ms() - start, 0u);
+
+    g_commands.abort_requested = false;
+    replying("");
+    pull_cable();
+    start = now_ms();
+    read_line(120000, result);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(now_ms() - start, 0u);
+}
+
+TEST_F(CommandsTest, CheckReplyOutcomes) {
+    struct Case {
+        const char* reply;
+        int read_result;
+        const char* box;  // nullptr: no question
+        int answer;
+        int result;
+        int page_result;
+    };
+    const char* question = "Unit replied with an error.\nTry again?";
+    const std::vector<Case> cases = {
+        {"OK", 2, nullptr, 0, 0, -1},
+        {"OK: Entering mode", 17, nullptr, 0, 0, -1},
+        {"ok", 2, question, BOX_YES, 1, PAGE_BACK_TO_SETUP},
+        {"NO: mode refused", 16, question, BOX_NO, 1, PAGE_QUIT},
+        {"", -1, "Operation timed out\nTry again?", BOX_YES, 1, PAGE_BACK_TO_SETUP},
+        {"OK", -1, "Operation timed out\nTry again?", BOX_NO, 1, PAGE_QUIT},
+    };
+    TempDir dir;
+    log_open_path(dir.file("Loader.LOG"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        open();
+        g_page_result = -1;
+        if (c.box) script_expect_box(c.box, "Error", c.answer);
+        EXPECT_EQ(check_reply(c.reply, c.read_result, "OK", question), c.result);
+        EXPECT_EQ(g_page_result, c.page_result);
+        EXPECT_EQ(sim_port_is_open(), c.box == nullptr);
+    }
+    log_close();
+    const std::string log = read_whole_file(dir.file("Loader.LOG"));
+    EXPECT_NE(log.find("Unit sent 'OK: Entering mode'\r\n"), std::string::npos);
+    EXPECT_EQ(log.find("Unit sent ''"), std::string::npos) << "a time-out is no reply";
+}
+
+TEST_F(CommandsTest, LoadModeOpening) {
+    struct Case {
+        const char* name;
+        int mode;
+        SimFaults faults;
+        const char* box;
+        int answer;
+        int result;
+        int page_result;
+        const char* unit_saw;
+    };
+    SimFaults refused;
+    refused.refused_modes = "T";
+    SimFaults unanswered;
+    unanswered.unanswered = {"M"};
+    const std::vector<Case> cases = {
+        {"binary transfer", LOAD_BINARY, {}, nullptr, 0, MODE_READY, -1, "C block 256 bytes at 0x00000000"},
+        {"refused", LOAD_TERRAIN, refused, "Unit replied with an error.\nTry again?", BOX_NO, MODE_PAGE_ENDED, PAGE_QUIT, "T"},
+        {"no reply", LOAD_AIRPORT, unanswered, "Operation timed out\nTry again?", BOX_YES, MODE_PAGE_ENDED,
+         PAGE_BACK_TO_SETUP, "M"},
+    };
+    const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimConfig config;
+        config.faults = c.faults;
+        open(config);
+        g_page_result = -1;
+        if (c.box) script_expect_box(c.box, "Error", c.answer);
+        EXPECT_EQ(enter_load_mode(c.mode, reinterpret_cast<const uint8_t*>(block.data())), c.result);
+        EXPECT_EQ(g_page_result, c.page_result);
+        EXPECT_TRUE(transcript_has(c.unit_saw)) << unit->transcript_text();
+    }
+}
+
+TEST_F(CommandsTest, ControlBlockFailureReconnectsOrAbandons) {
+    SimConfig config;
+    config.faults.cable_pulled_after = 2 + 50;  // "P\r" and part of the control block
+    open(config);
+    const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
+    script_expect_box("Control Block write error", "Note", BOX_OK);
+    const uint64_t start = now_ms();
+    EXPECT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_ABANDONED);
+    EXPECT_TRUE(g_commands.abort_requested);
+    // The reopen, then twenty reconnection attempts, each with six opens 500 ms
+    // apart, of a port that is gone.
+    EXPECT_EQ(now_ms() - start, 1000u + 2500u + 20 * (250u + 2500u + 250u + 500u));
+}
+
+TEST_F(CommandsTest, BaudCommandsGoToTheStagingStreamOnly) {
+    TempDir dir;
+    open();
+    ASSERT_TRUE(staging_open_file(dir.file("temp.dat")));
+    EXPECT_EQ(send_baud_command(115200), 1);
+    EXPECT_EQ(send_baud_command(12345), 0);
+    EXPECT_EQ(send_lower_baud_command(), 1);
+    g_commands.baud_setting = 9600;
+    EXPECT_EQ(send_lower_baud_command(), 0);
+    g_commands.baud_setting = 4800;
+    EXPECT_EQ(send_lower_baud_command(), 0);
+    staging_close();
+    EXPECT_EQ(read_whole_file(dir.file("temp.dat")), "BR 115200\rBR 57600\r");
+    EXPECT_FALSE(transcript_has("BR 115200"));
+
+    EXPECT_EQ(send_baud_command(38400), 1) << "no stream: nothing is written";
+    staging_open_port();
+    EXPECT_EQ(send_baud_command(19200), 1);
+    EXPECT_TRUE(transcript_has("BR 19200")) << unit->transcript_text();
+}
+
+TEST_F(CommandsTest, EarlierGenerationOpeningThroughThePort) {
+    SimConfig earlier;
+    earlier.generation = 1;
+    open(earlier);
+    std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
+    staging_open_port();
+    EXPECT_EQ(enter_load_mode_serial(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+    EXPECT_STREQ(g_commands.unit_reply.data(), "no response");
+    EXPECT_TRUE(transcript_has("P"));
+    EXPECT_TRUE(transcript_has("C block 256 bytes at 0x00000000")) << unit->transcript_text();
+
+    staging_close();
+    open(earlier);
+    EXPECT_EQ(enter_load_mode_serial(LOAD_TERRAIN, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+    EXPECT_TRUE(transcript_has("T")) << "modes other than system software are sent as commands";
+}

@@ -1,0 +1,106 @@
+#include "link/link_fixture.h"
+
+#include <cstdio>
+
+#include "app/status.h"
+#include "support/fixtures/bytes.h"
+#include "formats/image.h"
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/serial.h"
+#include "platform/clock.h"
+#include "support/scripted_window.h"
+#include "support/sim_port.h"
+#include "support/virtual_clock.h"
+#include "unit/identity.h"
+#include "unit/model.h"
+
+void LinkTest::SetUp() {
+    virtual_clock_reset(1'000'000);
+    script_reset();
+    sim_ports_reset();
+    reset_link_state();
+    reset_command_state();
+    reset_unit_tables();
+    reset_unit_identity();
+    reset_model_state();
+    reset_status_state();
+}
+
+void LinkTest::TearDown() {
+    reset_link_state();
+    sim_port_attach(nullptr);
+    sim_ports_reset();
+    virtual_clock_on_sleep(nullptr);
+    EXPECT_EQ(script_pending(), 0u) << "expected message boxes were not shown";
+}
+
+SimUnit& LinkTest::attach(SimConfig config) {
+    unit = std::make_unique<SimUnit>(std::move(config));
+    sim_port_attach(unit.get());
+    g_link.port_found = true;
+    g_link.port_name = "sim";
+    return *unit;
+}
+
+SimUnit& LinkTest::open(SimConfig config) {
+    attach(std::move(config));
+    EXPECT_EQ(unit_open_port(), 1);
+    return *unit;
+}
+
+SimUnit& LinkTest::replying(std::string bytes) {
+    SimConfig config;
+    config.parameters = {std::move(bytes)};
+    config.line_end = "";
+    open(std::move(config));
+    unit_send_command("RP\r");
+    return *unit;
+}
+
+void LinkTest::pull_cable() {
+    unit->config().faults.cable_pulled_after = 0;
+    const uint8_t any = 0;
+    unit->receive(&any, 1, now_ms());
+    ASSERT_FALSE(unit->connected());
+}
+
+bool LinkTest::transcript_has(std::string_view text) const { return transcript_count(text) > 0; }
+
+int LinkTest::transcript_count(std::string_view text) const {
+    int n = 0;
+    for (const SimEvent& e : unit->transcript()) n += e.text == text;
+    return n;
+}
+
+std::string control_block_for(uint32_t type, std::string_view body) {
+    std::string block(256, '\0');
+    set_be32(block, 0, 1);
+    set_be32(block, 4, type);
+    set_be32(block, 76, type == IMAGE_OS || type == IMAGE_BOOT ? crc_register_of(body) : crc_final_of(body));
+    set_be32(block, 80, uint32_t(body.size()));
+    set_be32(block, 252, crc_final_of(std::string_view(block).substr(0, 252)));
+    return block;
+}
+
+std::string table_digits(const std::string& table, std::size_t per_line, std::string_view gap) {
+    std::string digits;
+    for (char byte : table) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", uint8_t(byte));
+        digits += pair;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); i += per_line) {
+        if (i > 0) text += gap;
+        text += digits.substr(i, per_line);
+    }
+    return text;
+}
+
+std::string checked_table(uint8_t seed) {
+    std::string table = filler_bytes(256, seed);
+    table.resize(260);
+    set_be32(table, 256, crc_register_of(std::string_view(table).substr(0, 256)));
+    return table;
+}

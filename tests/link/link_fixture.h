@@ -1,0 +1,40 @@
+#pragma once
+// A simulated unit on the in-process port and the virtual clock, with every
+// module's state reset around each test.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "sim/sim_unit.h"
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Attaches a unit, as if discovery had found its port ("sim").
+    SimUnit& attach(SimConfig config = {});
+    // Attaches and opens the port.
+    SimUnit& open(SimConfig config = {});
+    // A unit whose only reply is `bytes`, exactly, as its answer to "RP".
+    SimUnit& replying(std::string bytes);
+    // The cable comes out now.
+    void pull_cable();
+    bool transcript_has(std::string_view text) const;
+    int transcript_count(std::string_view text) const;
+
+    std::unique_ptr<SimUnit> unit;
+};
+
+// A 256-byte control block announcing `body` as an image of `type`, with the
+// checksum the unit expects: the final value for raw bodies, the raw register
+// for data-block images.
+std::string control_block_for(uint32_t type, std::string_view body);
+// The hexadecimal digits of a table reply (256 bytes and their check) in lines
+// of `per_line` digits separated by `gap`.
+std::string table_digits(const std::string& table, std::size_t per_line, std::string_view gap);
+// A 256-byte table with its check appended.
+std::string checked_table(uint8_t seed);
