@@ -1,0 +1,134 @@
+// The POSIX serial layer and port enumeration in real time: a fake sysfs tree,
+// the virtual ports folder, and htaws-unit-sim on a real pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/discovery.h"
+#include "link/serial.h"
+#include "platform/clock.h"
+#include "platform/ports.h"
+#include "support/temp_dir.h"
+#include "unit/identity.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+void write_text(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
+
+// /sys/class/tty/NAME/device -> /sys/devices/DEVICE; a USB interface carries
+// bInterfaceNumber and its parent (the USB device) the product string.
+void make_tty(const fs::path& root, const std::string& name, const std::string& device, const char* product,
+              bool usb_interface) {
+    const fs::path device_dir = root / "devices" / device;
+    fs::create_directories(device_dir);
+    if (usb_interface) write_text(device_dir / "bInterfaceNumber", "00\n");
+    if (product) write_text(device_dir.parent_path() / "product", std::string(product) + "\n");
+    const fs::path tty = root / "class" / "tty" / name;
+    fs::create_directories(tty);
+    fs::create_directory_symlink(fs::relative(device_dir, tty), tty / "device");
+}
+
+bool same(const std::vector<PortInfo>& a, const std::vector<PortInfo>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].device != b[i].device || a[i].description != b[i].description) return false;
+    return true;
+}
+
+// htaws-unit-sim registered under its own name in the virtual ports folder.
+class UnitSimProcess {
+public:
+    explicit UnitSimProcess(const std::string& name) : link_(virtual_ports_folder() + "/" + name) {
+        std::vector<std::string> args = {HTAWS_UNIT_SIM, "--name", name};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        if (posix_spawn(&pid_, HTAWS_UNIT_SIM, &actions, nullptr, argv.data(), environ) != 0) pid_ = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        for (int i = 0; i < 500 && pid_ && !registered(); ++i) sleep_ms(10);
+    }
+    ~UnitSimProcess() { stop(); }
+
+    bool registered() const {
+        std::error_code ec;
+        return fs::is_symlink(link_, ec);
+    }
+    std::string device() const { return fs::read_symlink(link_).string(); }
+
+    void stop() {
+        if (!pid_) return;
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = 0;
+    }
+
+private:
+    std::string link_;
+    pid_t pid_ = 0;
+};
+}  // namespace
+
+TEST(RealTimePorts, SysfsListsUsbSerialFunctionsByProduct) {
+    TempDir dir;
+    const fs::path root = dir.path();
+    make_tty(root, "ttyACM1", "pci0/usb1/1-2/1-2:1.0", "Other Modem", true);
+    make_tty(root, "ttyACM0", "pci0/usb1/1-1/1-1:1.0", "Gadget Serial v2.4", true);
+    make_tty(root, "ttyS0", "platform/serial8250/tty/ttyS0", nullptr, false);
+    EXPECT_TRUE(same(list_sysfs_ports(root.string()), {{"/dev/ttyACM0", "Gadget Serial v2.4"},
+                                                       {"/dev/ttyACM1", "Other Modem"}}));
+    EXPECT_TRUE(list_sysfs_ports(dir.file("missing")).empty());
+}
+
+TEST(RealTimePorts, VirtualPortsOnlyFromAFolderNobodyElseWrites) {
+    TempDir dir;
+    const std::string folder = dir.file("ports");
+    fs::create_directory(folder);
+    chmod(folder.c_str(), 0700);
+    fs::create_symlink("/dev/pts/77", folder + "/Gadget Serial (simulated)");
+    write_text(folder + "/not a link", "");
+    EXPECT_TRUE(same(list_virtual_ports(folder), {{"/dev/pts/77", "Gadget Serial (simulated)"}}));
+    chmod(folder.c_str(), 0770);
+    EXPECT_TRUE(list_virtual_ports(folder).empty());
+}
+
+TEST(RealTimeLink, FindsConnectsAndReadsTheSimulatedUnit) {
+    reset_link_state();
+    reset_command_state();
+    UnitSimProcess sim("Gadget Serial (link test)");
+    ASSERT_TRUE(sim.registered());
+    ASSERT_EQ(locate_unit_port(), 1);
+    EXPECT_EQ(g_link.port_name, sim.device());
+
+    ASSERT_EQ(connect_unit(), 0);
+    EXPECT_EQ(query_unit_tables(), 0);
+    read_hardware_id();
+    EXPECT_EQ(g_unit.unit_generation, 4);
+
+    sim.stop();
+    const uint64_t start = now_ms();
+    // What had arrived is still handed out; then the wait ends at once.
+    int left = 0;
+    while (unit_get_byte() >= 0 && left < 300) ++left;
+    EXPECT_LT(left, 300);
+    EXPECT_LT(now_ms() - start, 1000u);
+    EXPECT_FALSE(unit_port_usable());
+    EXPECT_EQ(write_multi_byte("x", 1), 1);
+    reset_link_state();
+}
