@@ -61,10 +61,14 @@ bool serial_purge(SerialPort* port) { return port && tcflush(port->fd, TCIOFLUSH
 bool serial_clear_errors(SerialPort* port) { return port && !hung_up(port->fd); }
 
 long serial_queued(SerialPort* port) {
+    if (!port) return -1;
+    // One poll answers the common case, nothing queued, by itself.
+    pollfd p{port->fd, POLLIN, 0};
+    if (poll(&p, 1, 0) < 0) return -1;
     int queued = 0;
-    if (!port || ioctl(port->fd, FIONREAD, &queued) != 0) return -1;
+    if ((p.revents & POLLIN) && ioctl(port->fd, FIONREAD, &queued) != 0) return -1;
     if (queued > 0) return queued;
-    return hung_up(port->fd) ? -1 : 0;
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) ? -1 : 0;
 }
 
 long serial_read(SerialPort* port, void* data, std::size_t size) {

@@ -1,0 +1,132 @@
+// The unit link over a real pseudo-terminal whose other end a reader thread
+// drains: a raw body through write_multi_byte against plain write() of the same
+// bytes, and send_block (each byte its own flow-controlled write) against a
+// plain one-byte write() per byte.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/serial.h"
+
+namespace {
+class PtyPeer {
+public:
+    PtyPeer() {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        grantpt(master_);
+        unlockpt(master_);
+        slave_path_ = ptsname(master_);
+        // Held open so that the master never sees a hang-up between benchmarks.
+        keep_open_ = open(slave_path_.c_str(), O_RDWR | O_NOCTTY);
+        reader_ = std::thread([this] {
+            std::vector<char> sink(65536);
+            while (!stop_) {
+                pollfd p{master_, POLLIN, 0};
+                if (poll(&p, 1, 10) > 0 && read(master_, sink.data(), sink.size()) <= 0) break;
+            }
+        });
+    }
+    ~PtyPeer() {
+        stop_ = true;
+        reader_.join();
+        close(keep_open_);
+        close(master_);
+    }
+    const std::string& slave_path() const { return slave_path_; }
+
+private:
+    int master_ = -1;
+    int keep_open_ = -1;
+    std::string slave_path_;
+    std::atomic<bool> stop_{false};
+    std::thread reader_;
+};
+
+PtyPeer& peer() {
+    static PtyPeer p;
+    return p;
+}
+
+// The port as the link opens it.
+void open_link() {
+    reset_link_state();
+    g_link.port_found = true;
+    g_link.port_name = peer().slave_path();
+    if (!unit_open_port()) std::abort();
+}
+
+// The same device opened plainly in raw mode, for the baseline.
+int open_plain() {
+    const int fd = open(peer().slave_path().c_str(), O_RDWR | O_NOCTTY);
+    termios t{};
+    tcgetattr(fd, &t);
+    cfmakeraw(&t);
+    tcsetattr(fd, TCSANOW, &t);
+    return fd;
+}
+
+const std::vector<uint8_t>& body() {
+    static const std::vector<uint8_t> b = [] {
+        std::vector<uint8_t> v(1 << 20);
+        for (std::size_t i = 0; i < v.size(); ++i) v[i] = uint8_t(i * 131 + 7);
+        return v;
+    }();
+    return b;
+}
+
+void BM_BodyPlainWrite(benchmark::State& state) {
+    const int fd = open_plain();
+    for (auto _ : state) {
+        std::size_t done = 0;
+        while (done < body().size()) {
+            const ssize_t n = write(fd, body().data() + done, body().size() - done);
+            if (n > 0) done += std::size_t(n);
+        }
+    }
+    close(fd);
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(body().size()));
+}
+
+void BM_BodyWriteMultiByte(benchmark::State& state) {
+    open_link();
+    for (auto _ : state)
+        if (write_multi_byte(body().data(), body().size()) != 0) state.SkipWithError("write failed");
+    reset_link_state();
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(body().size()));
+}
+
+constexpr std::size_t block_bytes = 1024;
+
+void BM_PerBytePlainWrite(benchmark::State& state) {
+    const int fd = open_plain();
+    for (auto _ : state)
+        for (std::size_t i = 0; i < block_bytes; ++i)
+            if (write(fd, body().data() + i, 1) != 1) state.SkipWithError("write failed");
+    close(fd);
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(block_bytes));
+}
+
+void BM_PerByteSendBlock(benchmark::State& state) {
+    open_link();
+    for (auto _ : state)
+        if (send_block('D', body().data(), block_bytes, 0) != BLOCK_SENT) state.SkipWithError("send failed");
+    reset_link_state();
+    // Framed: marker, header and check around the payload.
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(block_bytes + 2 + 10 + 4));
+}
+}  // namespace
+
+BENCHMARK(BM_BodyPlainWrite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BodyWriteMultiByte)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PerBytePlainWrite)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PerByteSendBlock)->Unit(benchmark::kMicrosecond);
+BENCHMARK_MAIN();
