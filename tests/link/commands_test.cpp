@@ -133,8 +133,9 @@ TEST_F(CommandsTest, CheckReplyOutcomes) {
         EXPECT_EQ(sim_port_is_open(), c.box == nullptr);
     }
     log_close();
-    const std::string log = read_whole_file(dir.file("Loader.LOG"));
-    EXPECT_NE(log.find("Unit sent 'OK: Entering mode'\r\n"), std::string::npos);
+    std::string log = read_whole_file(dir.file("Loader.LOG"));
+    std::erase(log, '\r');  // text mode on Windows adds its own
+    EXPECT_NE(log.find("Unit sent 'OK: Entering mode'\n"), std::string::npos);
     EXPECT_EQ(log.find("Unit sent ''"), std::string::npos) << "a time-out is no reply";
 }
 

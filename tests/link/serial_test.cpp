@@ -258,7 +258,7 @@ TEST_F(SerialTest, RecordingArrivesInPiecesAcrossTheCallersLimit) {
             if (type < 0 || count == 0) break;
         }
         if (results.back() != 'D') break;
-        unit_send_command("OK %08zu\r", received.size());
+        unit_send_command("OK %08lu\r", static_cast<unsigned long>(received.size()));
     }
     EXPECT_EQ(received, config.recordings[0]);
     EXPECT_EQ(totals, (std::vector<uint64_t>{4100, 1908, 4}));
