@@ -79,7 +79,7 @@ TEST_F(EarlierTest, SystemSoftwareChecksOfNext) {
     const std::string path = top.file("system.hex");
     struct Case {
         const char* name;
-        SystemImageSpec spec;
+        SystemImageRecipe recipe;
         std::function<void(std::string&)> defect;
         std::string error;
     };
@@ -101,7 +101,7 @@ TEST_F(EarlierTest, SystemSoftwareChecksOfNext) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string image = build_system_image(c.spec);
+        std::string image = build_system_image(c.recipe);
         if (c.defect) c.defect(image);
         EXPECT_EQ(next(choice(image), c.error.empty() ? std::vector<std::string>{} : std::vector{c.error}),
                   c.error.empty());

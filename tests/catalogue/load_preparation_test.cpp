@@ -37,10 +37,10 @@ protected:
     std::string path(const std::string& folder_name, const std::string& name) const {
         return folder(folder_name) + path_separator + name;
     }
-    std::string image(uint32_t type, const std::function<void(LoadImageSpec&)>& change = {}) {
-        LoadImageSpec spec{.type = type};
-        if (change) change(spec);
-        return build_load_image(spec);
+    std::string image(uint32_t type, const std::function<void(LoadImageRecipe&)>& change = {}) {
+        LoadImageRecipe recipe{.type = type};
+        if (change) change(recipe);
+        return build_load_image(recipe);
     }
     void put_system_software() {
         put(pgm, "rk5200h_" + version, 1, image(IMAGE_SYSTEM_PROGRAM));
@@ -68,7 +68,7 @@ TEST_F(PreparationTest, SystemSoftwareChecksEachProgramInTurn) {
     struct Case {
         const char* name;
         const char* file;  // the program given the defect
-        std::function<void(LoadImageSpec&)> defect;  // none: a payload byte changed
+        std::function<void(LoadImageRecipe&)> defect;  // none: a payload byte changed
         std::vector<std::string> texts;
         const char* caption;
     };
@@ -79,15 +79,15 @@ TEST_F(PreparationTest, SystemSoftwareChecksEachProgramInTurn) {
         {"a valid set", nullptr, {}, {}, ""},
         {"main program with a wrong payload checksum", "", {}, {"File CRC check failed for '%s'."}, "Error"},
         {"I/O program with a wrong payload checksum", "io_", {}, {"File CRC check failed for '%s'."}, "Error"},
-        {"main program not a release", "", [](LoadImageSpec& s) { s.release = 7; },
+        {"main program not a release", "", [](LoadImageRecipe& s) { s.release = 7; },
          {"ERROR : '%s' is NOT a release software version."}, "ERROR"},
         {"main program with a bad embedded checksum", "",
-         [](LoadImageSpec& s) { s.embedded = EmbeddedCrc::final_value; }, {"ERROR : '%s' BAD embedded CRC."}, "ERROR"},
-        {"I/O program of the wrong type", "io_", [](LoadImageSpec& s) { s.type = IMAGE_OS; },
+         [](LoadImageRecipe& s) { s.embedded = EmbeddedCrc::final_value; }, {"ERROR : '%s' BAD embedded CRC."}, "ERROR"},
+        {"I/O program of the wrong type", "io_", [](LoadImageRecipe& s) { s.type = IMAGE_OS; },
          {"Failed to open file '%s'."}, "Error"},
         {"start-up program's embedded checksum is not checked", "start_",
-         [](LoadImageSpec& s) { s.embedded = EmbeddedCrc::final_value; }, {}, ""},
-        {"start-up program not a release", "start_", [](LoadImageSpec& s) { s.release = 9; },
+         [](LoadImageRecipe& s) { s.embedded = EmbeddedCrc::final_value; }, {}, ""},
+        {"start-up program not a release", "start_", [](LoadImageRecipe& s) { s.release = 9; },
          {"ERROR : '%s' is NOT a release software version."}, "ERROR"},
     };
     put_system_software();
@@ -123,7 +123,7 @@ TEST_F(PreparationTest, UpdateCompanionsNeverBlockTheLoad) {
         bool data_present;
         std::vector<Box> boxes;
     };
-    const std::string good = image(IMAGE_UPDATE_PAYLOAD, [](LoadImageSpec& s) { s.elf = false; });
+    const std::string good = image(IMAGE_UPDATE_PAYLOAD, [](LoadImageRecipe& s) { s.elf = false; });
     std::string bad_payload = good;
     flip_byte(bad_payload, load_image_header_size + 3);
     const std::string wrong_type = image(IMAGE_SYSTEM_PROGRAM);
@@ -215,7 +215,7 @@ TEST_F(PreparationTest, OsAndBootImagesNeedOnlyAValidHeader) {
     const std::string os_version = "5.hhf";
     const auto put_os = [&](uint32_t rootfs_type) {
         put(pgm, "uImage_" + os_version, 1, image(IMAGE_OS));
-        put(pgm, "foo_dtb_" + os_version, 1, image(IMAGE_OS, [](LoadImageSpec& s) { s.release = 1; }));
+        put(pgm, "foo_dtb_" + os_version, 1, image(IMAGE_OS, [](LoadImageRecipe& s) { s.release = 1; }));
         put(pgm, "ubi_img_" + os_version, 1, image(rootfs_type));
     };
     put_os(IMAGE_OS);
@@ -229,7 +229,7 @@ TEST_F(PreparationTest, OsAndBootImagesNeedOnlyAValidHeader) {
     EXPECT_TRUE(catalogue_ready(CAT_OS_IMAGES)) << "an OS image failure leaves the kind's flag";
 
     script_reset();
-    put(pgm, "u_boot_3.hhf", 1, image(IMAGE_BOOT, [](LoadImageSpec& s) { s.payload_patches = {{1, 1}}; }));
+    put(pgm, "u_boot_3.hhf", 1, image(IMAGE_BOOT, [](LoadImageRecipe& s) { s.payload_patches = {{1, 1}}; }));
     EXPECT_TRUE(prepare(LF_BOOT_IMAGE, {}));
     image_reset();
     put(pgm, "u_boot_3.hhf", 1, image(IMAGE_OS));

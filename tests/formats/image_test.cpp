@@ -27,7 +27,7 @@ std::size_t payload_at(std::size_t offset) { return load_image_header_size + off
 TEST_F(ImageTest, ValidImagesPassEveryCheck) {
     struct Case {
         const char* name;
-        LoadImageSpec spec;
+        LoadImageRecipe recipe;
     };
     const Case cases[] = {
         {"little-endian ELF", {}},
@@ -38,7 +38,7 @@ TEST_F(ImageTest, ValidImagesPassEveryCheck) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(open(build_load_image(c.spec)));
+        ASSERT_TRUE(open(build_load_image(c.recipe)));
         EXPECT_TRUE(image_check_payload_crc());
         EXPECT_TRUE(image_payload_checked());
         EXPECT_TRUE(image_is_release());

@@ -53,15 +53,15 @@ constexpr std::size_t data_at = map_header_size + map_info_size;
 TEST_P(MapFileTest, ValidFileLeavesLengthVersionAndDataChecksum) {
     for (uint32_t padding : {0u, 1u, 256u, 257u, 600u}) {
         SCOPED_TRACE(padding);
-        const MapFileSpec spec{.version = 2405, .data = filler_bytes(20000, padding), .padding = padding};
-        ASSERT_EQ(check(build_map_file(spec)), 20000);
+        const MapFileRecipe recipe{.version = 2405, .data = filler_bytes(20000, padding), .padding = padding};
+        ASSERT_EQ(check(build_map_file(recipe)), 20000);
         const MapFileState& state = map_file_state();
         EXPECT_EQ(state.version, 2405u);
         EXPECT_EQ(get_be32(state.info + map_info_data_length_offset), 20000u);
-        EXPECT_EQ(get_be32(state.info + map_info_data_crc_offset), crc_register_of(spec.data));
+        EXPECT_EQ(get_be32(state.info + map_info_data_crc_offset), crc_register_of(recipe.data));
         EXPECT_EQ(get_be32(state.info + map_version_offset), 2405u) << "the rest of the info copy is as read";
         if (GetParam() == Reader::read) {
-            EXPECT_EQ(std::string(reinterpret_cast<char*>(data.get()), 20000), spec.data);
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(data.get()), 20000), recipe.data);
         }
     }
     EXPECT_TRUE(script_boxes().empty());
@@ -79,9 +79,9 @@ TEST_P(MapFileTest, MissingFileFailsWithoutMessage) {
 
 // Every failure shows one task-modal error box and logs the same text.
 TEST_P(MapFileTest, BadFileGivesItsMessage) {
-    const MapFileSpec spec{.data = filler_bytes(10000), .padding = 600};
-    const std::string valid = build_map_file(spec);
-    const std::size_t trailer_at = data_at + spec.data.size();
+    const MapFileRecipe recipe{.data = filler_bytes(10000), .padding = 600};
+    const std::string valid = build_map_file(recipe);
+    const std::size_t trailer_at = data_at + recipe.data.size();
     const std::size_t padding_at = trailer_at + map_trailer_size;
     auto changed = [&valid](std::function<void(std::string&)> change) {
         std::string file = valid;
@@ -89,7 +89,7 @@ TEST_P(MapFileTest, BadFileGivesItsMessage) {
         reseal_map_file(file);
         return file;
     };
-    const std::string whole_pieces = build_map_file({.data = spec.data, .padding = 512});
+    const std::string whole_pieces = build_map_file({.data = recipe.data, .padding = 512});
     const std::string eof_text = system_error_text(0);
     auto section_error = [&](int step) { return "0 -- " + eof_text + " on File " + path + " (" + std::to_string(step) + ")"; };
     auto tail_error = [&](int step) { return "(0) " + eof_text + " on File " + path + " (" + std::to_string(step) + ")"; };

@@ -30,7 +30,7 @@ protected:
 TEST_P(SectionedFileTest, ValidFilesLeaveTheirHeaderFields) {
     struct Case {
         const char* name;
-        SectionedFileSpec spec;
+        SectionedFileRecipe recipe;
     };
     const Case cases[] = {
         {"format 3 with info and several data pieces", {.info = filler_bytes(9000, 1), .data = filler_bytes(20000, 2)}},
@@ -41,12 +41,12 @@ TEST_P(SectionedFileTest, ValidFilesLeaveTheirHeaderFields) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sectioned_file_reset();
-        const std::string file = build_sectioned_file(c.spec);
+        const std::string file = build_sectioned_file(c.recipe);
         ASSERT_EQ(check(file), DB_OK);
         const SectionedFileState& s = GetParam().state();
-        EXPECT_EQ(s.db_format, c.spec.format);
-        EXPECT_EQ(s.db_version, c.spec.version);
-        EXPECT_EQ(s.db_info_length, c.spec.info.size());
+        EXPECT_EQ(s.db_format, c.recipe.format);
+        EXPECT_EQ(s.db_version, c.recipe.version);
+        EXPECT_EQ(s.db_info_length, c.recipe.info.size());
         EXPECT_EQ(s.db_data_length, be32_at(file, db_data_length_offset));
         EXPECT_EQ(s.db_data_crc, be32_at(file, db_data_crc_offset));
         EXPECT_EQ(GetParam().other_state().db_version, 0u) << "the other kind's copy is untouched";
@@ -65,10 +65,10 @@ TEST(SectionedFile, EmptySectionsCarryTheChecksumOfNothing) {
 }
 
 TEST_P(SectionedFileTest, BadFileGivesTheCodeOfTheFailingPart) {
-    const SectionedFileSpec spec{.info = filler_bytes(500, 3), .data = filler_bytes(20000, 4)};
-    const std::string valid = build_sectioned_file(spec);
+    const SectionedFileRecipe recipe{.info = filler_bytes(500, 3), .data = filler_bytes(20000, 4)};
+    const std::string valid = build_sectioned_file(recipe);
     const std::size_t info_at = db_header_size;
-    const std::size_t data_at = info_at + spec.info.size();
+    const std::size_t data_at = info_at + recipe.info.size();
     auto resealed = [](std::string file, std::function<void(std::string&)> change) {
         change(file);
         reseal_sectioned_header(file);

@@ -19,13 +19,13 @@ protected:
 };
 
 TEST_F(TerrainFileTest, CurrentPairIsAcceptedAndLeavesTheHeader) {
-    const TerrainSpec spec{.version = 3107, .info = filler_bytes(20000, 1), .data = filler_bytes(5000, 2)};
-    const TerrainPair pair = build_terrain_pair(spec);
+    const TerrainRecipe recipe{.version = 3107, .info = filler_bytes(20000, 1), .data = filler_bytes(5000, 2)};
+    const TerrainPair pair = build_terrain_pair(recipe);
     ASSERT_EQ(read_terrain_info(write(pair.info_file, "t.hdr")), 1);
     EXPECT_EQ(g_terrain_header.t_version, 3107u);
     EXPECT_EQ(g_terrain_header.t_info_length, 20000u);
     EXPECT_EQ(g_terrain_header.t_data_length, 5000u);
-    EXPECT_EQ(g_terrain_header.t_info_crc, crc_final_of(spec.info));
+    EXPECT_EQ(g_terrain_header.t_info_crc, crc_final_of(recipe.info));
     EXPECT_EQ(g_terrain_header.word44, be32_at(pair.info_file, 44));
     EXPECT_EQ(read_terrain_data(write(pair.data_file, "t.dat")), 1);
     EXPECT_FALSE(terrain_big_file());
@@ -34,8 +34,8 @@ TEST_F(TerrainFileTest, CurrentPairIsAcceptedAndLeavesTheHeader) {
 }
 
 TEST_F(TerrainFileTest, BadInfoFileFails) {
-    const TerrainSpec spec{.info = filler_bytes(20000, 3)};
-    const std::string valid = build_terrain_pair(spec).info_file;
+    const TerrainRecipe recipe{.info = filler_bytes(20000, 3)};
+    const std::string valid = build_terrain_pair(recipe).info_file;
     std::string flipped_header = valid;
     flip_byte(flipped_header, 100);
     std::string flipped_info = valid;
@@ -54,7 +54,7 @@ TEST_F(TerrainFileTest, BadInfoFileFails) {
         {"info length far beyond the end of the file", long_info},
         {"an info byte changed", flipped_info},
         {"earlier-generation file (raw registers)",
-         build_terrain_pair({.generation = TerrainGeneration::earlier, .info = spec.info}).info_file},
+         build_terrain_pair({.generation = TerrainGeneration::earlier, .info = recipe.info}).info_file},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -104,11 +104,11 @@ TEST_F(TerrainFileTest, BigFileFlagIsSetAboveFourGibibytes) {
 // Current-generation files hold final values, earlier-generation ones raw
 // registers; each reader accepts only its own.
 TEST_F(TerrainFileTest, EachGenerationHasItsOwnChecksumForm) {
-    const TerrainSpec spec{.version = 77, .info = filler_bytes(3000, 5), .data = filler_bytes(5000, 6)};
+    const TerrainRecipe recipe{.version = 77, .info = filler_bytes(3000, 5), .data = filler_bytes(5000, 6)};
     for (TerrainGeneration generation : {TerrainGeneration::current, TerrainGeneration::earlier}) {
         const bool earlier = generation == TerrainGeneration::earlier;
         SCOPED_TRACE(earlier ? "earlier" : "current");
-        TerrainSpec s = spec;
+        TerrainRecipe s = recipe;
         s.generation = generation;
         const TerrainPair pair = build_terrain_pair(s);
         const std::string info = write(pair.info_file, "t.hdr");
@@ -118,7 +118,7 @@ TEST_F(TerrainFileTest, EachGenerationHasItsOwnChecksumForm) {
         EXPECT_EQ(read_terrain_info(info), earlier ? -1 : 1);
     }
     EXPECT_EQ(g_terrain_header.t_version, 77u);
-    EXPECT_EQ(g_terrain_header.t_data_crc, crc_register_of(spec.data)) << "left by the earlier-generation reader";
+    EXPECT_EQ(g_terrain_header.t_data_crc, crc_register_of(recipe.data)) << "left by the earlier-generation reader";
 }
 
 TEST_F(TerrainFileTest, BadEarlierGenerationFileFails) {
