@@ -1,0 +1,57 @@
+// The uploader's readers of the unit's bytes: a table reply, framed packets
+// read in pieces, and reply lines. The first input byte picks the reader and
+// the packet piece size.
+#include <cstdlib>
+#include <cstring>
+
+#include "fuzz_port.h"
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/serial.h"
+
+namespace {
+void read_packets(uint32_t limit) {
+    uint8_t buffer[256];
+    for (int packets = 0; packets < 4; ++packets) {
+        uint64_t total = 0;
+        uint32_t count = 0;
+        int continuing = 0;
+        int rc;
+        do {
+            const uint32_t before = count;
+            rc = read_htaws_packet(buffer, total, count, limit, continuing);
+            if (count - before > limit) std::abort();
+            continuing = 1;
+        } while ((rc == 'D' || rc == 'X') && g_link.packet.expected > 0);
+        if (rc < 0) return;
+    }
+}
+
+void read_lines() {
+    char line[64];
+    while (unit_read_line(line, sizeof line, 1000) >= 0)
+        if (std::strlen(line) >= sizeof line) std::abort();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    reset_link_state();
+    reset_command_state();
+    reset_unit_tables();
+    fuzz_port_feed(data + 1, size - 1);
+    g_link.port_found = true;
+    g_link.port_name = "fuzz";
+    if (unit_open_port() != 1) std::abort();
+    switch (data[0] % 3) {
+        case 0: {
+            UnitTable table;
+            read_unit_table(table);
+            break;
+        }
+        case 1: read_packets(1 + data[0] / 3 % 200); break;
+        default: read_lines(); break;
+    }
+    unit_close_port();
+    return 0;
+}

@@ -1,0 +1,43 @@
+// A serial port whose unit sends exactly the fuzz input, then falls silent;
+// what the uploader writes is dropped.
+#include "fuzz_port.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/ports.h"
+#include "platform/serial.h"
+
+struct SerialPort {};
+
+namespace {
+struct FuzzPort {
+    SerialPort port;
+    const uint8_t* data = nullptr;
+    std::size_t size = 0;
+    std::size_t next = 0;
+};
+FuzzPort g_fuzz_port;
+}  // namespace
+
+void fuzz_port_feed(const uint8_t* data, std::size_t size) { g_fuzz_port = {{}, data, size, 0}; }
+
+SerialPort* serial_open(const std::string& device) { return device == "fuzz" ? &g_fuzz_port.port : nullptr; }
+void serial_close(SerialPort*) {}
+bool serial_set_queues(SerialPort*, std::size_t, std::size_t) { return true; }
+bool serial_zero_timeouts(SerialPort*) { return true; }
+bool serial_purge(SerialPort*) { return true; }
+bool serial_clear_errors(SerialPort*) { return true; }
+long serial_queued(SerialPort*) { return long(g_fuzz_port.size - g_fuzz_port.next); }
+
+long serial_read(SerialPort*, void* data, std::size_t size) {
+    const std::size_t n = std::min(size, g_fuzz_port.size - g_fuzz_port.next);
+    if (n) std::memcpy(data, g_fuzz_port.data + g_fuzz_port.next, n);
+    g_fuzz_port.next += n;
+    return long(n);
+}
+
+long serial_write(SerialPort*, const void*, std::size_t size) { return long(size); }
+bool serial_flush(SerialPort*) { return true; }
+
+std::vector<PortInfo> list_serial_ports() { return {{"fuzz", "Gadget Serial (fuzz)"}}; }
