@@ -6,6 +6,7 @@
 #include "app/page_loop.h"
 #include "app/report.h"
 #include "app/status_shown.h"
+#include "catalogue/setup_model.h"
 #include "catalogue/setup_page.h"
 #include "link/commands.h"
 #include "link/serial.h"
@@ -49,7 +50,7 @@ int read_configuration_flow(Page page) {
     status_show("Configuration read complete\r\n");
     status_show("Returning to Setup dialog momentarily.\r\n");
     unit_close_port();
-    derive_parameter_file_names(detect_model(DETECT_FRESH), std::time(nullptr));
+    derive_unit_names(detect_model(DETECT_FRESH));
     sleep_ms(pause_before_setup_ms);
     page_end(page, RESULT_BACK);
     return 0;

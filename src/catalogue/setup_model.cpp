@@ -4,6 +4,7 @@
 
 #include "catalogue/loader_function.h"
 #include "catalogue/setup_layout.h"
+#include "catalogue/unit_names.h"
 #include "link/serial.h"
 #include "platform/clock.h"
 #include "unit/model.h"
@@ -27,6 +28,12 @@ void adjust_setup_for_model(Page page, std::string_view model) {
     }
 }
 
+void derive_unit_names(std::string_view model) {
+    derive_parameter_file_names(model, std::time(nullptr));
+    const ParameterFileNames& names = g_model.parameter_files;
+    set_unit_names({names.serial_text, names.default_backup_name});
+}
+
 bool identify_for_setup(Page page, const std::string& program_title) {
     unit_close_port();
     sleep_ms(500);
@@ -37,7 +44,7 @@ bool identify_for_setup(Page page, const std::string& program_title) {
     if (changed) {
         g_last_model_seen = model;
         adjust_setup_for_model(page, model);
-        derive_parameter_file_names(model, std::time(nullptr));
+        derive_unit_names(model);
     }
     page_set_title(page, caption);
     return changed;

@@ -10,5 +10,8 @@
 // from the one the page saw last (the page is then adjusted and the unit's
 // parameter file names derived again).
 bool identify_for_setup(Page page, const std::string& program_title);
+// Derives the unit's parameter file names for `model` and tells the catalogue
+// the unit's serial text and backup name, by which it offers the unit's backup.
+void derive_unit_names(std::string_view model);
 void adjust_setup_for_model(Page page, std::string_view model);
 void setup_model_reset();
