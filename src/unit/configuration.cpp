@@ -203,7 +203,12 @@ int write_configuration(Page page, const ConfigurationWrite& write) {
     }
     int count = 0;
     std::rewind(file);
-    for_each_sent_line(file, factory, [&](std::string_view) { return ++count, true; });
+    // Lines that fail the validity rule are skipped, not sent: the bar's end
+    // belongs to the last line that goes out.
+    for_each_sent_line(file, factory, [&](std::string_view line) {
+        if (check_parameter_line(line).rule == 0) ++count;
+        return true;
+    });
     std::fclose(file);
 
     connect_unit();
