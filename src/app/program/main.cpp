@@ -1,8 +1,7 @@
-#include <cstdio>
-
-#include "platform/process.h"
+#include "app/startup.h"
+#include "app/transfer_page.h"
 
 int main() {
-    std::printf("%s %s\n", product_name(), product_version());
-    return 0;
+    register_shell_procedures();
+    return run_uploader();
 }

@@ -1,10 +1,10 @@
-#include <unistd.h>
-
 #include <cctype>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/term/keys.h"
+#include "platform/term/screen.h"
+#include "platform/term/terminal.h"
 #include "platform/window.h"
 
 namespace {
@@ -27,23 +27,55 @@ std::vector<Choice> choices_for(BoxButtons buttons) {
     }
     return {{'o', "[O]K", BOX_OK}};
 }
+
+void show(std::string_view text, std::string_view caption, const std::vector<Choice>& choices) {
+    const TermSize size = term_size();
+    const auto width = std::size_t(size.cols);
+    std::vector<std::string> lines{screen_text("== " + std::string(caption) + " ==", width),
+                                   ""};
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        do {
+            lines.push_back(screen_text(line.substr(0, width), width));
+            line.remove_prefix(std::min(width, line.size()));
+        } while (!line.empty());
+        start = end + 1;
+    }
+    std::string buttons;
+    for (const Choice& c : choices) buttons += std::string(buttons.empty() ? "" : "  ") + c.label;
+    lines.push_back("");
+    lines.push_back(screen_text(buttons, width));
+    if (term_is_screen() && lines.size() < std::size_t(size.rows)) lines.resize(std::size_t(size.rows));
+    if (lines.size() > std::size_t(size.rows)) lines.erase(lines.begin() + 2, lines.end() - size.rows + 2);
+    screen_show(lines);
+}
 }  // namespace
 
-// A box becomes a prompt. Without a technician at a terminal (input closed or
-// not a terminal) the last button is taken: No, Cancel or OK, which ends a
-// flow instead of repeating it.
+// A box is a prompt with its buttons' letters; Enter takes the first button,
+// Escape the Cancel one. At the end of input the last button is taken: No,
+// Cancel or OK, which ends a flow instead of repeating it.
 int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon) {
+    term_enter();
     const auto choices = choices_for(buttons);
-    std::fprintf(stderr, "\n== %.*s ==\n%.*s\n", int(caption.size()), caption.data(), int(text.size()),
-                 text.data());
-    if (!isatty(STDIN_FILENO)) return choices.back().result;
+    screen_invalidate();
     for (;;) {
-        for (const auto& c : choices) std::fprintf(stderr, "%s ", c.label);
-        std::fprintf(stderr, "? ");
-        char line[64];
-        if (!std::fgets(line, sizeof line, stdin)) return choices.back().result;
-        const int key = std::tolower(static_cast<unsigned char>(line[0]));
-        for (const auto& c : choices)
-            if (c.key == key) return c.result;
+        if (term_take_resize()) screen_invalidate();
+        show(text, caption, choices);
+        const Key key = term_next_key(1000);
+        int result = 0;
+        if (key.kind == Key::end_of_input) result = choices.back().result;
+        if (key.kind == Key::enter) result = choices.front().result;
+        for (const Choice& c : choices) {
+            if (key.kind == Key::escape && (c.result == BOX_CANCEL || choices.size() == 1)) result = c.result;
+            if (key.kind == Key::character && std::tolower(static_cast<unsigned char>(key.ch)) == c.key)
+                result = c.result;
+        }
+        if (result != 0) {
+            screen_invalidate();
+            return result;
+        }
     }
 }

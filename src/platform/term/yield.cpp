@@ -1,5 +1,6 @@
+#include "platform/term/term_pages.h"
 #include "platform/window.h"
 
-// The terminal backend reads keys only while a page waits for them, so there is
-// nothing queued to dispatch during an operation.
-void yield_to_window() {}
+// During an operation the technician's Cancel and Escape, and the page's own
+// timers, are taken here between the link's waits.
+void yield_to_window() { term_pages_pump(); }

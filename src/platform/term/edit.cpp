@@ -1,0 +1,42 @@
+#include <algorithm>
+
+#include "platform/term/term_pages.h"
+
+namespace {
+std::string* text_of(Page page, int control) {
+    for (TermControl& c : page->controls)
+        if (c.decl.id == control && control != -1) return &c.text;
+    return nullptr;
+}
+}  // namespace
+
+std::size_t edit_length(Page page, int control) {
+    const std::string* text = text_of(page, control);
+    return text ? text->size() : 0;
+}
+
+std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t line) {
+    const std::string* text = text_of(page, control);
+    if (!text) return std::nullopt;
+    std::size_t start = 0;
+    for (std::size_t n = 0; n < line; ++n) {
+        const std::size_t end = text->find('\n', start);
+        if (end == std::string::npos) return std::nullopt;
+        start = end + 1;
+    }
+    return start;
+}
+
+void edit_remove_front(Page page, int control, std::size_t count) {
+    if (std::string* text = text_of(page, control)) {
+        text->erase(0, std::min(count, text->size()));
+        page->dirty = true;
+    }
+}
+
+void edit_append(Page page, int control, std::string_view text) {
+    if (std::string* box = text_of(page, control)) {
+        *box += text;
+        page->dirty = true;
+    }
+}

@@ -1,0 +1,159 @@
+#include "platform/term/render.h"
+
+#include <algorithm>
+
+#include "platform/term/screen.h"
+
+namespace {
+// Controls this close together in dialog units share a line.
+constexpr int same_row_du = 6;
+constexpr std::size_t bar_width = 40;
+constexpr char help[] = "Tab/arrows move  Space press  Enter default  Esc cancel  typing fills a box";
+
+std::vector<std::string> text_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    while (!lines.empty() && screen_text(lines.back(), 1).empty()) lines.pop_back();
+    return lines;
+}
+
+std::string bar(const TermControl& c) {
+    const long range = long(c.high) - c.low;
+    const long per_mille = range > 0 ? std::clamp((long(c.position) - c.low) * 1000 / range, 0L, 1000L) : 0;
+    const auto filled = std::size_t(per_mille) * bar_width / 1000;
+    std::string text = "[";
+    text.append(filled, '#').append(bar_width - filled, '.').append("] ").append(std::to_string(per_mille));
+    return text.append("/1000");
+}
+
+std::vector<std::string> cell(const TermControl& c, std::size_t width, std::size_t status_lines) {
+    const std::string label = label_of(c.text);
+    switch (c.decl.kind) {
+        case ControlKind::button:
+        case ControlKind::default_button: {
+            const std::string box = c.decl.kind == ControlKind::default_button ? "[[" + label + "]]" : "[" + label + "]";
+            return {c.enabled ? box : box + "(off)"};
+        }
+        case ControlKind::radio: return {std::string(c.checked ? "(*) " : "( ) ") + label + (c.enabled ? "" : " (off)")};
+        case ControlKind::group_box: return {"-- " + label + " --"};
+        case ControlKind::text_box: {
+            const std::string shown = screen_text(c.text, width);
+            if (c.read_only || !c.enabled) return {"{" + shown + "}"};
+            return {"[" + shown + std::string(shown.size() < 24 ? 24 - shown.size() : 0, '_') + "]"};
+        }
+        case ControlKind::status_box: {
+            std::vector<std::string> lines = text_lines(c.text);
+            if (lines.size() > status_lines) lines.erase(lines.begin(), lines.end() - long(status_lines));
+            for (std::string& line : lines) line = "| " + line;
+            lines.resize(status_lines, "|");
+            return lines;
+        }
+        case ControlKind::progress: return {bar(c)};
+        case ControlKind::list_box: {
+            std::vector<std::string> lines;
+            for (std::size_t i = 0; i < c.items.size(); ++i)
+                lines.push_back((int(i) == c.selection ? "[x] " : "[ ] ") + c.items[i]);
+            if (lines.empty()) lines.push_back("(empty list)");
+            return lines;
+        }
+        case ControlKind::static_text: return label.empty() ? std::vector<std::string>{} : text_lines(label);
+        case ControlKind::picture:
+        case ControlKind::separator: break;
+    }
+    return {};
+}
+
+struct Row {
+    int y;
+    std::vector<const TermControl*> controls;
+};
+
+std::vector<Row> rows_of(const PageWindow& page) {
+    std::vector<const TermControl*> shown;
+    for (const TermControl& c : page.controls)
+        if (c.visible && c.decl.kind != ControlKind::picture && c.decl.kind != ControlKind::separator)
+            shown.push_back(&c);
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const TermControl* a, const TermControl* b) { return a->decl.y < b->decl.y; });
+    std::vector<Row> rows;
+    for (const TermControl* c : shown) {
+        if (rows.empty() || c->decl.y > rows.back().y + same_row_du) rows.push_back({c->decl.y, {}});
+        rows.back().controls.push_back(c);
+    }
+    for (Row& row : rows)
+        std::stable_sort(row.controls.begin(), row.controls.end(),
+                         [](const TermControl* a, const TermControl* b) { return a->decl.x < b->decl.x; });
+    return rows;
+}
+
+std::vector<std::string> draw_rows(const PageWindow& page, const std::vector<Row>& rows, std::size_t cols,
+                                   std::size_t status_lines) {
+    std::vector<std::string> out;
+    for (const Row& row : rows) {
+        std::vector<std::string> lines;
+        for (const TermControl* c : row.controls) {
+            const bool focused = page.focus >= 0 && &page.controls[std::size_t(page.focus)] == c;
+            std::vector<std::string> body = cell(*c, cols, status_lines);
+            if (body.empty()) continue;
+            std::size_t width = 0;
+            for (std::string& line : body) width = std::max(width, (line = screen_text(line, cols)).size());
+            const std::size_t column = lines.empty() ? 0 : lines.front().size();
+            if (lines.size() < body.size()) lines.resize(body.size(), std::string(column, ' '));
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                const std::string part = i < body.size() ? body[i] : "";
+                lines[i].resize(column, ' ');
+                lines[i] += (focused && i == 0 ? ">" : " ") + part + std::string(width - part.size(), ' ') + " ";
+            }
+        }
+        for (std::string& line : lines) {
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            out.push_back(line.substr(0, cols));
+        }
+    }
+    return out;
+}
+}  // namespace
+
+bool focusable(const TermControl& c) {
+    if (!c.visible || !c.enabled) return false;
+    switch (c.decl.kind) {
+        case ControlKind::button:
+        case ControlKind::default_button:
+        case ControlKind::radio:
+        case ControlKind::list_box: return true;
+        case ControlKind::text_box: return !c.read_only;
+        default: return false;
+    }
+}
+
+std::string label_of(const std::string& text) {
+    std::string label;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) ++i;
+        label += text[i];
+    }
+    return label;
+}
+
+std::vector<std::string> render_page(const PageWindow& page, int cols, int rows) {
+    const auto width = std::size_t(cols);
+    const std::vector<Row> layout = rows_of(page);
+    const std::size_t others = draw_rows(page, layout, width, 0).size();
+    // The status box keeps its share of the page's height, so the rows below it stay in view.
+    std::size_t room = std::size_t(rows) > others + 3 ? std::size_t(rows) - others - 3 : 3;
+    for (const TermControl& c : page.controls)
+        if (c.decl.kind == ControlKind::status_box && page.layout->h > 0)
+            room = std::min(room, std::size_t(std::max(1, c.decl.h * rows / page.layout->h - 1)));
+    std::vector<std::string> lines{screen_text("== " + page.title + " ==", width)};
+    for (std::string& line : draw_rows(page, layout, width, std::max<std::size_t>(room, 3))) lines.push_back(line);
+    if (lines.size() > std::size_t(rows) - 1) lines.resize(std::size_t(rows) - 1);
+    lines.resize(std::size_t(rows) - 1);
+    lines.push_back(screen_text(help, width));
+    return lines;
+}

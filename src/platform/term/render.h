@@ -1,0 +1,13 @@
+#pragma once
+// A page drawn as text: its title, then its visible controls in rows as the
+// declaration places them, each with its state; the focused one marked '>'.
+#include <string>
+#include <vector>
+
+#include "platform/term/term_pages.h"
+
+std::vector<std::string> render_page(const PageWindow& page, int cols, int rows);
+// A control the technician can move to with Tab and the arrows.
+bool focusable(const TermControl& control);
+// Its label without the '&' that marks a Windows keyboard accelerator.
+std::string label_of(const std::string& text);

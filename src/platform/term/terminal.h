@@ -1,0 +1,25 @@
+#pragma once
+// The terminal the pages are drawn on. Raw input and the alternate screen are
+// taken once, when the first page or prompt needs them, and given back on every
+// way out of the program: normal exit, Ctrl-C, termination.
+#include <cstddef>
+#include <string_view>
+
+// Standard output is a terminal that escape sequences may draw on.
+bool term_is_screen();
+// Raw keys (signals kept) and the alternate screen; idempotent.
+void term_enter();
+void term_write(std::string_view text);
+
+struct TermSize {
+    int cols;
+    int rows;
+};
+// The window size, bounded to what a page can be drawn in.
+TermSize term_size();
+// True once after each change of the window size.
+bool term_take_resize();
+
+// Reads what standard input has, waiting at most timeout_ms (-1: until input
+// or a signal). Returns the count read, 0 when nothing came, -1 at end of input.
+long term_read(char* buffer, std::size_t size, int timeout_ms);
