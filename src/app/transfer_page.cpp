@@ -59,7 +59,7 @@ int run_named(Page page, const char* name) {
     const TransferProcedure procedure = transfer_procedure(name);
     if (procedure) return procedure(page);
     status_show(formatted("%s is not part of this uploader build\r\n", name));
-    return 0;
+    return 1;
 }
 
 // An earlier-generation terrain load sends its data file once the header
