@@ -1,5 +1,6 @@
 #include "catalogue/earlier_generation_files.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/log.h"
@@ -28,20 +29,6 @@ EarlierState g_earlier;
 
 constexpr std::string_view need_file = "Need to select %s file name before proceeding";
 constexpr std::string_view could_not_create = "Could not create '%s'.";
-
-// The newest file of the folder that matches, joined to the folder; empty
-// when there is none.
-std::string newest_file(const std::string& top_directory, std::string_view folder, const std::string& pattern) {
-    const auto path = path_join(top_directory, folder);
-    if (!path) return {};
-    const FileEntry* newest = nullptr;
-    const auto files = list_catalogue_files(*path, pattern);
-    for (const FileEntry& entry : files)
-        if (!newest || listed_before(creation_stamp(entry), entry.name, creation_stamp(*newest), newest->name))
-            newest = &entry;
-    if (!newest) return {};
-    return path_join(*path, newest->name).value_or(std::string());
-}
 
 uint32_t word_at(const std::vector<uint8_t>& image, std::size_t offset) {
     return uint32_t(image[offset]) << 24 | uint32_t(image[offset + 1]) << 16 | uint32_t(image[offset + 2]) << 8 |
@@ -104,7 +91,7 @@ bool check_system_software(const EarlierChoice& choice) {
         refuse(with_text("File '%s' Control Block CRC Error.", path));
         return false;
     }
-    if (!prove_writable(choice.parameter_file)) {
+    if (choice.access == DiskAccess::read_write && !prove_writable(choice.parameter_file)) {
         refuse(with_text(could_not_create, choice.parameter_file));
         return false;
     }
@@ -185,11 +172,38 @@ bool check_configuration_file(const EarlierChoice& choice) {
 }
 }  // namespace
 
+EarlierPlace earlier_place(EarlierFile file) {
+    switch (file) {
+        case EarlierFile::system: return {"System Files", "*.hex"};
+        case EarlierFile::airport: return {"Airport Files", "*.bin"};
+        case EarlierFile::terrain_data: return {"Terrain Files", "*_tdata.bin"};
+    }
+    return {};
+}
+
+std::vector<std::string> earlier_candidates(const std::string& top_directory, EarlierFile file) {
+    const EarlierPlace place = earlier_place(file);
+    const auto folder = path_join(top_directory, place.folder);
+    if (!folder) return {};
+    auto files = list_catalogue_files(*folder, std::string(place.pattern));
+    std::sort(files.begin(), files.end(), [](const FileEntry& a, const FileEntry& b) {
+        return listed_before(creation_stamp(a), a.name, creation_stamp(b), b.name);
+    });
+    std::vector<std::string> paths;
+    for (const FileEntry& entry : files)
+        if (auto path = path_join(*folder, entry.name)) paths.push_back(std::move(*path));
+    return paths;
+}
+
 void earlier_preselect(const std::string& top_directory) {
-    if (!g_earlier.system_picked) g_earlier.system_file = newest_file(top_directory, "System Files", "*.hex");
+    const auto newest = [&](EarlierFile file) {
+        auto paths = earlier_candidates(top_directory, file);
+        return paths.empty() ? std::string() : std::move(paths.front());
+    };
+    if (!g_earlier.system_picked) g_earlier.system_file = newest(EarlierFile::system);
     if (g_earlier.database_picked) return;
-    g_earlier.airport_file = newest_file(top_directory, "Airport Files", "*.bin");
-    g_earlier.terrain_data_file = newest_file(top_directory, "Terrain Files", "*_tdata.bin");
+    g_earlier.airport_file = newest(EarlierFile::airport);
+    g_earlier.terrain_data_file = newest(EarlierFile::terrain_data);
 }
 
 void mark_system_file_picked() { g_earlier.system_picked = true; }

@@ -4,8 +4,21 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "catalogue/disk_access.h"
 #include "catalogue/loader_function.h"
+
+enum class EarlierFile { system, airport, terrain_data };
+// Where the files are looked for: a folder of the top-level directory and a pattern.
+struct EarlierPlace {
+    std::string_view folder;
+    std::string_view pattern;
+};
+EarlierPlace earlier_place(EarlierFile file);
+// The files found there, newest first, joined to their folder.
+std::vector<std::string> earlier_candidates(const std::string& top_directory, EarlierFile file);
 
 // Offers the newest "System Files\*.hex", "Airport Files\*.bin" and
 // "Terrain Files\*_tdata.bin" of the top-level directory, except where the
@@ -24,12 +37,14 @@ void set_earlier_terrain_data_file(const std::string& path);
 
 // What the page hands to the checks of Next: the function checked on the
 // page, the texts of the system file and database boxes, and the parameter
-// file path.
+// file path. Read only, a system file is checked without proving the
+// parameter file writable.
 struct EarlierChoice {
     LoaderFunction function = LF_NONE;
     std::string system_file;
     std::string database_file;
     std::string parameter_file;
+    DiskAccess access = DiskAccess::read_write;
 };
 
 // Runs the checks of Next; true when the page may end and hand the function over.

@@ -1,18 +1,15 @@
 #include "catalogue/load_preparation.h"
 
-#include <array>
 #include <string_view>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/candidate_names.h"
+#include "catalogue/file_checks.h"
 #include "catalogue/load_files.h"
 #include "catalogue/parameter_file.h"
 #include "catalogue/refusal.h"
 #include "catalogue/version_select.h"
 #include "formats/image.h"
-#include "formats/map_file.h"
-#include "formats/sectioned_file.h"
-#include "formats/terrain_file.h"
 #include "platform/paths.h"
 
 namespace {
@@ -73,35 +70,6 @@ bool prepare_backup_file() {
     return true;
 }
 
-constexpr std::string_view open_failed = "Failed to open file '%s'.";
-
-struct ImageCheck {
-    bool (*passes)();
-    std::string_view message;
-    std::string_view caption;
-};
-
-// The checks after the header, in order; the start-up program skips the last.
-const std::array<ImageCheck, 3> program_checks{{
-    {image_check_payload_crc, "File CRC check failed for '%s'.", "Error"},
-    {image_is_release, "ERROR : '%s' is NOT a release software version.", "ERROR"},
-    {image_check_embedded_crc, "ERROR : '%s' BAD embedded CRC.", "ERROR"},
-}};
-
-bool check_program(const std::string& path, std::size_t check_count) {
-    if (!image_open(path, IMAGE_SYSTEM_PROGRAM)) {
-        refuse(with_text(open_failed, path));
-        return false;
-    }
-    for (std::size_t i = 0; i < check_count; ++i) {
-        const ImageCheck& check = program_checks[i];
-        if (check.passes()) continue;
-        refuse(with_text(check.message, path), check.caption);
-        return false;
-    }
-    return true;
-}
-
 // A companion is optional: missing or with a bad header it is silently
 // absent; with a bad payload the technician is warned and it is not loaded.
 void check_companion(std::string_view prefix, const std::string& version, bool& present, std::string& path) {
@@ -118,88 +86,52 @@ void check_companion(std::string_view prefix, const std::string& version, bool& 
     path = std::move(file.paths[0]);
 }
 
-bool prepare_system_software() {
+// In the order of load_files: main, I/O, start-up program.
+constexpr std::size_t start_up_index = 2;
+
+// The checker reads only: proving the backup writable would write to the disk.
+bool backup_ready(DiskAccess access) { return access == DiskAccess::read_only || prepare_backup_file(); }
+
+bool prepare_system_software(DiskAccess access) {
     const CatalogueKind kind = CAT_SYSTEM_SOFTWARE;
-    if (!name_chosen_files(kind) || !prepare_backup_file()) return false;
-    const std::array<std::size_t, 3> check_counts{3, 3, 2};
-    for (std::size_t i = 0; i < check_counts.size(); ++i)
-        if (!check_program(g_preparation.files[i], check_counts[i])) return false;
+    if (!name_chosen_files(kind) || !backup_ready(access)) return false;
+    for (std::size_t i = 0; i < g_preparation.files.size(); ++i)
+        if (!check_program_file(g_preparation.files[i], i == start_up_index)) return false;
     const std::string& version = catalogue_candidate(kind, catalogue_chosen(kind)).version;
     check_companion("update_execs_", version, g_preparation.update_execs_present, g_preparation.update_execs_path);
     check_companion("update_data_", version, g_preparation.update_data_present, g_preparation.update_data_path);
     return true;
 }
 
-bool prepare_images(CatalogueKind kind, uint32_t image_type) {
-    if (!name_chosen_files(kind) || !prepare_backup_file()) return false;
-    for (const std::string& path : g_preparation.files) {
-        if (image_open(path, image_type)) continue;
-        refuse(with_text(open_failed, path));
-        return false;
-    }
+bool prepare_images(CatalogueKind kind, uint32_t image_type, DiskAccess access) {
+    if (!name_chosen_files(kind) || !backup_ready(access)) return false;
+    for (const std::string& path : g_preparation.files)
+        if (!check_image_file(path, image_type)) return false;
     return true;
 }
 
 bool prepare_terrain() {
-    if (!name_chosen_files(CAT_TERRAIN)) return false;
-    const std::string& header = g_preparation.files[0];
-    const std::string& data = g_preparation.files[1];
-    g_preparation.terrain_phase = 1;
-    const bool header_read = read_terrain_info(header) > 0;
-    g_preparation.terrain_phase = 0;
-    if (!header_read || read_terrain_data(data) <= 0) {
-        refuse(with_text("Could not read terrain header file '%s'.", header_read ? data : header));
-        return false;
-    }
-    return true;
+    return name_chosen_files(CAT_TERRAIN) &&
+           check_terrain_files(g_preparation.files[0], g_preparation.files[1], g_preparation.terrain_phase);
 }
 
 bool prepare_airport() {
     if (!name_chosen_files(CAT_AIRPORT)) return false;
-    const int64_t size = verify_map_file(g_preparation.files[0]);
-    if (size <= 0) {
-        refuse(with_text("Could not read airport file '%s'.", catalogue_display(CAT_AIRPORT)));
-        return false;
-    }
+    const int64_t size = check_map_file(g_preparation.files[0], catalogue_display(CAT_AIRPORT));
+    if (size <= 0) return false;
     g_preparation.database_size = size;
     return true;
 }
 
-std::string_view sectioned_reason(int result, bool obstacle) {
-    switch (result) {
-        case DB_OPEN_FAILED: return obstacle ? "Unable to open Obstacle File." : "Unable to open Overlay File.";
-        case DB_HEADER_READ_FAILED:
-            return obstacle ? "Failed read of Obstacle File Header." : "Failed read of Overlay File Header.";
-        case DB_HEADER_CRC_FAILED:
-            return obstacle ? "CRC Failed : Obstacle File Header." : "CRC Failed : Overlay File Header.";
-        case DB_INFO_READ_FAILED:
-            return obstacle ? "Failed read of Obstacle File Info." : "Failed read of Overlay File Info.";
-        case DB_INFO_CRC_FAILED:
-            return obstacle ? "CRC Failed : Obstacle File Info Section." : "CRC Failed : Overlay File Info Section.";
-        case DB_DATA_READ_FAILED:
-            return obstacle ? "Failed read of Obstacle File Data." : "Failed read of Overlay File Data.";
-        case DB_DATA_CRC_FAILED:
-            return obstacle ? "CRC Failed : Obstacle File Data Section." : "CRC Failed : Overlay File Data Section.";
-        default: return "<Unknown Error Return>";
-    }
-}
-
 bool prepare_sectioned(CatalogueKind kind) {
-    if (!name_chosen_files(kind)) return false;
-    const bool obstacle = kind == CAT_OBSTACLE;
-    const std::string& path = g_preparation.files[0];
-    const int result = obstacle ? read_obstacle_file(path) : read_overlay_file(path);
-    if (result >= 0) return true;
-    refuse(with_text(obstacle ? "Obstacle File Error - '%s'." : "Overlay File Error - '%s'.",
-                     sectioned_reason(result, obstacle)));
-    return false;
+    return name_chosen_files(kind) && check_sectioned_file(g_preparation.files[0], kind == CAT_OBSTACLE);
 }
 
-bool run_preparation(LoaderFunction function) {
+bool run_preparation(LoaderFunction function, DiskAccess access) {
     switch (function) {
-        case LF_SYSTEM_SOFTWARE: return prepare_system_software();
-        case LF_OS_IMAGE: return prepare_images(CAT_OS_IMAGES, IMAGE_OS);
-        case LF_BOOT_IMAGE: return prepare_images(CAT_BOOT_PROGRAM, IMAGE_BOOT);
+        case LF_SYSTEM_SOFTWARE: return prepare_system_software(access);
+        case LF_OS_IMAGE: return prepare_images(CAT_OS_IMAGES, IMAGE_OS, access);
+        case LF_BOOT_IMAGE: return prepare_images(CAT_BOOT_PROGRAM, IMAGE_BOOT, access);
         case LF_TERRAIN: return prepare_terrain();
         case LF_AIRPORT: return prepare_airport();
         case LF_OBSTACLE:
@@ -209,11 +141,11 @@ bool run_preparation(LoaderFunction function) {
 }
 }  // namespace
 
-bool prepare_load(LoaderFunction function) {
+bool prepare_load(LoaderFunction function, DiskAccess access) {
     const auto kind = catalogue_of_function(function);
     if (!kind || *kind == CAT_PARAMETER_FILES) return false;
     g_preparation.files.clear();
-    const bool ready = run_preparation(function);
+    const bool ready = run_preparation(function, access);
     g_preparation.load_ready = ready;
     // A failed system software or boot program stays refused until the page
     // is entered again; the other kinds keep their flag unless their list is empty.

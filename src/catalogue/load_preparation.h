@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/disk_access.h"
 #include "catalogue/loader_function.h"
 
 // Prepares the function's files; the result is load_ready(). Functions
-// without files leave the state unchanged and answer false.
-bool prepare_load(LoaderFunction function);
+// without files leave the state unchanged and answer false. Read only: the
+// same checks, without proving the configuration backup writable.
+bool prepare_load(LoaderFunction function, DiskAccess access = DiskAccess::read_write);
 
 bool load_ready();
 // Set by the setup page for the functions that need no preparation.

@@ -10,22 +10,29 @@
 #include "catalogue/unit_names.h"
 #include "catalogue/upload_settings.h"
 
-void catalogue_setup_entry(const std::string& top_directory) {
+namespace {
+void enter(const std::string& top_directory, DiskAccess access) {
+    const bool writes = access == DiskAccess::read_write;
     upload_settings_clear();
     read_upload_config(top_directory);
-    apply_upload_defaults(top_directory);
-    write_upload_config(top_directory);
+    apply_upload_defaults(top_directory, access);
+    if (writes) write_upload_config(top_directory);
 
     patterns_reset();
-    dump_patterns(top_directory, pattern_default_dump_name);
+    if (writes) dump_patterns(top_directory, pattern_default_dump_name);
     apply_pattern_overrides(top_directory);
-    dump_patterns(top_directory, pattern_override_dump_name);
+    if (writes) dump_patterns(top_directory, pattern_override_dump_name);
 
     catalogue_rebuild_all();
     std::string name = catalogue_display(CAT_PARAMETER_FILES);
     if (name.empty()) name = unit_backup_name();
     set_parameter_file_name(name);
 }
+}  // namespace
+
+void catalogue_setup_entry(const std::string& top_directory) { enter(top_directory, DiskAccess::read_write); }
+
+void catalogue_read_only_entry(const std::string& top_directory) { enter(top_directory, DiskAccess::read_only); }
 
 void catalogue_module_reset() {
     upload_settings_reset();

@@ -90,7 +90,7 @@ void read_upload_config(const std::string& top_directory) {
                     });
 }
 
-void apply_upload_defaults(const std::string& top_directory) {
+void apply_upload_defaults(const std::string& top_directory, DiskAccess access) {
     for (int key = 0; key < UPLOAD_SETTING_COUNT; ++key) {
         if (key == BLOCK_DLY || !g_settings.values[key].empty()) continue;
         const std::string_view folder = settings_table[key].default_folder;
@@ -100,7 +100,7 @@ void apply_upload_defaults(const std::string& top_directory) {
             continue;
         }
         // A folder that cannot be made only leaves its catalogue empty.
-        make_folder(*path);
+        if (access == DiskAccess::read_write) make_folder(*path);
         g_settings.values[key] = std::move(*path);
     }
     std::string& delay_text = g_settings.values[BLOCK_DLY];

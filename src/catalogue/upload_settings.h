@@ -3,6 +3,8 @@
 // per kind of file and the block delay of the image loads.
 #include <string>
 
+#include "catalogue/disk_access.h"
+
 enum UploadSetting : int {
     PGM_DIR,
     TRN_DIR,
@@ -23,9 +25,9 @@ inline constexpr int default_block_delay = 5;
 void upload_settings_clear();
 // Fills the settings from "upload.cfg"; a missing file changes nothing.
 void read_upload_config(const std::string& top_directory);
-// Gives empty folder settings their default folder (created) and brings the
-// block delay text and integer into step.
-void apply_upload_defaults(const std::string& top_directory);
+// Gives empty folder settings their default folder (created unless read only)
+// and brings the block delay text and integer into step.
+void apply_upload_defaults(const std::string& top_directory, DiskAccess access = DiskAccess::read_write);
 // Replaces "upload.cfg" with all ten settings in the fixed order; silent on failure.
 void write_upload_config(const std::string& top_directory);
 

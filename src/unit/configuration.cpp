@@ -162,33 +162,6 @@ bool factory_file_accepted(std::string_view header, const ConfigurationWrite& wr
                "Do you wish to update the Factory Settings?",
                "FACTORY SETTING OVERWRITE", BoxButtons::yes_no, BoxIcon::warning) == BOX_YES;
 }
-
-// Calls `each` with every data line of the file that is to be sent, trimmed,
-// up to the end of the data.
-template <typename Each>
-void for_each_sent_line(std::FILE* file, bool factory, Each each) {
-    std::string line;
-    bool first = true;
-    while (read_parameter_line(file, line)) {
-        const bool header = std::exchange(first, false) && factory;
-        if (header) continue;
-        const std::string_view data = trim_line_end(line);
-        if (data.empty()) return;
-        if (!factory && is_factory_setting(data)) continue;
-        if (!each(data)) return;
-    }
-}
-
-void ignore_line(std::string_view line, const LineFault& fault) {
-    const auto ch = static_cast<unsigned char>(line[fault.position]);
-    const std::string text = formatted(fault.rule == 1
-                                           ? "Ignoring configuration value\n\n%.*s \n\nInvalid character found. '%c'(%d)#%d"
-                                           : "Ignoring configuration value\n\n%.*s \n\nInvalid hex character found. '%c'(%d)#%d",
-                                       static_cast<int>(line.size()), line.data(), ch, ch,
-                                       static_cast<int>(fault.position));
-    log_write(text);
-    message_box(text, "Configuration Character Error ...", BoxButtons::ok, BoxIcon::warning);
-}
 }  // namespace
 
 int write_configuration(Page page, const ConfigurationWrite& write) {
@@ -220,7 +193,7 @@ int write_configuration(Page page, const ConfigurationWrite& write) {
     int sent = 0;
     for_each_sent_line(file, factory, [&](std::string_view line) {
         if (const LineFault fault = check_parameter_line(line); fault.rule != 0) {
-            ignore_line(line, fault);
+            report_ignored_line(line, fault);
             return true;
         }
         const std::string text(line);

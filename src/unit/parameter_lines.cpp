@@ -2,6 +2,11 @@
 
 #include <array>
 #include <cctype>
+#include <utility>
+
+#include "app/log.h"
+#include "app/status_shown.h"
+#include "platform/window.h"
 
 namespace {
 constexpr std::array<std::string_view, 8> factory_marks{"LCD",    "lcd",  "lamp",   "ExSen",
@@ -52,4 +57,28 @@ bool read_parameter_line(std::FILE* file, std::string& line) {
         if (ch == '\n') break;
     }
     return !line.empty();
+}
+
+void for_each_sent_line(std::FILE* file, bool factory, const std::function<bool(std::string_view)>& each) {
+    std::string line;
+    bool first = true;
+    while (read_parameter_line(file, line)) {
+        const bool header = std::exchange(first, false) && factory;
+        if (header) continue;
+        const std::string_view data = trim_line_end(line);
+        if (data.empty()) return;
+        if (!factory && is_factory_setting(data)) continue;
+        if (!each(data)) return;
+    }
+}
+
+void report_ignored_line(std::string_view line, const LineFault& fault) {
+    const auto ch = static_cast<unsigned char>(line[fault.position]);
+    const std::string text = formatted(fault.rule == 1
+                                           ? "Ignoring configuration value\n\n%.*s \n\nInvalid character found. '%c'(%d)#%d"
+                                           : "Ignoring configuration value\n\n%.*s \n\nInvalid hex character found. '%c'(%d)#%d",
+                                       static_cast<int>(line.size()), line.data(), ch, ch,
+                                       static_cast<int>(fault.position));
+    log_write(text);
+    message_box(text, "Configuration Character Error ...", BoxButtons::ok, BoxIcon::warning);
 }

@@ -3,6 +3,7 @@
 // model and serial header, and the names that mark factory settings.
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,3 +24,9 @@ std::string_view trim_line_end(std::string_view line);
 // The next line with its line feed, at most parameter_line_limit characters;
 // false at the end of the file.
 bool read_parameter_line(std::FILE* file, std::string& line);
+// Calls `each` with every data line of the file that a write sends, trimmed,
+// up to the end of the data; `each` returns false to stop. `factory`: the file
+// begins with a factory header.
+void for_each_sent_line(std::FILE* file, bool factory, const std::function<bool(std::string_view)>& each);
+// Shows and logs that a write skips `line`, which breaks the rule of `fault`.
+void report_ignored_line(std::string_view line, const LineFault& fault);
