@@ -40,7 +40,7 @@ std::vector<std::string> cell(const TermControl& c, std::size_t width, std::size
             const std::string box = c.decl.kind == ControlKind::default_button ? "[[" + label + "]]" : "[" + label + "]";
             return {c.enabled ? box : box + "(off)"};
         }
-        case ControlKind::radio: return {std::string(c.checked ? "(*) " : "( ) ") + label + (c.enabled ? "" : " (off)")};
+        case ControlKind::radio: return {std::string(c.checked ? "(*) " : c.enabled ? "( ) " : "(-) ") + label};
         case ControlKind::group_box: return {"-- " + label + " --"};
         case ControlKind::text_box: {
             const std::string shown = screen_text(c.text, width);

@@ -35,7 +35,8 @@ void screen_show(const std::vector<std::string>& lines) {
         frame += "\x1b[J";
     } else {
         frame = "--------\n";
-        for (const std::string& line : lines) frame += line + "\n";
+        for (const std::string& line : lines)
+            if (!line.empty()) frame += line + "\n";
     }
     term_write(frame);
 }
