@@ -1,0 +1,97 @@
+// Makes a demo top-level directory: every folder the uploader looks in, valid
+// sample files of every kind, and its upload.cfg.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "support/fixtures/catalogue_files.h"
+#include "support/fixtures/database_builder.h"
+#include "support/fixtures/load_image_builder.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+constexpr const char* version = "1.07";
+constexpr const char* parameters =
+    "Audio Volume 0x00000005\n"
+    "Display Brightness 0x00000040\n"
+    "Aircraft Type 0x00000002\n"
+    "Terrain Offset 0x00000000\n";
+
+struct Folder {
+    const char* key;
+    const char* name;
+};
+constexpr Folder folders[] = {
+    {"PGM_DIR", "System Files"},   {"TRN_DIR", "Terrain Files"},     {"APT_DIR", "Airport Files"},
+    {"OBS_DIR", "Obstacle Files"}, {"OVL_DIR", "Overlay Files"},     {"PRM_DIR", "Parameter Files"},
+    {"HAS_DIR", "HASS Files"},     {"NGM_DIR", "NOGAMMA Files"},     {"FDR_DIR", "Recording Files"},
+};
+
+bool g_ok = true;
+
+void put(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    if (!out) {
+        std::fprintf(stderr, "htaws-make-demo: cannot write %s\n", path.c_str());
+        g_ok = false;
+    }
+}
+
+std::string image(uint32_t type, bool elf) {
+    LoadImageRecipe recipe;
+    recipe.type = type;
+    recipe.version_text = version;
+    recipe.elf = elf;
+    return build_load_image(recipe);
+}
+
+void system_files(const fs::path& dir) {
+    const std::string v = std::string(version) + ".hhf";
+    for (const char* name : {"rk5200h_", "rk5200h_io_", "rk5200h_start_"})
+        put(dir / (name + v), image(IMAGE_SYSTEM_PROGRAM, true));
+    for (const char* name : {"uImage_", "foo_dtb_", "ubi_img_"}) put(dir / (name + v), image(IMAGE_OS, false));
+    put(dir / ("u_boot_" + v), image(IMAGE_BOOT, false));
+    put(dir / "system.hex", hex_text(build_system_image({})));
+}
+
+void databases(const fs::path& top) {
+    const TerrainPair terrain = build_terrain_pair({});
+    put(top / "Terrain Files" / "61734-TDB-2024-00001_header.bin", terrain.info_file);
+    put(top / "Terrain Files" / "61734-TDB-2024-00001_data.bin", terrain.data_file);
+    put(top / "Airport Files" / "61734-NDB-2301-00017.bin", build_map_file({}));
+    put(top / "Obstacle Files" / "61734-ODB-0001-00001.bin", build_sectioned_file({}));
+    put(top / "Overlay Files" / "61734-GDB-0001-00001.bin", build_sectioned_file({}));
+}
+
+void settings(const fs::path& top) {
+    std::string cfg;
+    for (const Folder& f : folders) cfg += std::string(f.key) + "=" + (top / f.name).string() + "\n";
+    put(top / "upload.cfg", cfg + "BLOCK_DLY=5\n");
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: htaws-make-demo DIRECTORY\n");
+        return 2;
+    }
+    std::error_code ec;
+    const fs::path top = fs::absolute(argv[1], ec);
+    for (const Folder& f : folders) fs::create_directories(top / f.name, ec);
+    if (ec) {
+        std::fprintf(stderr, "htaws-make-demo: cannot make %s: %s\n", top.c_str(), ec.message().c_str());
+        return 1;
+    }
+    system_files(top / "System Files");
+    databases(top);
+    put(top / "Parameter Files" / "demo.dat", parameters);
+    put(top / "HASS Files" / "HASS.dat", parameters);
+    put(top / "NOGAMMA Files" / "NOGAMMA.dat", parameters);
+    settings(top);
+    if (g_ok) std::printf("demo top-level directory: %s\n", top.c_str());
+    return g_ok ? 0 : 1;
+}
