@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# End-to-end runs of the real htaws-uploader in tmux against htaws-unit-sim:
+# keys sent, the screen read back, the files on disk checked.
+# Usage: uploader_e2e.sh UPLOADER UNIT_SIM MAKE_DEMO CASE
+# Exit 77 (skipped) without tmux.
+set -uo pipefail
+uploader="$1" unit_sim="$2" make_demo="$3" case_name="$4"
+command -v tmux >/dev/null || { echo "tmux is not installed: skipped"; exit 77; }
+
+work="$(mktemp -d)"
+session="htaws-e2e-$$"
+port_name="Gadget Serial (e2e $$)"
+sim_pid=""
+
+finish() {
+    tmux kill-session -t "$session" 2>/dev/null
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap finish EXIT
+
+fail() {
+    echo "FAIL: $*"
+    echo "---- screen ----"
+    tmux capture-pane -p -t "$session" 2>/dev/null
+    [ -f "$work/sim.log" ] && { echo "---- simulated unit ----"; tail -n 30 "$work/sim.log"; }
+    exit 1
+}
+
+screen() { tmux capture-pane -p -t "$session"; }
+
+# Waits up to 20 s for text on the screen.
+expect_screen() {
+    for _ in $(seq 200); do
+        screen | grep -qF -- "$1" && return 0
+        sleep 0.1
+    done
+    fail "the screen never showed \"$1\""
+}
+
+# Moves the focus (marked '>') onto the control whose text follows it.
+focus_on() {
+    for _ in $(seq 60); do
+        screen | grep -qF -- ">$1" && return 0
+        tmux send-keys -t "$session" Tab
+        sleep 0.1
+    done
+    fail "the focus never reached \"$1\""
+}
+
+start_unit() {
+    "$unit_sim" --name "$port_name" "$@" >"$work/sim.log" 2>&1 &
+    sim_pid=$!
+    for _ in $(seq 50); do
+        grep -q "registered as" "$work/sim.log" && return 0
+        sleep 0.1
+    done
+    fail "htaws-unit-sim did not register its port"
+}
+
+start_uploader() {
+    "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30"
+}
+
+case "$case_name" in
+configuration_read)
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    focus_on "( ) Read Configuration from Unit"
+    tmux send-keys -t "$session" Space
+    expect_screen ">(*) Read Configuration from Unit"
+    focus_on "[Param"
+    tmux send-keys -t "$session" "backup.dat"
+    expect_screen ">[backup.dat"
+    tmux send-keys -t "$session" Enter
+    expect_screen "Configuration Read Complete"
+    screen | grep -qE '\] [1-9][0-9]*/1000' || fail "the progress bar did not move"
+    saved="$work/top/Parameter Files/backup.dat"
+    [ -s "$saved" ] || fail "no parameter file at $saved"
+    grep -q "0x" "$saved" || fail "the parameter file has no parameter lines: $(head -c 200 "$saved")"
+    expect_screen "Setup for"
+    expect_screen "(*) Read Configuration from Unit"
+    tmux send-keys -t "$session" Escape
+    expect_screen "UPLOADER-ENDED 0"
+    ;;
+no_unit)
+    start_uploader
+    expect_screen "NO INSTRUMENT DETECTED"
+    screen | grep -qF "(-) Write new Airport database to Unit" || fail "the databases are not disabled"
+    expect_screen "System Files/system.hex]"
+    tmux send-keys -t "$session" Enter
+    expect_screen "Could not find USB device"
+    expect_screen "[R]etry  [C]ancel"
+    tmux send-keys -t "$session" c
+    expect_screen "NO INSTRUMENT DETECTED"
+    tmux send-keys -t "$session" Escape
+    expect_screen "UPLOADER-ENDED 0"
+    ;;
+*) echo "unknown case $case_name"; exit 2 ;;
+esac
+echo "PASS: $case_name"
