@@ -85,6 +85,18 @@ configuration_read)
     tmux send-keys -t "$session" Escape
     expect_screen "UPLOADER-ENDED 0"
     ;;
+reset_maintenance_mode)
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    focus_on "[Reset HTAWS]"
+    tmux send-keys -t "$session" Space
+    expect_screen "== HTAWS Reset Mode =="
+    focus_on "[MNX Mode]"
+    tmux send-keys -t "$session" Space
+    expect_screen "UPLOADER-ENDED 0"
+    grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
+    ;;
 no_unit)
     start_uploader
     expect_screen "NO INSTRUMENT DETECTED"
