@@ -30,13 +30,13 @@ std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t l
 void edit_remove_front(Page page, int control, std::size_t count) {
     if (std::string* text = text_of(page, control)) {
         text->erase(0, std::min(count, text->size()));
-        page->dirty = true;
+        changed(page, false);
     }
 }
 
 void edit_append(Page page, int control, std::string_view text) {
     if (std::string* box = text_of(page, control)) {
         *box += text;
-        page->dirty = true;
+        changed(page, false);
     }
 }

@@ -27,25 +27,26 @@ TermControl* find(Page page, int id) {
     return nullptr;
 }
 
-// Setting a control the page does not have is a fault of the caller that the
-// terminal cannot show; it is ignored as Windows ignores a missing control.
-template <typename F>
-void change(Page page, int id, F&& f) {
-    if (TermControl* c = find(page, id)) {
-        f(*c);
-        page->dirty = true;
-    }
-}
-
-void dispatch(Page page, PageEvent event, int id) {
-    if (!page->ended) page->handler(page, event, id);
-}
-
 void draw(Page page) {
     if (!page->visible) return;
     const TermSize size = term_size();
     screen_show(render_page(*page, size.cols, size.rows));
     page->dirty = false;
+    g_last_pump_draw = now_ms();
+}
+
+// Setting a control the page does not have is a fault of the caller that the
+// terminal cannot show; it is ignored as Windows ignores a missing control.
+template <typename F>
+void change(Page page, int id, F&& f, bool frequent = false) {
+    if (TermControl* c = find(page, id)) {
+        f(*c);
+        changed(page, frequent);
+    }
+}
+
+void dispatch(Page page, PageEvent event, int id) {
+    if (!page->ended) page->handler(page, event, id);
 }
 
 void settle_focus(Page page) {
@@ -179,15 +180,22 @@ void note_resize(Page page) {
 }
 }  // namespace
 
+// An operation may block right after a change (a pause before the next page),
+// so a terminal shows each change at once; only the frequent progress moves
+// wait for the next redraw.
+void changed(Page page, bool frequent) {
+    page->dirty = true;
+    if (!term_is_screen() || g_stack.empty() || g_stack.back() != page) return;
+    if (!frequent || now_ms() - g_last_pump_draw >= pump_redraw_ms) draw(page);
+}
+
 void term_pages_pump() {
     if (g_stack.empty()) return;
     Page page = g_stack.back();
     note_resize(page);
     take_event(page, 0, false);
-    if (term_is_screen() && (page->dirty || screen_is_stale()) && now_ms() - g_last_pump_draw >= pump_redraw_ms) {
-        g_last_pump_draw = now_ms();
+    if (term_is_screen() && (page->dirty || screen_is_stale()) && now_ms() - g_last_pump_draw >= pump_redraw_ms)
         draw(page);
-    }
 }
 
 int page_run(const PageLayout& layout, PageHandler handler) {
@@ -238,7 +246,7 @@ void page_kill_timer(Page page, int timer_id) { page->timers.erase(timer_id); }
 
 void page_set_title(Page page, std::string_view title) {
     page->title = title;
-    page->dirty = true;
+    changed(page, false);
 }
 
 std::string page_title(Page page) { return page->title; }
@@ -286,7 +294,7 @@ void progress_set_range(Page page, int control, int low, int high) {
 }
 
 void progress_set_position(Page page, int control, int position) {
-    change(page, control, [&](TermControl& c) { c.position = position; });
+    change(page, control, [&](TermControl& c) { c.position = position; }, true);
 }
 
 int progress_position(Page page, int control) {

@@ -23,10 +23,12 @@ bool screen_is_stale() { return g_stale; }
 
 void screen_show(const std::vector<std::string>& lines) {
     if (!g_stale && lines == g_last) return;
-    g_stale = false;
-    g_last = lines;
     std::string frame;
-    if (term_is_screen()) {
+    if (term_is_screen() && !g_stale && lines.size() == g_last.size()) {
+        // Only the lines that changed: a status line appended during a transfer stays cheap.
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i] != g_last[i]) frame += "\x1b[" + std::to_string(i + 1) + ";1H" + lines[i] + "\x1b[K";
+    } else if (term_is_screen()) {
         frame = "\x1b[H";
         for (std::size_t i = 0; i < lines.size(); ++i) {
             frame += lines[i] + "\x1b[K";
@@ -38,5 +40,7 @@ void screen_show(const std::vector<std::string>& lines) {
         for (const std::string& line : lines)
             if (!line.empty()) frame += line + "\n";
     }
+    g_stale = false;
+    g_last = lines;
     term_write(frame);
 }

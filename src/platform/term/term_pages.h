@@ -42,6 +42,9 @@ struct PageWindow {
     std::map<int, Timer> timers;
 };
 
+// Marks the page for redrawing; a terminal shows the change at once unless it
+// is frequent (a progress move) and the screen was drawn very recently.
+void changed(Page page, bool frequent);
 // Takes one pending key, posted command or due timer of the top page and
 // dispatches it, then redraws if the page changed; never waits.
 void term_pages_pump();
