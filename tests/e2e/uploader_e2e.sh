@@ -7,6 +7,11 @@ set -uo pipefail
 uploader="$1" unit_sim="$2" make_demo="$3" case_name="$4"
 command -v tmux >/dev/null || { echo "tmux is not installed: skipped"; exit 77; }
 
+# The uploader runs one copy per user and takes any simulated unit in the
+# user's ports folder, so these runs take turns, from whatever build they come.
+exec 9>"/tmp/htaws-e2e-$(id -u).lock"
+flock -w 240 9 || { echo "another end-to-end run kept the lock"; exit 1; }
+
 work="$(mktemp -d)"
 session="htaws-e2e-$$"
 port_name="Gadget Serial (e2e $$)"
@@ -49,7 +54,7 @@ focus_on() {
 }
 
 start_unit() {
-    "$unit_sim" --name "$port_name" "$@" >"$work/sim.log" 2>&1 &
+    "$unit_sim" --name "$port_name" "$@" >"$work/sim.log" 2>&1 9>&- &
     sim_pid=$!
     for _ in $(seq 50); do
         grep -q "registered as" "$work/sim.log" && return 0
@@ -59,8 +64,8 @@ start_unit() {
 }
 
 start_uploader() {
-    "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
-    tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30"
+    [ -d "$work/top" ] || "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
 }
 
 case "$case_name" in
@@ -84,6 +89,27 @@ configuration_read)
     expect_screen "(*) Read Configuration from Unit"
     tmux send-keys -t "$session" Escape
     expect_screen "UPLOADER-ENDED 0"
+    ;;
+configuration_write_factory)
+    start_unit
+    "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    rm -f "$work/top/Parameter Files/"*.dat
+    printf 'ModelID=RK5200H Serial=12345678\nAudio Volume 0x00000007\n' >"$work/top/Parameter Files/factory.dat"
+    start_uploader
+    expect_screen "Setup for"
+    focus_on "( ) Write Configuration to Unit"
+    tmux send-keys -t "$session" Space
+    expect_screen "factory.dat"
+    tmux send-keys -t "$session" Enter
+    expect_screen "== FACTORY SETTING OVERWRITE =="
+    expect_screen "[Y]es  [N]o"
+    tmux send-keys -t "$session" y
+    expect_screen "Configuration Write Complete"
+    expect_screen "Setup for"
+    tmux send-keys -t "$session" Escape
+    expect_screen "UPLOADER-ENDED 0"
+    grep -q "> WP" "$work/sim.log" || fail "the unit was sent no configuration"
+    grep -q "Audio Volume 0x00000007" "$work/sim.log" || fail "the unit did not receive the file's line"
     ;;
 reset_maintenance_mode)
     start_unit
