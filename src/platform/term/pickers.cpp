@@ -25,7 +25,7 @@ std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
     if (!picker.folder.empty()) hint += " (relative to " + picker.folder + ")";
     if (!picker.filters.empty()) hint += ": " + filters_text(picker);
     for (;;) {
-        const auto typed = prompt_path(picker.title, hint, "");
+        const auto typed = prompt_path(picker.title, hint, picker.folder);
         if (owner) owner->dirty = true;
         if (!typed || typed->empty()) return std::nullopt;
         const std::string path = with_folder(picker.folder, *typed);

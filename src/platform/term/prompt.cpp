@@ -13,10 +13,11 @@ constexpr std::size_t max_path = 4096;
 constexpr std::size_t max_listed = 200;
 
 // The longest common extension of the names in the typed name's folder that begin with it.
-std::string completed(const std::string& typed) {
+std::string completed(const std::string& typed, std::string_view base) {
     namespace fs = std::filesystem;
     const std::size_t slash = typed.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : typed.substr(0, slash + 1);
+    const fs::path folder =
+        fs::path(base.empty() ? "." : base) / (slash == std::string::npos ? "" : typed.substr(0, slash + 1));
     const std::string start = slash == std::string::npos ? typed : typed.substr(slash + 1);
     std::error_code ec;
     std::vector<std::string> matches;
@@ -51,9 +52,9 @@ void show(std::string_view title, std::string_view hint, const std::string& type
 }
 }  // namespace
 
-std::optional<std::string> prompt_path(std::string_view title, std::string_view hint, std::string initial) {
+std::optional<std::string> prompt_path(std::string_view title, std::string_view hint, std::string_view base) {
     term_enter();
-    std::string typed = initial.size() <= max_path ? std::move(initial) : std::string();
+    std::string typed;
     screen_invalidate();
     for (;;) {
         if (term_take_resize()) screen_invalidate();
@@ -66,7 +67,7 @@ std::optional<std::string> prompt_path(std::string_view title, std::string_view 
             case Key::backspace:
                 if (!typed.empty()) typed.pop_back();
                 break;
-            case Key::tab: typed = completed(typed); break;
+            case Key::tab: typed = completed(typed, base); break;
             case Key::enter: screen_invalidate(); return typed;
             case Key::escape:
             case Key::end_of_input: screen_invalidate(); return std::nullopt;

@@ -6,4 +6,5 @@
 #include <string_view>
 
 // The typed text, or nothing when cancelled (also at the end of input).
-std::optional<std::string> prompt_path(std::string_view title, std::string_view hint, std::string initial);
+// Relative names are completed from `base` (empty: the current directory).
+std::optional<std::string> prompt_path(std::string_view title, std::string_view hint, std::string_view base);
