@@ -189,6 +189,20 @@ void changed(Page page, bool frequent) {
     if (!frequent || now_ms() - g_last_pump_draw >= pump_redraw_ms) draw(page);
 }
 
+std::vector<TermControl> controls_of(const PageLayout& layout) {
+    std::vector<TermControl> controls;
+    for (const ControlDecl& d : layout.controls) {
+        TermControl c;
+        c.decl = d;
+        c.text = d.kind == ControlKind::picture ? "" : d.text;
+        c.enabled = !(d.flags & CF_DISABLED);
+        c.visible = !(d.flags & CF_HIDDEN);
+        c.read_only = (d.flags & CF_READ_ONLY) != 0;
+        controls.push_back(std::move(c));
+    }
+    return controls;
+}
+
 void term_pages_pump() {
     if (g_stack.empty()) return;
     Page page = g_stack.back();
@@ -205,15 +219,7 @@ int page_run(const PageLayout& layout, PageHandler handler) {
     page->layout = &layout;
     page->handler = handler;
     page->title = layout.caption;
-    for (const ControlDecl& d : layout.controls) {
-        TermControl c;
-        c.decl = d;
-        c.text = d.kind == ControlKind::picture ? "" : d.text;
-        c.enabled = !(d.flags & CF_DISABLED);
-        c.visible = !(d.flags & CF_HIDDEN);
-        c.read_only = (d.flags & CF_READ_ONLY) != 0;
-        page->controls.push_back(std::move(c));
-    }
+    page->controls = controls_of(layout);
     g_stack.push_back(page);
     screen_invalidate();
     dispatch(page, PageEvent::open, 0);

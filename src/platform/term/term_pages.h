@@ -42,6 +42,8 @@ struct PageWindow {
     std::map<int, Timer> timers;
 };
 
+// The controls of a declaration in their initial state.
+std::vector<TermControl> controls_of(const PageLayout& layout);
 // Marks the page for redrawing; a terminal shows the change at once unless it
 // is frequent (a progress move) and the screen was drawn very recently.
 void changed(Page page, bool frequent);
