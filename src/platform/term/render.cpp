@@ -32,7 +32,7 @@ std::string bar(const TermControl& c) {
     return text.append("/1000");
 }
 
-std::vector<std::string> cell(const TermControl& c, std::size_t width, std::size_t status_lines) {
+std::vector<std::string> cell(const TermControl& c, std::size_t box_width, std::size_t status_lines) {
     const std::string label = label_of(c.text);
     switch (c.decl.kind) {
         case ControlKind::button:
@@ -43,9 +43,12 @@ std::vector<std::string> cell(const TermControl& c, std::size_t width, std::size
         case ControlKind::radio: return {std::string(c.checked ? "(*) " : c.enabled ? "( ) " : "(-) ") + label};
         case ControlKind::group_box: return {"-- " + label + " --"};
         case ControlKind::text_box: {
-            const std::string shown = screen_text(c.text, width);
+            // A box keeps its declared share of the width; a longer text shows its end, where a path names the file.
+            std::string shown = screen_text(c.text, c.text.size());
+            if (shown.size() > box_width) shown.erase(0, shown.size() - box_width + 1).insert(0, 1, '<');
             if (c.read_only || !c.enabled) return {"{" + shown + "}"};
-            return {"[" + shown + std::string(shown.size() < 24 ? 24 - shown.size() : 0, '_') + "]"};
+            const std::size_t pad = std::min<std::size_t>(24, box_width);
+            return {"[" + shown + std::string(shown.size() < pad ? pad - shown.size() : 0, '_') + "]"};
         }
         case ControlKind::status_box: {
             std::vector<std::string> lines = text_lines(c.text);
@@ -92,23 +95,86 @@ std::vector<Row> rows_of(const PageWindow& page) {
     return rows;
 }
 
-std::vector<std::string> draw_rows(const PageWindow& page, const std::vector<Row>& rows, std::size_t cols,
-                                   std::size_t status_lines) {
-    std::vector<std::string> out;
+struct Cell {
+    const TermControl* control;
+    std::vector<std::string> body;
+    std::size_t width;  // the focus mark, the widest line and a space
+    std::size_t bucket;
+};
+
+// Controls beginning within this many dialog units of each other share a column.
+constexpr int same_column_du = 8;
+
+std::vector<std::vector<Cell>> cells_of(const std::vector<Row>& rows, std::size_t cols, std::size_t page_width,
+                                        std::size_t status_lines) {
+    std::vector<int> xs;
+    for (const Row& row : rows)
+        for (const TermControl* c : row.controls) xs.push_back(c->decl.x);
+    std::sort(xs.begin(), xs.end());
+    std::vector<int> buckets;
+    for (int x : xs)
+        if (buckets.empty() || x - buckets.back() > same_column_du) buckets.push_back(x);
+    std::vector<std::vector<Cell>> table;
     for (const Row& row : rows) {
-        std::vector<std::string> lines;
+        std::vector<Cell> cells;
         for (const TermControl* c : row.controls) {
-            const bool focused = page.focus >= 0 && &page.controls[std::size_t(page.focus)] == c;
-            std::vector<std::string> body = cell(*c, cols, status_lines);
+            const std::size_t box_width = std::max<std::size_t>(8, std::size_t(c->decl.w) * cols / page_width);
+            std::vector<std::string> body = cell(*c, box_width, status_lines);
             if (body.empty()) continue;
             std::size_t width = 0;
             for (std::string& line : body) width = std::max(width, (line = screen_text(line, cols)).size());
-            const std::size_t column = lines.empty() ? 0 : lines.front().size();
-            if (lines.size() < body.size()) lines.resize(body.size(), std::string(column, ' '));
-            for (std::size_t i = 0; i < lines.size(); ++i) {
-                const std::string part = i < body.size() ? body[i] : "";
-                lines[i].resize(column, ' ');
-                lines[i] += (focused && i == 0 ? ">" : " ") + part + std::string(width - part.size(), ' ') + " ";
+            const auto after = std::upper_bound(buckets.begin(), buckets.end(), c->decl.x);
+            cells.push_back({c, std::move(body), width + 2, std::size_t(after - buckets.begin() - 1)});
+        }
+        table.push_back(std::move(cells));
+    }
+    return table;
+}
+
+// Each column begins where every row has room for it, so controls stacked in
+// the declaration stay stacked; a row too wide for the window is packed instead.
+std::vector<std::vector<std::size_t>> columns_of(const std::vector<std::vector<Cell>>& table, std::size_t cols) {
+    std::size_t buckets = 0;
+    for (const auto& cells : table)
+        for (const Cell& c : cells) buckets = std::max(buckets, c.bucket + 1);
+    std::vector<std::size_t> start(buckets, 0);
+    for (std::size_t pass = 0; pass <= buckets; ++pass)
+        for (const auto& cells : table) {
+            std::size_t end = 0;
+            for (const Cell& c : cells) {
+                start[c.bucket] = std::max(start[c.bucket], end);
+                end = start[c.bucket] + c.width;
+            }
+        }
+    std::vector<std::vector<std::size_t>> columns;
+    for (const auto& cells : table) {
+        std::vector<std::size_t> aligned, packed;
+        std::size_t end = 0, packed_end = 0;
+        for (const Cell& c : cells) {
+            aligned.push_back(std::max(end, start[c.bucket]));
+            end = aligned.back() + c.width;
+            packed.push_back(packed_end);
+            packed_end += c.width;
+        }
+        columns.push_back(end <= cols + 1 ? aligned : packed);
+    }
+    return columns;
+}
+
+std::vector<std::string> draw_rows(const PageWindow& page, const std::vector<Row>& rows, std::size_t cols,
+                                   std::size_t status_lines) {
+    const auto table = cells_of(rows, cols, std::size_t(std::max(1, page.layout->w)), status_lines);
+    const auto columns = columns_of(table, cols);
+    std::vector<std::string> out;
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        std::vector<std::string> lines;
+        for (std::size_t i = 0; i < table[r].size(); ++i) {
+            const Cell& c = table[r][i];
+            const bool focused = page.focus >= 0 && &page.controls[std::size_t(page.focus)] == c.control;
+            if (lines.size() < c.body.size()) lines.resize(c.body.size());
+            for (std::size_t n = 0; n < c.body.size(); ++n) {
+                lines[n].resize(columns[r][i], ' ');
+                lines[n] += (focused && n == 0 ? ">" : " ") + c.body[n];
             }
         }
         for (std::string& line : lines) {
