@@ -31,7 +31,11 @@ std::string names(const std::vector<Key>& keys) {
     static const char* const name[] = {"none", "char", "enter", "escape", "tab", "back_tab",
                                        "up", "down", "left", "right", "backspace", "end"};
     std::string text;
-    for (const Key& k : keys) text += std::string(name[k.kind]) + (k.kind == Key::character ? std::string(1, k.ch) : "") + " ";
+    for (const Key& k : keys) {
+        text += name[k.kind];
+        if (k.kind == Key::character) text += k.ch;
+        text += ' ';
+    }
     return text;
 }
 }  // namespace

@@ -37,7 +37,8 @@ std::vector<std::string> cell(const TermControl& c, std::size_t box_width, std::
     switch (c.decl.kind) {
         case ControlKind::button:
         case ControlKind::default_button: {
-            const std::string box = c.decl.kind == ControlKind::default_button ? "[[" + label + "]]" : "[" + label + "]";
+            const bool is_default = c.decl.kind == ControlKind::default_button;
+            const std::string box = is_default ? "[[" + label + "]]" : "[" + label + "]";
             return {c.enabled ? box : box + "(off)"};
         }
         case ControlKind::radio: return {std::string(c.checked ? "(*) " : c.enabled ? "( ) " : "(-) ") + label};
