@@ -18,7 +18,7 @@ constexpr int idle_wait_ms = 1000;
 
 std::vector<PageWindow*> g_stack;
 bool g_input_ended = false;
-uint64_t g_last_pump_draw = 0;
+uint64_t g_last_draw = 0;
 Cursor g_cursor = Cursor::arrow;
 
 TermControl* find(Page page, int id) {
@@ -32,7 +32,7 @@ void draw(Page page) {
     const TermSize size = term_size();
     screen_show(render_page(*page, size.cols, size.rows));
     page->dirty = false;
-    g_last_pump_draw = now_ms();
+    g_last_draw = now_ms();
 }
 
 // Setting a control the page does not have is a fault of the caller that the
@@ -128,9 +128,7 @@ void on_key(Page page, Key key) {
         case Key::enter:
             return dispatch(page, PageEvent::command, f && is_button(*f) ? f->decl.id : default_command(page));
         case Key::escape: return dispatch(page, PageEvent::command, 2);
-        case Key::end_of_input:
-            g_input_ended = true;
-            return dispatch(page, PageEvent::close, 0);
+        case Key::end_of_input: g_input_ended = true; return;
         case Key::none: return;
     }
 }
@@ -161,14 +159,22 @@ bool take_event(Page page, int timeout_ms, bool waiting) {
         return true;
     }
     if (fire_due_timer(page)) return true;
+    const int wait_ms = timeout_ms < 0 ? wait_budget(page) : std::min(timeout_ms, wait_budget(page));
     if (g_input_ended) {
         if (!waiting) return false;
-        // Nobody can answer any more: a page that is left waiting only for keys is cancelled.
-        if (page->timers.empty()) page_end(page, 2);
-        else if (timeout_ms > 0) sleep_ms(uint32_t(std::min(timeout_ms, wait_budget(page))));
+        // Nobody can answer any more: each page is asked to close, and one
+        // left waiting only for keys is cancelled.
+        if (!page->close_sent) {
+            page->close_sent = true;
+            dispatch(page, PageEvent::close, 0);
+        } else if (page->timers.empty()) {
+            page_end(page, 2);
+        } else {
+            sleep_ms(uint32_t(wait_ms));
+        }
         return false;
     }
-    const Key key = term_next_key(timeout_ms < 0 ? wait_budget(page) : std::min(timeout_ms, wait_budget(page)));
+    const Key key = term_next_key(wait_ms);
     on_key(page, key);
     return key.kind != Key::none;
 }
@@ -186,7 +192,7 @@ void note_resize(Page page) {
 void changed(Page page, bool frequent) {
     page->dirty = true;
     if (!term_is_screen() || g_stack.empty() || g_stack.back() != page) return;
-    if (!frequent || now_ms() - g_last_pump_draw >= pump_redraw_ms) draw(page);
+    if (!frequent || now_ms() - g_last_draw >= pump_redraw_ms) draw(page);
 }
 
 std::vector<TermControl> controls_of(const PageLayout& layout) {
@@ -208,7 +214,7 @@ void term_pages_pump() {
     Page page = g_stack.back();
     note_resize(page);
     take_event(page, 0, false);
-    if (term_is_screen() && (page->dirty || screen_is_stale()) && now_ms() - g_last_pump_draw >= pump_redraw_ms)
+    if (term_is_screen() && (page->dirty || screen_is_stale()) && now_ms() - g_last_draw >= pump_redraw_ms)
         draw(page);
 }
 

@@ -34,6 +34,7 @@ struct PageWindow {
     int focus = -1;  // index into controls
     // Moving into a text box selects its text, as on Windows: typing replaces it.
     bool replace_text = false;
+    bool close_sent = false;  // after the end of input
     std::deque<int> posted;
     struct Timer {
         uint32_t interval;
