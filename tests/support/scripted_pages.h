@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/control_state.h"
 #include "platform/pages.h"
 
 struct TechAction {
@@ -40,16 +41,8 @@ TechAction wait(uint32_t ms);
 TechAction check(std::function<void()> inspect);
 }  // namespace tech
 
-struct ScriptedControl {
+struct ScriptedControl : ControlState {
     ControlKind kind = ControlKind::static_text;
-    std::string text;
-    bool enabled = true;
-    bool visible = true;
-    bool checked = false;
-    bool read_only = false;
-    int low = 0, high = 100, position = 0;
-    std::vector<std::string> items;
-    int selection = -1;
 };
 
 struct PageRun {

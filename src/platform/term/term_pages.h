@@ -8,18 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/control_state.h"
 #include "platform/pages.h"
 
-struct TermControl {
+struct TermControl : ControlState {
     ControlDecl decl{-1, ControlKind::static_text, "", 0, 0, 0, 0};
-    std::string text;
-    bool enabled = true;
-    bool visible = true;
-    bool checked = false;
-    bool read_only = false;
-    int low = 0, high = 100, position = 0;
-    std::vector<std::string> items;
-    int selection = -1;
 };
 
 struct PageWindow {
