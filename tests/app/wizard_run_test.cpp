@@ -86,10 +86,10 @@ TEST(Splash, PictureFollowsTheModelText) {
 }
 
 TEST_F(WizardTest, LogHeaderBeginsEveryRun) {
-    const std::time_t started = 1700000000;
+    const std::time_t started = 1700000000;  // 14 or 15 November in every time zone: two-digit day
     write_log_header(started);
     char date[32];
-    std::strftime(date, sizeof date, "%a %b %e %H:%M:%S %Y", std::localtime(&started));
+    std::strftime(date, sizeof date, "%a %b %d %H:%M:%S %Y", std::localtime(&started));
     ASSERT_EQ(std::string(date).size(), 24u);
     const std::string rule(73, '=');
 #ifdef _WIN32
