@@ -59,7 +59,7 @@ TEST_F(WizardTest, ConfigurationReadFromSetupToFileAndBack) {
     EXPECT_NE(transcript.find("> RP"), std::string::npos);
     EXPECT_NE(transcript.find("> STARTF"), std::string::npos);
     const std::string log = log_text();
-    EXPECT_NE(log.find(sim.parameters().front() + "\r" + text_line_end), std::string::npos) << "each line is noted in the log";
+    EXPECT_NE(log.find(sim.parameters().front() + "\r\n"), std::string::npos) << "each line is noted in the log";
 }
 
 TEST_F(WizardTest, ConfigurationReadCutShortKeepsThePreviousBackup) {

@@ -54,4 +54,15 @@ SimUnit& WizardTest::attach_unit(SimConfig config) {
     return *unit;
 }
 
-std::string WizardTest::log_text() const { return read_whole_file(dir.file("Loader.LOG")); }
+// The log is a text stream: on Windows each LF the program wrote reaches the
+// disk as CR LF. Undone here, so tests compare what the program wrote.
+std::string WizardTest::log_text() const {
+    std::string text = read_whole_file(dir.file("Loader.LOG"));
+#ifdef _WIN32
+    std::string written;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) written += text[i];
+    text = written;
+#endif
+    return text;
+}

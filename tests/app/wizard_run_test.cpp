@@ -92,11 +92,7 @@ TEST_F(WizardTest, LogHeaderBeginsEveryRun) {
     std::strftime(date, sizeof date, "%a %b %d %H:%M:%S %Y", std::localtime(&started));
     ASSERT_EQ(std::string(date).size(), 24u);
     const std::string rule(73, '=');
-#ifdef _WIN32
-    const std::string nl = "\r\n";
-#else
     const std::string nl = "\n";
-#endif
     EXPECT_EQ(log_text(), "\r\n\r\n" + nl + rule + nl + rule + nl + "The current date and time: " + date + nl + nl);
 }
 
