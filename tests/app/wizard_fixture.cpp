@@ -13,6 +13,7 @@
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 #include "support/sim_port.h"
+#include "support/unit_link_reset.h"
 #include "support/virtual_clock.h"
 #include "unit/identity.h"
 #include "unit/model.h"
@@ -21,12 +22,7 @@ void WizardTest::SetUp() {
     virtual_clock_reset(1000000);
     pages_reset();
     script_reset();
-    reset_link_state();
-    reset_command_state();
-    reset_unit_tables();
-    reset_unit_identity();
-    reset_model_state();
-    reset_status_state();
+    reset_unit_link_state();
     status_detach();
     catalogue_module_reset();
     setup_page_reset();

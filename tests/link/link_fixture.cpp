@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "support/scripted_window.h"
 #include "support/sim_port.h"
+#include "support/unit_link_reset.h"
 #include "support/virtual_clock.h"
 #include "unit/identity.h"
 #include "unit/model.h"
@@ -19,12 +20,7 @@ void LinkTest::SetUp() {
     virtual_clock_reset(1'000'000);
     script_reset();
     sim_ports_reset();
-    reset_link_state();
-    reset_command_state();
-    reset_unit_tables();
-    reset_unit_identity();
-    reset_model_state();
-    reset_status_state();
+    reset_unit_link_state();
 }
 
 void LinkTest::TearDown() {
