@@ -84,18 +84,21 @@ int main(int argc, char** argv) {
         std::fputs(options_help, stdout);
         return 0;
     }
+    // Before the set-up: closing a controlling pty on a failure path hangs up this very process.
+    catch_signals();
     std::string link = options.link;
+    const bool located = !link.empty() || (options.com_port ? wine_com_registration(options.com_port, link, error)
+                                                            : default_registration(options.name, link, error));
     Pty pty;
-    if ((link.empty() && !default_registration(options.name, link, error)) || !pty_open(pty, error)) {
+    if (!located || !pty_open(pty, error)) {
         std::fprintf(stderr, "htaws-unit-sim: %s\n", error.c_str());
         return 1;
     }
-    if (!register_port(link, pty, error)) {
+    if ((options.com_port && !pty_make_controlling(pty, error)) || !register_port(link, pty, error)) {
         std::fprintf(stderr, "htaws-unit-sim: %s\n", error.c_str());
         pty_close(pty);
         return 1;
     }
-    catch_signals();
     std::printf("htaws-unit-sim: generation %d unit on %s, registered as %s\n", options.config.generation,
                 pty.slave_path.c_str(), link.c_str());
     std::fflush(stdout);

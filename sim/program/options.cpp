@@ -40,6 +40,10 @@ const char* const options_help =
     "Registration:\n"
     "  --name TEXT               registered port name (default \"Gadget Serial (simulated)\")\n"
     "  --link PATH               register at PATH instead of /tmp/htaws-ports-<uid>/<name>\n"
+    "  --com-port N              serve the Wine COM port N (1..256) of $WINEPREFIX:\n"
+    "                            register at $WINEPREFIX/dosdevices/comN; the\n"
+    "                            pseudo-terminal becomes the program's own controlling\n"
+    "                            terminal, so start it from a script or with setsid(1)\n"
     "  --help                    this text\n";
 
 namespace {
@@ -134,6 +138,7 @@ bool apply(const std::string& opt, const std::string& value, ProgramOptions& o) 
     if (opt == "--pull-cable-after") return number(value, 10, n) && assign(c.faults.cable_pulled_after, long(n));
     if (opt == "--name") return !value.empty() && value.find('/') == std::string::npos && assign(o.name, value);
     if (opt == "--link") return !value.empty() && assign(o.link, value);
+    if (opt == "--com-port") return number(value, 10, n) && n >= 1 && n <= 256 && assign(o.com_port, int(n));
     return false;
 }
 }  // namespace
@@ -152,6 +157,10 @@ bool parse_options(int argc, char** argv, ProgramOptions& options, std::string& 
             error = i + 1 < argc ? "bad option or value: " + opt + " " + argv[i + 1] : "bad option or missing value: " + opt;
             return false;
         }
+    }
+    if (options.com_port && !options.link.empty()) {
+        error = "--com-port and --link exclude each other";
+        return false;
     }
     if (options.config.generation != 4 && !identified) options.config.p_table.hardware_id = 0x20010000;
     return true;

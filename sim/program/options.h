@@ -8,6 +8,7 @@ struct ProgramOptions {
     SimConfig config;
     std::string name = "Gadget Serial (simulated)";  // the registered port's descriptive name
     std::string link;                                // registration path; default in the virtual ports folder
+    int com_port = 0;                                // Wine COM port number to serve; 0: none
     bool help = false;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -59,6 +60,22 @@ bool default_registration(const std::string& name, std::string& path, std::strin
         return fail(error, folder + " is not a folder of this user's that only the user may write to");
     }
     path = folder + "/" + name;
+    return true;
+}
+
+bool wine_com_registration(int number, std::string& path, std::string& error) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (!prefix || !*prefix) return fail(error, "--com-port needs WINEPREFIX set to the Wine prefix to serve");
+    path = std::string(prefix) + "/dosdevices/com" + std::to_string(number);
+    return true;
+}
+
+bool pty_make_controlling(const Pty& pty, std::string& error) {
+    // A session leader keeps its session (started by setsid(1), for one).
+    if (getsid(0) != getpid() && setsid() < 0)
+        return fail(error, std::string("cannot start a session of its own (setsid: ") + std::strerror(errno) +
+                               "); it leads its process group: start it from a script or with setsid(1)");
+    if (ioctl(pty.slave, TIOCSCTTY, 0) != 0) return system_failure(error, "controlling terminal " + pty.slave_path);
     return true;
 }
 

@@ -1,8 +1,0 @@
-#include <cstdio>
-
-#include "platform/process.h"
-
-int main() {
-    std::printf("%s %s\n", product_name(), product_version());
-    return 0;
-}
