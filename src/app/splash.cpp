@@ -9,7 +9,6 @@
 #include "platform/pages.h"
 #include "platform/process.h"
 #include "unit/model.h"
-#include "version.h"
 
 namespace {
 constexpr int splash_timer = 1;
@@ -22,7 +21,7 @@ void splash_handler(Page page, PageEvent event, int id) {
         case PageEvent::open:
             page_show(page, false);
             page_set_title(page, program_title());
-            control_set_text(page, ID_DESCRIPTION, HTAWS_FILE_DESCRIPTION);
+            control_set_text(page, ID_DESCRIPTION, version_text(VersionItem::file_description));
             control_set_text(page, ID_LEGAL, legal_text());
             page_show(page, true);
             page_start_timer(page, splash_timer, splash_ms);
@@ -54,9 +53,11 @@ bool is_served_model(std::string_view model) {
     return chosen == SPLASH_FAMILY || chosen == SPLASH_RK5200H;
 }
 
-std::string program_title() { return std::string(product_name()) + ", Version " + product_version(); }
+std::string program_title() {
+    return version_text(VersionItem::product_name) + ", Version " + version_text(VersionItem::product_version);
+}
 
-std::string legal_text() { return HTAWS_LEGAL_COPYRIGHT; }
+std::string legal_text() { return version_text(VersionItem::legal_copyright); }
 
 bool DoSplash() {
     log_write("... DoSplash()");

@@ -1,11 +1,23 @@
 #pragma once
-// Process services: the temporary folder and the product's version block.
+// Process services: the temporary folder, the program's version block and
+// the diagnostic notes to the debugger output.
 #include <string>
+#include <string_view>
 
 // C:\Temp on Windows, /tmp elsewhere; created if missing.
 std::string temp_folder();
 // The log file's path inside the temporary folder.
 std::string log_file_path();
 
-const char* product_name();
-const char* product_version();
+enum class VersionItem { product_name, product_version, file_description, legal_copyright };
+// A text of the program's version block: on Windows read from the executable's
+// own version resource, elsewhere (and for a Windows program built without
+// one, such as a test) the values built in.
+std::string version_text(VersionItem item);
+// The value built into the program, from which the version resource is made.
+const char* built_in_version_text(VersionItem item);
+
+// A note for a debugger attached to the program; nothing without one.
+void debug_output(std::string_view text);
+// Names the operating system to the debugger output.
+void report_system_identity();

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "platform/text_lines.h"
 
 struct PageWindow {
     const PageLayout* layout;
@@ -313,14 +314,7 @@ int list_selection(Page page, int control) { return control_of(page, control).se
 std::size_t edit_length(Page page, int control) { return control_of(page, control).text.size(); }
 
 std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t line) {
-    const std::string& text = control_of(page, control).text;
-    std::size_t start = 0;
-    for (std::size_t n = 0; n < line; ++n) {
-        const std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) return std::nullopt;
-        start = end + 1;
-    }
-    return start;
+    return text_line_start(control_of(page, control).text, line);
 }
 
 void edit_remove_front(Page page, int control, std::size_t count) {

@@ -349,6 +349,13 @@ void draw_waiting(Canvas& c) {
     disc(c, from, 3, Search);
 }
 
+// The setup page: the unit on its cable to the laptop, nothing running yet.
+void draw_setup(Canvas& c) {
+    const Area unit{8, 24, 142, 158};
+    connected(c, unit, {14, 210, 136, 276});
+    rk5200h_unit(c, unit);
+}
+
 void draw_rk5200h(Canvas& c) { rk5200h_unit(c, {16, 14, 300, 298}); }
 
 // A wider member of the family: the display on the left, a key block and one knob on the right.
@@ -484,9 +491,10 @@ struct Picture {
     void (*draw)(Canvas&);
 };
 constexpr Picture pictures[] = {
-    {"transfer_unit.bmp", 215, 322, draw_transfer}, {"waiting_unit.bmp", 225, 325, draw_waiting},
-    {"rk5200h.bmp", 320, 320, draw_rk5200h},         {"family_unit.bmp", 324, 332, draw_family},
-    {"no_unit.bmp", 323, 328, draw_no_unit},         {"other_unit.bmp", 323, 328, draw_other_unit},
+    {"setup_unit.bmp", 150, 325, draw_setup},     {"transfer_unit.bmp", 215, 322, draw_transfer},
+    {"waiting_unit.bmp", 225, 325, draw_waiting}, {"rk5200h.bmp", 320, 320, draw_rk5200h},
+    {"family_unit.bmp", 324, 332, draw_family},   {"no_unit.bmp", 323, 328, draw_no_unit},
+    {"other_unit.bmp", 323, 328, draw_other_unit},
 };
 
 bool put(const fs::path& path, const std::string& bytes) {

@@ -1,6 +1,5 @@
 #include "platform/files.h"
 #include "platform/process.h"
-#include "version.h"
 
 std::string temp_folder() {
     make_folder("/tmp");
@@ -9,5 +8,9 @@ std::string temp_folder() {
 
 std::string log_file_path() { return temp_folder() + "/Loader.LOG"; }
 
-const char* product_name() { return HTAWS_PRODUCT_NAME; }
-const char* product_version() { return HTAWS_PRODUCT_VERSION; }
+std::string version_text(VersionItem item) { return built_in_version_text(item); }
+
+// A terminal program has no debugger output channel; the notes are dropped.
+void debug_output(std::string_view) {}
+
+void report_system_identity() {}

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "platform/term/term_pages.h"
+#include "platform/text_lines.h"
 
 namespace {
 std::string* text_of(Page page, int control) {
@@ -18,13 +19,7 @@ std::size_t edit_length(Page page, int control) {
 std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t line) {
     const std::string* text = text_of(page, control);
     if (!text) return std::nullopt;
-    std::size_t start = 0;
-    for (std::size_t n = 0; n < line; ++n) {
-        const std::size_t end = text->find('\n', start);
-        if (end == std::string::npos) return std::nullopt;
-        start = end + 1;
-    }
-    return start;
+    return text_line_start(*text, line);
 }
 
 void edit_remove_front(Page page, int control, std::size_t count) {

@@ -9,6 +9,10 @@ void yield_to_window() {
         PostQuitMessage(static_cast<int>(msg.wParam));
         return;
     }
+    // Keys go through the active page's dialog handling, as in the page's own
+    // loop, so Enter and Escape still reach the page while a transfer runs.
+    HWND active = GetActiveWindow();
+    if (active && IsDialogMessageA(active, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
 }

@@ -1,0 +1,201 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/pages.h"
+#include "platform/text_lines.h"
+#include "platform/win32/dialog_template.h"
+#include "platform/win32/page_window.h"
+
+namespace {
+constexpr int page_icon_id = 117;
+constexpr int status_font_height = 16;
+
+HICON g_page_icon = nullptr;
+HFONT g_status_font = nullptr;
+Cursor g_cursor = Cursor::arrow;
+bool g_cursor_set = false;
+
+// The common controls, the page icon and the status box font, once per run.
+void prepare_window_system() {
+    static bool prepared = false;
+    if (prepared) return;
+    prepared = true;
+    INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
+    InitCommonControlsEx(&controls);
+    g_page_icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(page_icon_id));
+    g_status_font = CreateFontA(status_font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
+                                "Courier New");
+}
+
+HWND item(Page page, int control) { return GetDlgItem(page->hwnd, control); }
+
+LRESULT send(Page page, int control, UINT message, WPARAM w = 0, LPARAM l = 0) {
+    return SendDlgItemMessageA(page->hwnd, control, message, w, l);
+}
+
+void dispatch(Page page, PageEvent event, int id) {
+    if (!page->ended) page->handler(page, event, id);
+}
+
+void open_page(HWND hwnd, Page page) {
+    page->hwnd = hwnd;
+    SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
+    if (g_page_icon) {
+        SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_page_icon));
+        SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_page_icon));
+    }
+    for (const ControlDecl& c : page->layout->controls) {
+        if (c.kind != ControlKind::status_box) continue;
+        if (g_status_font) send(page, c.id, WM_SETFONT, reinterpret_cast<WPARAM>(g_status_font), FALSE);
+        send(page, c.id, EM_SETLIMITTEXT, 0);
+    }
+    dispatch(page, PageEvent::open, 0);
+}
+
+// Sets the message's result for the dialog manager and reports it handled.
+INT_PTR handled(HWND hwnd, LRESULT result) {
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+INT_PTR CALLBACK page_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+        open_page(hwnd, reinterpret_cast<Page>(lparam));
+        return TRUE;
+    }
+    Page page = reinterpret_cast<Page>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!page) return FALSE;
+    switch (message) {
+        case WM_TIMER: dispatch(page, PageEvent::timer, int(wparam)); return TRUE;
+        case WM_COMMAND:
+            // Button clicks, Enter and Escape and posted commands; not the
+            // edit and list notifications that share a control's id.
+            if (HIWORD(wparam) != BN_CLICKED) return FALSE;
+            dispatch(page, PageEvent::command, LOWORD(wparam));
+            return TRUE;
+        case WM_CLOSE: dispatch(page, PageEvent::close, 0); return TRUE;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP: dispatch(page, PageEvent::click, 0); return TRUE;
+        case WM_SETCURSOR:
+            g_cursor_set = false;
+            dispatch(page, PageEvent::cursor, 0);
+            return g_cursor_set ? handled(hwnd, TRUE) : FALSE;
+        default: return FALSE;
+    }
+}
+}  // namespace
+
+int page_run(const PageLayout& layout, PageHandler handler) {
+    prepare_window_system();
+    auto page = std::make_unique<PageWindow>();
+    page->layout = &layout;
+    page->handler = handler;
+    const std::vector<uint32_t> dialog = dialog_template(layout);
+    const INT_PTR result =
+        DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
+                                nullptr, page_procedure, reinterpret_cast<LPARAM>(page.get()));
+    return result == -1 ? 0 : int(result);
+}
+
+void page_end(Page page, int result) {
+    if (page->ended) return;
+    page->ended = true;
+    EndDialog(page->hwnd, result);
+}
+
+void page_post_command(Page page, int command) {
+    PostMessageA(page->hwnd, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+}
+
+void page_start_timer(Page page, int timer_id, uint32_t interval_ms) { SetTimer(page->hwnd, timer_id, interval_ms, nullptr); }
+
+void page_kill_timer(Page page, int timer_id) { KillTimer(page->hwnd, timer_id); }
+
+void page_set_title(Page page, std::string_view title) { SetWindowTextA(page->hwnd, std::string(title).c_str()); }
+
+namespace {
+std::string window_text(HWND hwnd) {
+    std::string text(std::size_t(GetWindowTextLengthA(hwnd)) + 1, '\0');
+    text.resize(std::size_t(GetWindowTextA(hwnd, text.data(), int(text.size()))));
+    return text;
+}
+}  // namespace
+
+std::string page_title(Page page) { return window_text(page->hwnd); }
+
+void page_show(Page page, bool visible) { ShowWindow(page->hwnd, visible ? SW_SHOW : SW_HIDE); }
+
+void control_set_text(Page page, int control, std::string_view text) {
+    SetDlgItemTextA(page->hwnd, control, std::string(text).c_str());
+}
+
+std::string control_text(Page page, int control) {
+    HWND c = item(page, control);
+    return c ? window_text(c) : std::string();
+}
+
+void control_enable(Page page, int control, bool enabled) {
+    if (HWND c = item(page, control)) EnableWindow(c, enabled);
+}
+
+void control_show(Page page, int control, bool visible) {
+    if (HWND c = item(page, control)) ShowWindow(c, visible ? SW_SHOW : SW_HIDE);
+}
+
+void control_check(Page page, int control, bool checked) {
+    send(page, control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool control_checked(Page page, int control) { return send(page, control, BM_GETCHECK) == BST_CHECKED; }
+
+void control_set_read_only(Page page, int control, bool read_only) { send(page, control, EM_SETREADONLY, read_only); }
+
+void progress_set_range(Page page, int control, int low, int high) { send(page, control, PBM_SETRANGE32, low, high); }
+
+void progress_set_position(Page page, int control, int position) { send(page, control, PBM_SETPOS, position); }
+
+int progress_position(Page page, int control) { return int(send(page, control, PBM_GETPOS)); }
+
+void list_set_items(Page page, int control, const std::vector<std::string>& items) {
+    send(page, control, LB_RESETCONTENT);
+    for (const std::string& s : items) send(page, control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+void list_select(Page page, int control, int index) { send(page, control, LB_SETCURSEL, WPARAM(index)); }
+
+int list_selection(Page page, int control) {
+    const LRESULT index = send(page, control, LB_GETCURSEL);
+    return index == LB_ERR ? -1 : int(index);
+}
+
+std::size_t edit_length(Page page, int control) { return std::size_t(send(page, control, WM_GETTEXTLENGTH)); }
+
+std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t line) {
+    HWND c = item(page, control);
+    if (!c) return std::nullopt;
+    return text_line_start(window_text(c), line);
+}
+
+void edit_remove_front(Page page, int control, std::size_t count) {
+    send(page, control, EM_SETSEL, 0, LPARAM(count));
+    send(page, control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+}
+
+void edit_append(Page page, int control, std::string_view text) {
+    const LRESULT end = send(page, control, WM_GETTEXTLENGTH);
+    send(page, control, EM_SETSEL, WPARAM(end), end);
+    send(page, control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(std::string(text).c_str()));
+    send(page, control, EM_SCROLLCARET);
+}
+
+Cursor set_cursor(Cursor cursor) {
+    const char* shape = cursor == Cursor::wait ? IDC_WAIT : cursor == Cursor::app_starting ? IDC_APPSTARTING : IDC_ARROW;
+    SetCursor(LoadCursorA(nullptr, shape));
+    g_cursor_set = true;
+    return std::exchange(g_cursor, cursor);
+}
