@@ -177,9 +177,11 @@ void select_function(Page page, LoaderFunction f) {
         select_earlier(page, f);
 }
 
-int run_reset_mode_dialog() {
+}  // namespace
+
+int choose_reset_mode(const PageLayout& dialog_layout) {
     g_setup.reset_mode = -1;
-    page_run(reset_mode_layout(), [](Page dialog, PageEvent event, int id) {
+    page_run(dialog_layout, [](Page dialog, PageEvent event, int id) {
         if (event == PageEvent::open) {
             control_show(dialog, ID_FACTORY_MODE, false);
             control_enable(dialog, ID_FACTORY_MODE, false);
@@ -196,6 +198,7 @@ int run_reset_mode_dialog() {
     return g_setup.reset_mode;
 }
 
+namespace {
 struct VersionSelect {
     CatalogueKind kind;
     std::optional<int> chosen;
@@ -281,7 +284,7 @@ bool ready_current(Page page, LoaderFunction f) {
     const std::string text = control_text(page, ID_PARAMETER_BOX);
     switch (f) {
         case LF_SYSTEM_SOFTWARE:
-            if (prepare_load(f) && run_reset_mode_dialog() == -1) set_load_ready(false);
+            if (prepare_load(f) && choose_reset_mode(reset_mode_layout()) == -1) set_load_ready(false);
             return load_ready();
         case LF_OS_IMAGE:
         case LF_BOOT_IMAGE:
@@ -326,7 +329,7 @@ void next(Page page) {
 }
 
 void reset_unit(Page page) {
-    const int mode = run_reset_mode_dialog();
+    const int mode = choose_reset_mode(reset_mode_layout());
     if (mode == -1) return;
     if (connect_unit() == 0) {
         unit_send_command("RESET %d\r", mode);

@@ -11,6 +11,7 @@
 #include "app/status_box.h"
 #include "catalogue/loader_function.h"
 #include "catalogue/setup_layout.h"
+#include "loads/erase_dialog.h"
 #include "platform/clock.h"
 #include "platform/pages.h"
 #include "platform/win32/page_window.h"
@@ -101,6 +102,8 @@ TEST(Win32Pages, EveryDeclaredPageOpensAsDeclared) {
     std::vector<const PageLayout*> layouts{&setup_page_layout(), &reset_mode_layout(), &version_select_layout()};
     for (int id : {SPLASH_RK5200H, SPLASH_FAMILY, SPLASH_NO_UNIT, SPLASH_OTHER_UNIT, WAITING_PAGE, TRANSFER_PAGE})
         layouts.push_back(app_page_layout(id));
+    for (DatabaseKind kind : {DatabaseKind::terrain, DatabaseKind::obstacle, DatabaseKind::navigation, DatabaseKind::overlay})
+        layouts.push_back(&erase_dialog_layout(kind));
     for (const PageLayout* layout : layouts) {
         g_layout = layout;
         g_failures.clear();
