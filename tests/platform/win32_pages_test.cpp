@@ -264,3 +264,27 @@ TEST(Win32Pages, TheStatusBoxIsTrimmedByWholeLines) {
     EXPECT_EQ(page_run(*app_page_layout(TRANSFER_PAGE), status_handler), 1);
 }
 }  // namespace
+
+namespace {
+HWND g_outer = nullptr;
+bool g_outer_usable_under_dialog = true;
+
+void inner_handler(Page page, PageEvent event, int) {
+    if (event != PageEvent::open) return;
+    g_outer_usable_under_dialog = IsWindowEnabled(g_outer);
+    page_end(page, 2);
+}
+
+void outer_handler(Page page, PageEvent event, int) {
+    if (event != PageEvent::open) return;
+    g_outer = page->hwnd;
+    EXPECT_EQ(page_run(reset_mode_layout(), inner_handler), 2);
+    EXPECT_TRUE(IsWindowEnabled(g_outer));
+    page_end(page, 0);
+}
+
+TEST(Win32Pages, ADialogOverAPageKeepsThePageFromBeingUsed) {
+    EXPECT_EQ(page_run(setup_page_layout(), outer_handler), 0);
+    EXPECT_FALSE(g_outer_usable_under_dialog);
+}
+}  // namespace

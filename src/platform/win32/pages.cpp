@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/pages.h"
 #include "platform/text_lines.h"
@@ -14,6 +15,9 @@ namespace {
 constexpr int page_icon_id = 117;
 constexpr int status_font_height = 16;
 
+// The pages running, innermost last: a page opened over another is owned by it,
+// so the page below takes no clicks until the one above ends.
+std::vector<Page> g_running;
 HICON g_page_icon = nullptr;
 HFONT g_status_font = nullptr;
 Cursor g_cursor = Cursor::arrow;
@@ -96,9 +100,12 @@ int page_run(const PageLayout& layout, PageHandler handler) {
     page->layout = &layout;
     page->handler = handler;
     const std::vector<uint32_t> dialog = dialog_template(layout);
+    HWND owner = g_running.empty() ? nullptr : g_running.back()->hwnd;
+    g_running.push_back(page.get());
     const INT_PTR result =
         DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
-                                nullptr, page_procedure, reinterpret_cast<LPARAM>(page.get()));
+                                owner, page_procedure, reinterpret_cast<LPARAM>(page.get()));
+    g_running.pop_back();
     return result == -1 ? 0 : int(result);
 }
 
