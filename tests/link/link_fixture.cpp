@@ -4,7 +4,6 @@
 
 #include "app/status.h"
 #include "support/fixtures/bytes.h"
-#include "formats/image.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/serial.h"
@@ -67,16 +66,6 @@ int LinkTest::transcript_count(std::string_view text) const {
     int n = 0;
     for (const SimEvent& e : unit->transcript()) n += e.text == text;
     return n;
-}
-
-std::string control_block_for(uint32_t type, std::string_view body) {
-    std::string block(256, '\0');
-    set_be32(block, 0, 1);
-    set_be32(block, 4, type);
-    set_be32(block, 76, type == IMAGE_OS || type == IMAGE_BOOT ? crc_register_of(body) : crc_final_of(body));
-    set_be32(block, 80, uint32_t(body.size()));
-    set_be32(block, 252, crc_final_of(std::string_view(block).substr(0, 252)));
-    return block;
 }
 
 std::string table_digits(const std::string& table, std::size_t per_line, std::string_view gap) {

@@ -29,10 +29,6 @@ protected:
     std::unique_ptr<SimUnit> unit;
 };
 
-// A 256-byte control block announcing `body` as an image of `type`, with the
-// checksum the unit expects: the final value for raw bodies, the raw register
-// for data-block images.
-std::string control_block_for(uint32_t type, std::string_view body);
 // The hexadecimal digits of a table reply (256 bytes and their check) in lines
 // of `per_line` digits separated by `gap`.
 std::string table_digits(const std::string& table, std::size_t per_line, std::string_view gap);

@@ -14,6 +14,7 @@
 #include "link/serial.h"
 #include "link/staging.h"
 #include "platform/clock.h"
+#include "support/fixtures/load_image_builder.h"
 #include "support/sim_port.h"
 #include "support/temp_dir.h"
 
