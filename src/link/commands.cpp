@@ -1,5 +1,6 @@
 #include "link/commands.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdarg>
@@ -24,6 +25,8 @@ namespace {
 constexpr uint32_t mode_reply_pause_ms = 1000;
 constexpr uint32_t mode_reply_limit_ms = 5000;
 constexpr std::size_t line_max = 254;
+// The longest a reply wait goes without letting the pages run.
+constexpr uint32_t reply_wait_slice_ms = 20;
 constexpr std::size_t control_block_bytes = 256;
 
 struct BaudRate {
@@ -58,9 +61,23 @@ int collect_line(char* buffer, std::size_t size, int c) {
     return int(n);
 }
 
+// The next byte before `deadline`, waited for in short slices with the pages
+// kept alive between them, so that Cancel or Escape ends a long wait for the
+// unit's answer. -1 at the deadline, on abort or when the port is gone.
+int next_byte_before(uint64_t deadline) {
+    for (;;) {
+        const uint64_t now = now_ms();
+        const uint32_t left = now < deadline ? uint32_t(deadline - now) : 0;
+        const int c = unit_get_byte_within(std::min(left, reply_wait_slice_ms));
+        if (c >= 0 || left <= reply_wait_slice_ms || !unit_port_usable()) return c;
+        yield_to_window();
+        if (g_commands.abort_requested) return -1;
+    }
+}
+
 int read_line_waiting(char* buffer, std::size_t size, uint32_t limit_ms) {
     const uint64_t deadline = now_ms() + limit_ms;
-    int c = unit_get_byte_within(limit_ms);
+    int c = next_byte_before(deadline);
     for (;;) {
         if (c == '\r') break;
         if (g_commands.abort_requested) return -1;
@@ -69,7 +86,7 @@ int read_line_waiting(char* buffer, std::size_t size, uint32_t limit_ms) {
         if (now >= deadline) break;
         // A closed or vanished port sends nothing more before the deadline.
         if (c < 0 && !unit_port_usable()) return -1;
-        c = unit_get_byte_within(uint32_t(deadline - now));
+        c = next_byte_before(deadline);
     }
     if (c < 0 || now_ms() > deadline) return -1;
     return collect_line(buffer, size, c);

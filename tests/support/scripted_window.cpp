@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 namespace {
 struct ExpectedBox {
@@ -13,6 +14,7 @@ struct ExpectedBox {
 struct Script {
     std::deque<ExpectedBox> expected;
     std::vector<RecordedBox> shown;
+    std::function<void()> on_yield;
 };
 Script g_script;
 }  // namespace
@@ -40,5 +42,9 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
     return next.answer;
 }
 
-// Scripted pages have no message queue.
-void yield_to_window() {}
+void script_on_yield(std::function<void()> action) { g_script.on_yield = std::move(action); }
+
+// Scripted pages have no message queue; a test may act as the technician here.
+void yield_to_window() {
+    if (g_script.on_yield) g_script.on_yield();
+}

@@ -2,6 +2,7 @@
 // The scripted window backend: every message box is recorded and answered
 // from the test's script; a box the script does not expect fails the test and
 // shows its text.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,3 +22,6 @@ void script_expect_box(std::string text, std::string caption, int answer = BOX_O
 const std::vector<RecordedBox>& script_boxes();
 // Expected boxes not yet shown.
 std::size_t script_pending();
+// Runs at every yield_to_window, as a message the technician caused would be
+// dispatched there; cleared by script_reset.
+void script_on_yield(std::function<void()> action);
