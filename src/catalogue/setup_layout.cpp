@@ -51,14 +51,6 @@ constexpr std::array reset_mode{
     ControlDecl{-1, K::static_text, "The Uploader application will EXIT after issuing the RESET", 10, 20, 220, 8},
     ControlDecl{-1, K::static_text, "Please select one of the operating modes for the HTAWS unit AFTER it restarts.", 10,
                 32, 220, 16},
-    ControlDecl{ID_FLIGHT_MODE, K::button, "FLT Mode", 10, 54, 50, 14},
-    ControlDecl{-1, K::static_text, "Normal HTAWS functions - no USB", 66, 57, 160, 8},
-    ControlDecl{ID_MAINTENANCE_MODE, K::button, "MNX Mode", 10, 72, 50, 14},
-    ControlDecl{-1, K::static_text, "USB Upload maintenance and test", 66, 75, 160, 8},
-    ControlDecl{ID_FACTORY_MODE, K::button, "FCT Mode", 10, 90, 50, 14},
-    ControlDecl{-1, K::static_text, "USB Upload factory settings", 66, 93, 160, 8},
-    ControlDecl{ID_RESET_CANCEL, K::button, "Cancel", 10, 108, 50, 14},
-    ControlDecl{-1, K::static_text, "Don't Load. Don't RESET.", 66, 111, 160, 8},
 };
 
 constexpr std::array version_select{
@@ -68,7 +60,8 @@ constexpr std::array version_select{
 };
 
 constexpr PageLayout setup_layout{SETUP_PAGE, "Setup", 425, 240, true, setup};
-constexpr PageLayout reset_layout{RESET_MODE_DIALOG, "HTAWS Reset Mode", 240, 130, true, reset_mode};
+constexpr auto reset_mode_controls = join_controls(reset_mode, reset_mode_rows(54));
+constexpr PageLayout reset_layout{RESET_MODE_DIALOG, "HTAWS Reset Mode", 240, 130, true, reset_mode_controls};
 constexpr PageLayout select_layout{VERSION_SELECT_DIALOG, "HTAWS Program Version Select", 214, 132, true,
                                    version_select};
 }  // namespace

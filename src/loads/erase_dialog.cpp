@@ -9,22 +9,14 @@ namespace {
 using K = ControlKind;
 
 // The four dialogs are alike but for their title and the kind in the erase line.
-constexpr std::array<ControlDecl, 13> erase_controls(const char* erase_line) {
-    return {{
+constexpr std::array<ControlDecl, 12> erase_controls(const char* erase_line) {
+    const std::array<ControlDecl, 4> heading{{
         {-1, K::static_text, "HTAWS file system is out of space.", 10, 8, 220, 8},
         {-1, K::static_text, erase_line, 10, 20, 220, 8},
         {-1, K::static_text, "OR", 10, 32, 220, 8},
         {-1, K::static_text, "NO LOAD", 10, 44, 220, 8},
-        {ID_FLIGHT_MODE, K::button, "FLT Mode", 10, 62, 50, 14},
-        {-1, K::static_text, "Normal HTAWS functions - no USB", 66, 65, 160, 8},
-        {ID_MAINTENANCE_MODE, K::button, "MNX Mode", 10, 80, 50, 14},
-        {-1, K::static_text, "USB Upload maintenance and test", 66, 83, 160, 8},
-        {ID_FACTORY_MODE, K::button, "FCT Mode", 10, 98, 50, 14},
-        {-1, K::static_text, "USB Upload factory settings", 66, 101, 160, 8},
-        {ID_RESET_CANCEL, K::button, "Cancel", 10, 116, 50, 14},
-        {-1, K::static_text, "NO LOAD", 66, 119, 32, 8},
-        {-1, K::static_text, "Don't Load. Don't RESET.", 100, 119, 126, 8},
     }};
+    return join_controls(heading, reset_mode_rows(62));
 }
 
 constexpr auto terrain = erase_controls("Either erase the current Terrain Database and REBOOT...");

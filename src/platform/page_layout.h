@@ -2,6 +2,8 @@
 // The declaration of a page or dialog: its controls with ids, kinds, texts and
 // layout in dialog units. Every window backend builds its pages from these
 // declarations, so the Win32 templates and the terminal layout cannot drift.
+#include <array>
+#include <cstddef>
 #include <span>
 
 enum class ControlKind {
@@ -43,3 +45,13 @@ struct PageLayout {
     bool system_menu;          // false for the splash
     std::span<const ControlDecl> controls;
 };
+
+// One declaration made of two, for pages that share a block of controls.
+template <std::size_t N, std::size_t M>
+constexpr std::array<ControlDecl, N + M> join_controls(const std::array<ControlDecl, N>& first,
+                                                       const std::array<ControlDecl, M>& second) {
+    std::array<ControlDecl, N + M> all{};
+    for (std::size_t i = 0; i < N; ++i) all[i] = first[i];
+    for (std::size_t i = 0; i < M; ++i) all[N + i] = second[i];
+    return all;
+}

@@ -25,7 +25,12 @@ enum class PageEvent {
 
 using PageHandler = void (*)(Page page, PageEvent event, int id);
 
-// Shows the page modally and returns the result it was ended with.
+// A page opened by a handler of another runs over it and owns it: the page
+// below takes no input meanwhile. Whether its timers and posted commands wait
+// is the backend's (the terminal and scripted backends serve the top page
+// only; on Windows they still arrive), so handlers guard their own re-entry.
+// Shows the page modally and returns the result it was ended with (page_end);
+// 0, as a quit, when it ended otherwise (the quit message).
 int page_run(const PageLayout& layout, PageHandler handler);
 void page_end(Page page, int result);
 // Queued behind the events already pending; delivered as PageEvent::command.
@@ -69,7 +74,7 @@ struct FilePicker {
     std::string title;
     std::string folder;
     std::vector<FileFilter> filters;
-    bool save = false;  // save picker asking before overwriting; else open an existing file
+    bool save = false;  // a save picker asking before overwriting; else an open picker
 };
 // The chosen path, or nothing when cancelled.
 std::optional<std::string> pick_file(Page owner, const FilePicker& picker);

@@ -68,6 +68,16 @@ void check_controls(HWND dialog) {
         if (d.id != -1 && GetDlgCtrlID(child) != d.id) fail(d, "id " + std::to_string(GetDlgCtrlID(child)));
         if (class_of(child) != expected_class(d.kind)) fail(d, "class " + class_of(child));
         const LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (d.kind == ControlKind::default_button && (style & BS_TYPEMASK) != BS_DEFPUSHBUTTON) fail(d, "not default");
+        if (d.kind == ControlKind::status_box && !(style & ES_MULTILINE)) fail(d, "single line");
+        if ((d.kind == ControlKind::text_box || d.kind == ControlKind::status_box) &&
+            bool(style & ES_READONLY) != bool(d.flags & CF_READ_ONLY))
+            fail(d, "read-only state");
+        if (d.kind == ControlKind::static_text &&
+            ((d.flags & CF_CENTRED) ? SS_CENTER : SS_LEFT) != (style & SS_TYPEMASK))
+            fail(d, "alignment");
+        if (bool(d.flags & CF_SUNKEN) != bool(style & SS_SUNKEN) && d.kind == ControlKind::static_text)
+            fail(d, "sunken state");
         if (bool(style & WS_VISIBLE) == bool(d.flags & CF_HIDDEN)) fail(d, "visibility");
         if (bool(IsWindowEnabled(child)) == bool(d.flags & CF_DISABLED)) fail(d, "enabled state");
         if (d.kind == ControlKind::picture) {
@@ -192,6 +202,9 @@ void list_handler(Page page, PageEvent event, int) {
 void radio_handler(Page page, PageEvent event, int id) {
     if (event == PageEvent::open) {
         control_check(page, LF_TERRAIN, true);
+        EXPECT_TRUE(GetWindowLongA(GetDlgItem(page->hwnd, LF_TERRAIN), GWL_STYLE) & WS_TABSTOP);
+        EXPECT_FALSE(GetWindowLongA(GetDlgItem(page->hwnd, LF_AIRPORT), GWL_STYLE) & WS_TABSTOP)
+            << "Tab must not reach an unchecked choice: focusing it would choose it";
         // A click does not check a radio by itself: the page decides.
         PostMessageA(GetDlgItem(page->hwnd, LF_AIRPORT), BM_CLICK, 0, 0);
     } else if (event == PageEvent::command && id == LF_AIRPORT) {
@@ -238,7 +251,7 @@ TEST(Win32Pages, ThePumpKeepsEscapeAndQuitWorkingDuringAnOperation) {
     EXPECT_TRUE(g_cancelled);
 
     // The quit taken by the pump is posted again: the page's own loop ends on it.
-    page_run(*app_page_layout(WAITING_PAGE), quitting_handler);
+    EXPECT_EQ(page_run(*app_page_layout(WAITING_PAGE), quitting_handler), 0) << "a quit, not the default button";
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 9u);
@@ -286,5 +299,29 @@ void outer_handler(Page page, PageEvent event, int) {
 TEST(Win32Pages, ADialogOverAPageKeepsThePageFromBeingUsed) {
     EXPECT_EQ(page_run(setup_page_layout(), outer_handler), 0);
     EXPECT_FALSE(g_outer_usable_under_dialog);
+}
+}  // namespace
+
+namespace {
+std::vector<int> g_commands_seen;
+
+// The reset mode dialog opens with Cancel focused: Enter alone resets nothing.
+void enter_handler(Page page, PageEvent event, int id) {
+    if (event == PageEvent::open) {
+        page_start_timer(page, 1, 10);
+    } else if (event == PageEvent::timer) {
+        page_kill_timer(page, 1);
+        EXPECT_EQ(GetFocus(), GetDlgItem(page->hwnd, ID_RESET_CANCEL));
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+    } else if (event == PageEvent::command) {
+        g_commands_seen.push_back(id);
+        page_end(page, id);
+    }
+}
+
+TEST(Win32Pages, ThePageOpensWithItsDefaultButtonFocused) {
+    g_commands_seen.clear();
+    EXPECT_EQ(page_run(reset_mode_layout(), enter_handler), ID_RESET_CANCEL);
+    EXPECT_EQ(g_commands_seen, std::vector<int>{ID_RESET_CANCEL});
 }
 }  // namespace

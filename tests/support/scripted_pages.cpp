@@ -98,7 +98,11 @@ void perform(Page page, const TechAction& a) {
             }
             break;
         case TechAction::escape: dispatch(page, PageEvent::command, 2); break;
-        case TechAction::enter: dispatch(page, PageEvent::command, 1); break;
+        case TechAction::enter:
+            if (const auto command =
+                    enter_command(*page->layout, [page](int id) -> const ControlState& { return control_of(page, id); }))
+                dispatch(page, PageEvent::command, *command);
+            break;
         case TechAction::close: dispatch(page, PageEvent::close, 0); break;
         case TechAction::mouse: dispatch(page, PageEvent::click, 0); break;
         case TechAction::hover: dispatch(page, PageEvent::cursor, 0); break;

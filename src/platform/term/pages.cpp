@@ -76,10 +76,8 @@ void move_focus(Page page, int step) {
     page->dirty = true;
 }
 
-int default_command(Page page) {
-    for (const TermControl& c : page->controls)
-        if (c.decl.kind == ControlKind::default_button && c.visible && c.enabled) return c.decl.id;
-    return 1;
+std::optional<int> default_command(Page page) {
+    return enter_command(*page->layout, [page](int id) -> const ControlState& { return *find(page, id); });
 }
 
 TermControl* focused(Page page) {
@@ -125,8 +123,11 @@ void on_key(Page page, Key key) {
                 page->dirty = true;
             }
             return;
-        case Key::enter:
-            return dispatch(page, PageEvent::command, f && is_button(*f) ? f->decl.id : default_command(page));
+        case Key::enter: {
+            const std::optional<int> command = f && is_button(*f) ? f->decl.id : default_command(page);
+            if (command) dispatch(page, PageEvent::command, *command);
+            return;
+        }
         case Key::escape: return dispatch(page, PageEvent::command, 2);
         case Key::end_of_input: g_input_ended = true; return;
         case Key::none: return;

@@ -9,6 +9,10 @@
 #include <string_view>
 
 namespace {
+// The dialog font of every page.
+constexpr const char* dialog_font = "MS Sans Serif";
+constexpr WORD dialog_font_points = 8;
+
 // Predefined window class atoms of dialog items.
 constexpr WORD button_atom = 0x0080;
 constexpr WORD edit_atom = 0x0081;
@@ -50,8 +54,9 @@ DWORD kind_style(const ControlDecl& c) {
     switch (c.kind) {
         case ControlKind::button: return BS_PUSHBUTTON | WS_TABSTOP;
         case ControlKind::default_button: return BS_DEFPUSHBUTTON | WS_TABSTOP;
-        // The page decides which choice is checked, across its group boxes.
-        case ControlKind::radio: return BS_RADIOBUTTON | WS_TABSTOP;
+        // The page decides which choice is checked, across its group boxes; the
+        // checked one is the tab stop (see control_check).
+        case ControlKind::radio: return BS_RADIOBUTTON;
         case ControlKind::group_box: return BS_GROUPBOX;
         case ControlKind::static_text:
             return ((c.flags & CF_CENTRED) ? SS_CENTER : SS_LEFT) | ((c.flags & CF_SUNKEN) ? SS_SUNKEN : 0);
@@ -67,7 +72,9 @@ DWORD kind_style(const ControlDecl& c) {
 }
 
 DWORD item_style(const ControlDecl& c) {
-    DWORD style = WS_CHILD | WS_GROUP | kind_style(c);
+    // Radios join the group their group box starts, so the arrow keys move among them.
+    DWORD style = WS_CHILD | kind_style(c);
+    if (c.kind != ControlKind::radio) style |= WS_GROUP;
     if (!(c.flags & CF_HIDDEN)) style |= WS_VISIBLE;
     if (c.flags & CF_DISABLED) style |= WS_DISABLED;
     if ((c.flags & CF_READ_ONLY) && (c.kind == ControlKind::text_box || c.kind == ControlKind::status_box))

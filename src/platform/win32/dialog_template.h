@@ -6,9 +6,5 @@
 
 #include "platform/page_layout.h"
 
-// The dialog font of every page.
-inline constexpr const char* dialog_font = "MS Sans Serif";
-inline constexpr int dialog_font_points = 8;
-
 // A DLGTEMPLATE with its items, ready for DialogBoxIndirectParam; 4-byte aligned.
 std::vector<uint32_t> dialog_template(const PageLayout& layout);

@@ -10,4 +10,5 @@ struct PageWindow {
     PageHandler handler = nullptr;
     HWND hwnd = nullptr;
     bool ended = false;
+    int result = 0;
 };

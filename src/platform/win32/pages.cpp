@@ -8,6 +8,7 @@
 
 #include "platform/pages.h"
 #include "platform/text_lines.h"
+#include "platform/window.h"
 #include "platform/win32/dialog_template.h"
 #include "platform/win32/page_window.h"
 
@@ -46,7 +47,9 @@ void dispatch(Page page, PageEvent event, int id) {
     if (!page->ended) page->handler(page, event, id);
 }
 
-void open_page(HWND hwnd, Page page) {
+// Returns true when it gave the focus to the default button, which then has it
+// from the start as on the terminal, so Enter and Space both press it.
+bool open_page(HWND hwnd, Page page) {
     page->hwnd = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
     if (g_page_icon) {
@@ -59,6 +62,15 @@ void open_page(HWND hwnd, Page page) {
         send(page, c.id, EM_SETLIMITTEXT, 0);
     }
     dispatch(page, PageEvent::open, 0);
+    for (const ControlDecl& c : page->layout->controls) {
+        if (c.kind != ControlKind::default_button) continue;
+        HWND button = item(page, c.id);
+        // The page is not shown yet: the button's own style says whether it will be.
+        if (page->ended || !(GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE) || !IsWindowEnabled(button)) return false;
+        SetFocus(button);
+        return true;
+    }
+    return false;
 }
 
 // Sets the message's result for the dialog manager and reports it handled.
@@ -68,10 +80,7 @@ INT_PTR handled(HWND hwnd, LRESULT result) {
 }
 
 INT_PTR CALLBACK page_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_INITDIALOG) {
-        open_page(hwnd, reinterpret_cast<Page>(lparam));
-        return TRUE;
-    }
+    if (message == WM_INITDIALOG) return open_page(hwnd, reinterpret_cast<Page>(lparam)) ? FALSE : TRUE;
     Page page = reinterpret_cast<Page>(GetWindowLongPtrA(hwnd, DWLP_USER));
     if (!page) return FALSE;
     switch (message) {
@@ -102,16 +111,24 @@ int page_run(const PageLayout& layout, PageHandler handler) {
     const std::vector<uint32_t> dialog = dialog_template(layout);
     HWND owner = g_running.empty() ? nullptr : g_running.back()->hwnd;
     g_running.push_back(page.get());
-    const INT_PTR result =
+    const INT_PTR shown =
         DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
                                 owner, page_procedure, reinterpret_cast<LPARAM>(page.get()));
     g_running.pop_back();
-    return result == -1 ? 0 : int(result);
+    if (shown == -1) {
+        message_box("Page " + std::to_string(layout.template_id) + " could not be shown (system error " +
+                        std::to_string(GetLastError()) + ").\nThe program will now exit.",
+                    "Error", BoxButtons::ok, BoxIcon::error);
+    }
+    // A page that ended other than by its own handler (the quit message ends
+    // the dialog's loop with its default button's id) is a quit.
+    return page->ended ? page->result : 0;
 }
 
 void page_end(Page page, int result) {
     if (page->ended) return;
     page->ended = true;
+    page->result = result;
     EndDialog(page->hwnd, result);
 }
 
@@ -156,6 +173,12 @@ void control_show(Page page, int control, bool visible) {
 
 void control_check(Page page, int control, bool checked) {
     send(page, control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
+    // Tab reaches a radio group at its checked choice only: focusing an
+    // unchecked radio would choose it.
+    HWND c = item(page, control);
+    if (!c || (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) != BS_RADIOBUTTON) return;
+    const LONG style = GetWindowLongA(c, GWL_STYLE);
+    SetWindowLongA(c, GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
 }
 
 bool control_checked(Page page, int control) { return send(page, control, BM_GETCHECK) == BST_CHECKED; }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/win32/page_window.h"
+#include "platform/window.h"
 
 namespace {
 // The longest file name the technician may pick.
@@ -34,13 +35,20 @@ std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
     dialog.lpstrFilter = filters.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
-    dialog.nMaxFile = max_file_name;
+    dialog.nMaxFile = sizeof path;
     dialog.lpstrInitialDir = picker.folder.empty() ? nullptr : picker.folder.c_str();
     dialog.lpstrTitle = picker.title.c_str();
     dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
                    (picker.save ? OFN_OVERWRITEPROMPT : OFN_PATHMUSTEXIST | OFN_CREATEPROMPT);
     const BOOL chosen = picker.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-    if (!chosen) return std::nullopt;
+    if (!chosen) {
+        // Cancel leaves no error; a name too long for the buffer does.
+        if (const DWORD error = CommDlgExtendedError())
+            message_box("The file could not be chosen (picker error " + std::to_string(error) +
+                            ").\nFile names are limited to 255 characters.",
+                        "Error", BoxButtons::ok, BoxIcon::error);
+        return std::nullopt;
+    }
     return std::string(path);
 }
 
