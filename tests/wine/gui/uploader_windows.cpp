@@ -127,13 +127,28 @@ bool is_page_caption(std::string_view caption) {
     return false;
 }
 
+// The uploader runs in a job that ends it when the driver's handle to the
+// job closes, so that it does not outlive a driver that was killed.
 Uploader::Uploader(const std::string& program, const std::string& folder) {
+    job_ = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!job_ || !SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        fail("could not make a job for the uploader: error " + std::to_string(GetLastError()));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string command_line = "\"" + program + "\"";
-    if (!CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process_))
+    if (!CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        folder.c_str(), &startup, &process_)) {
+        CloseHandle(job_);
         fail("could not start " + program + " in " + folder + ": error " + std::to_string(GetLastError()));
+    }
+    if (!AssignProcessToJobObject(job_, process_.hProcess) || ResumeThread(process_.hThread) == DWORD(-1)) {
+        const DWORD error = GetLastError();
+        TerminateProcess(process_.hProcess, 255);
+        for (HANDLE h : {process_.hThread, process_.hProcess, job_}) CloseHandle(h);
+        fail("could not start the uploader in its job: error " + std::to_string(error));
+    }
     g_started.push_back(this);
 }
 
@@ -145,6 +160,7 @@ Uploader::~Uploader() {
     }
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
+    CloseHandle(job_);
 }
 
 std::vector<HWND> Uploader::dialogs() const {

@@ -71,6 +71,7 @@ public:
 
 private:
     HWND find(std::string_view caption) const;
+    HANDLE job_ = nullptr;
     PROCESS_INFORMATION process_{};
 };
 
