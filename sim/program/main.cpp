@@ -46,21 +46,29 @@ bool pass_output(SimUnit& unit, const Pty& pty, std::vector<uint8_t>& pending) {
     return true;
 }
 
-int serve(SimUnit& unit, const Pty& pty) {
+// `read_limit`: the unit stops taking bytes after this many (the line stays
+// up); -1 for never.
+int serve(SimUnit& unit, const Pty& pty, long read_limit) {
     uint64_t start = now_ms();
     std::size_t printed = 0;
     std::vector<uint8_t> pending;
     uint8_t buffer[4096];
+    std::size_t taken = 0;
     while (!g_stop && unit.connected()) {
-        pollfd p{pty.master, POLLIN, 0};
+        std::size_t room = sizeof buffer;
+        if (read_limit >= 0) room = std::min(room, std::size_t(read_limit) - taken);
+        pollfd p{pty.master, short(room > 0 ? POLLIN : 0), 0};
         int ready = poll(&p, 1, 2);
         if (ready < 0 && errno != EINTR) {
             std::perror("poll");
             return 1;
         }
         if (ready > 0 && (p.revents & POLLIN)) {
-            ssize_t n = read(pty.master, buffer, sizeof buffer);
-            if (n > 0) unit.receive(buffer, std::size_t(n), now_ms());
+            ssize_t n = read(pty.master, buffer, room);
+            if (n > 0) {
+                unit.receive(buffer, std::size_t(n), now_ms());
+                taken += std::size_t(n);
+            }
         }
         if (!pass_output(unit, pty, pending)) {
             std::perror("write");
@@ -103,7 +111,7 @@ int main(int argc, char** argv) {
                 pty.slave_path.c_str(), link.c_str());
     std::fflush(stdout);
     SimUnit unit(options.config);
-    int result = serve(unit, pty);
+    int result = serve(unit, pty, options.stop_reading_after);
     unregister_port(link, pty);
     pty_close(pty);
     std::printf("htaws-unit-sim: %s\n", unit.connected() ? "stopped" : "cable pulled");

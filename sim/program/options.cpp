@@ -37,6 +37,7 @@ const char* const options_help =
     "  --refuse-blocks N         earlier generation: refuse the first N data blocks\n"
     "  --flash-retries N         earlier generation: answer \"Retry\" N times to W\n"
     "  --pull-cable-after N      vanish after receiving N bytes\n"
+    "  --stop-reading-after N    take no more bytes after receiving N (the line stays up)\n"
     "Registration:\n"
     "  --name TEXT               registered port name (default \"Gadget Serial (simulated)\")\n"
     "  --link PATH               register at PATH instead of /tmp/htaws-ports-<uid>/<name>\n"
@@ -136,6 +137,7 @@ bool apply(const std::string& opt, const std::string& value, ProgramOptions& o) 
     if (opt == "--refuse-blocks") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.refused_blocks, int(n));
     if (opt == "--flash-retries") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.flash_retries, int(n));
     if (opt == "--pull-cable-after") return number(value, 10, n) && assign(c.faults.cable_pulled_after, long(n));
+    if (opt == "--stop-reading-after") return number(value, 10, n) && assign(o.stop_reading_after, long(n));
     if (opt == "--name") return !value.empty() && value.find('/') == std::string::npos && assign(o.name, value);
     if (opt == "--link") return !value.empty() && assign(o.link, value);
     if (opt == "--com-port") return number(value, 10, n) && n >= 1 && n <= 256 && assign(o.com_port, int(n));

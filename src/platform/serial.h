@@ -11,7 +11,8 @@ SerialPort* serial_open(const std::string& device);
 void serial_close(SerialPort* port);
 // Driver queue sizes (no effect where the system has none to set).
 bool serial_set_queues(SerialPort* port, std::size_t rx_bytes, std::size_t tx_bytes);
-// All time-outs zero.
+// No read time-outs: reads take what is queued. Writes wait at most a moment
+// for room and report what went.
 bool serial_zero_timeouts(SerialPort* port);
 // Discards both queues and aborts pending transfers.
 bool serial_purge(SerialPort* port);
@@ -23,5 +24,6 @@ long serial_queued(SerialPort* port);
 long serial_read(SerialPort* port, void* data, std::size_t size);
 // Writes; returns bytes written (possibly fewer), -1 on failure.
 long serial_write(SerialPort* port, const void* data, std::size_t size);
-// Waits until written bytes have left the transmit buffers.
+// Waits, for a bounded time, until written bytes have left the transmit
+// buffers; false when they have not.
 bool serial_flush(SerialPort* port);

@@ -6,6 +6,16 @@ struct SerialPort {
     HANDLE handle;
 };
 
+namespace {
+// A write waits this long for room in the driver, then reports what went (maybe
+// nothing): a unit that stops taking bytes cannot hold the program, and the
+// link decides when a stalled write has failed.
+constexpr DWORD write_room_wait_ms = 100;
+// FlushFileBuffers would wait without bound for a unit that stops taking
+// bytes; the output queue is watched instead, for a bounded time.
+constexpr int drain_limit_ms = 1000;
+}  // namespace
+
 SerialPort* serial_open(const std::string& device) {
     const HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_NO_BUFFERING, nullptr);
@@ -25,6 +35,7 @@ bool serial_set_queues(SerialPort* port, std::size_t rx_bytes, std::size_t tx_by
 
 bool serial_zero_timeouts(SerialPort* port) {
     COMMTIMEOUTS timeouts{};
+    timeouts.WriteTotalTimeoutConstant = write_room_wait_ms;
     return port && SetCommTimeouts(port->handle, &timeouts);
 }
 
@@ -51,9 +62,22 @@ long serial_read(SerialPort* port, void* data, std::size_t size) {
 }
 
 long serial_write(SerialPort* port, const void* data, std::size_t size) {
+    if (!port) return -1;
     DWORD written = 0;
-    if (!port || !WriteFile(port->handle, data, DWORD(size), &written, nullptr)) return -1;
-    return long(written);
+    if (WriteFile(port->handle, data, DWORD(size), &written, nullptr)) return long(written);
+    // The write's time-out is no failure: what went is reported.
+    const DWORD error = GetLastError();
+    return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT ? long(written) : -1;
 }
 
-bool serial_flush(SerialPort* port) { return port && FlushFileBuffers(port->handle); }
+bool serial_flush(SerialPort* port) {
+    if (!port) return false;
+    for (int waited = 0;; ++waited) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(port->handle, &errors, &status)) return false;
+        if (status.cbOutQue == 0) return true;
+        if (waited == drain_limit_ms) return false;
+        Sleep(1);
+    }
+}

@@ -76,6 +76,16 @@ protected:
         const std::string block = control_block_for(type, body);
         ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
     }
+    // Connects and starts a 400 KB load whose body write must fail; returns how
+    // long the write took to give up.
+    uint64_t failing_body_write_ms() {
+        connect();
+        const std::string body = filler_bytes(400000, 3);
+        start_load(IMAGE_SYSTEM_PROGRAM, body);
+        const uint64_t start = now_ms();
+        EXPECT_EQ(write_multi_byte(body.data(), body.size()), 1);
+        return now_ms() - start;
+    }
     // Sends `body` in data blocks of 1024 bytes; true when each was written.
     bool send_data_blocks(const std::string& body) {
         for (uint32_t sent = 0; sent < body.size(); sent += 1024) {
@@ -94,6 +104,9 @@ using SeveralPorts = WineLink;
 // COM7 served with --pull-cable-after 2 (ReadEndsAtOnce: the unit vanishes
 // within the first command) or 20000 (within the load's body).
 using PulledCable = WineLink;
+// COM7 served with --stop-reading-after 20000: the unit stops taking bytes within
+// the load's body but stays on the line.
+using StalledUnit = WineLink;
 }  // namespace
 
 TEST_F(OnePort, ListedFoundAndOpened) {
@@ -164,16 +177,18 @@ TEST_F(PulledCable, ReadEndsAtOnce) {
 }
 
 TEST_F(PulledCable, LoadWriteFailsAtOnceAndTheUnitIsGone) {
-    ASSERT_NO_FATAL_FAILURE(connect());
-    const std::string body = filler_bytes(400000, 3);
-    ASSERT_NO_FATAL_FAILURE(start_load(IMAGE_SYSTEM_PROGRAM, body));
-    const uint64_t start = now_ms();
-    EXPECT_EQ(write_multi_byte(body.data(), body.size()), 1);
-    EXPECT_LT(now_ms() - start, 3000u);
+    EXPECT_LT(failing_body_write_ms(), 3000u);
+    ASSERT_FALSE(HasFatalFailure());
     EXPECT_FALSE(unit_port_usable());
     EXPECT_EQ(send_block('D', "x", 1, 0), BLOCK_WRITE_FAILED);
 
     // COM7 is still listed but no longer opens.
     EXPECT_EQ(locate_unit_port(), 0);
     EXPECT_FALSE(g_link.port_found);
+}
+
+TEST_F(StalledUnit, LoadWriteGivesUpInsteadOfWaitingForever) {
+    EXPECT_LT(failing_body_write_ms(), write_stall_limit_ms + 3000u);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_FALSE(unit_port_usable());
 }
