@@ -2,7 +2,7 @@
 
 #include "app/transfer_page.h"
 #include "app/waiting_page.h"
-#include "catalogue/setup_page.h"
+#include "setup/setup_page.h"
 
 WizardState next_wizard_state(WizardState shown, int page_result) {
     switch (shown) {

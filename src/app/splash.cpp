@@ -1,10 +1,10 @@
 #include "app/splash.h"
 
-#include "app/log.h"
 #include "app/page_layouts.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/serial.h"
+#include "output/log.h"
 #include "platform/clock.h"
 #include "platform/pages.h"
 #include "platform/process.h"

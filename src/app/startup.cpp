@@ -4,17 +4,18 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/log.h"
 #include "app/page_loop.h"
 #include "app/splash.h"
-#include "catalogue/setup_page.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/serial.h"
+#include "output/log.h"
 #include "platform/clock.h"
 #include "platform/instance.h"
 #include "platform/process.h"
 #include "platform/window.h"
+#include "setup/reset_mode_dialog.h"
+#include "setup/setup_page.h"
 
 namespace {
 std::string current_directory() {

@@ -1,6 +1,6 @@
 #include "app/status_box.h"
 
-#include "app/status.h"
+#include "output/status.h"
 
 namespace {
 constexpr std::size_t trim_above = 20000;

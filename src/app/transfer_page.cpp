@@ -3,18 +3,18 @@
 #include <vector>
 
 #include "app/configuration_flows.h"
-#include "app/log.h"
 #include "app/page_layouts.h"
 #include "app/page_loop.h"
 #include "app/status_box.h"
-#include "app/status_shown.h"
 #include "app/transfer_routes.h"
-#include "catalogue/setup_page.h"
 #include "catalogue/system_file_reader.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/serial.h"
+#include "output/log.h"
+#include "output/status_shown.h"
 #include "platform/window.h"
+#include "setup/setup_page.h"
 #include "unit/identity.h"
 #include "unit/model.h"
 

@@ -2,18 +2,18 @@
 
 #include <cstdio>
 
-#include "app/log.h"
 #include "app/page_layouts.h"
 #include "app/page_loop.h"
 #include "app/waiting_validation.h"
-#include "catalogue/setup_page.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/discovery.h"
 #include "link/serial.h"
+#include "output/log.h"
 #include "platform/clock.h"
 #include "platform/pages.h"
 #include "platform/window.h"
+#include "setup/setup_page.h"
 #include "unit/identity.h"
 
 namespace {

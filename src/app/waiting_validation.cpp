@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/log.h"
 #include "app/page_loop.h"
 #include "catalogue/earlier_generation_files.h"
 #include "formats/map_file.h"
@@ -11,6 +10,7 @@
 #include "formats/terrain_file.h"
 #include "link/connection.h"
 #include "link/serial.h"
+#include "output/log.h"
 #include "platform/window.h"
 #include "unit/identity.h"
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/log.h"
 #include "catalogue/file_listing.h"
 #include "catalogue/parameter_file.h"
 #include "catalogue/refusal.h"
@@ -11,6 +10,7 @@
 #include "formats/crc.h"
 #include "formats/map_file.h"
 #include "formats/terrain_file.h"
+#include "output/log.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <cctype>
 
-#include "app/log.h"
 #include "catalogue/text_file.h"
+#include "output/log.h"
 #include "platform/paths.h"
 
 namespace {

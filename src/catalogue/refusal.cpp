@@ -1,6 +1,6 @@
 #include "catalogue/refusal.h"
 
-#include "app/log.h"
+#include "output/log.h"
 
 std::string with_text(std::string_view form, std::string_view value) {
     std::string text(form);

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <new>
 
-#include "app/log.h"
 #include "catalogue/refusal.h"
+#include "output/log.h"
 
 namespace {
 struct SystemImageState {

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string_view>
 
-#include "app/log.h"
 #include "catalogue/text_file.h"
+#include "output/log.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 

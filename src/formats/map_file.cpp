@@ -5,10 +5,10 @@
 #include <cstring>
 #include <new>
 
-#include "app/log.h"
 #include "formats/byte_order.h"
 #include "formats/crc.h"
 #include "formats/file_pieces.h"
+#include "output/log.h"
 #include "platform/files.h"
 #include "platform/window.h"
 

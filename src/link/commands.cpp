@@ -8,12 +8,12 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/log.h"
-#include "app/report.h"
-#include "app/status.h"
 #include "link/connection.h"
 #include "link/serial.h"
 #include "link/staging.h"
+#include "output/log.h"
+#include "output/report.h"
+#include "output/status.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "catalogue/setup_layout.h"
-#include "catalogue/setup_page.h"
+#include "setup/reset_mode_dialog.h"
+#include "setup/setup_layout.h"
 
 namespace {
 using K = ControlKind;

@@ -8,10 +8,10 @@
 #include <system_error>
 #include <utility>
 
-#include "app/log.h"
-#include "app/status_shown.h"
 #include "link/commands.h"
 #include "link/connection.h"
+#include "output/log.h"
+#include "output/status_shown.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/paths.h"

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/log.h"
 #include "formats/byte_order.h"
 #include "link/connection.h"
+#include "output/log.h"
 
 UnitIdentity g_unit;
 

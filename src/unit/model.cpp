@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/log.h"
 #include "link/connection.h"
 #include "link/discovery.h"
 #include "link/serial.h"
+#include "output/log.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/process.h"

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <utility>
 
-#include "app/log.h"
-#include "app/status_shown.h"
+#include "output/log.h"
+#include "output/status_shown.h"
 #include "platform/window.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include "app/startup.h"
 #include "app/wizard_fixture.h"
 #include "catalogue/loader_function.h"
-#include "catalogue/setup_layout.h"
 #include "platform/window.h"
+#include "setup/setup_layout.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 

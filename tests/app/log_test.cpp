@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/report.h"
+#include "output/log.h"
+#include "output/report.h"
 #include "support/scripted_window.h"
 #include "support/temp_dir.h"
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/wizard_fixture.h"
 #include "app/splash.h"
 #include "app/startup.h"
+#include "app/wizard_fixture.h"
 #include "catalogue/loader_function.h"
-#include "catalogue/setup_layout.h"
+#include "setup/setup_layout.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 

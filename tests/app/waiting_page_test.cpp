@@ -9,10 +9,10 @@
 #include "app/waiting_page.h"
 #include "app/wizard_fixture.h"
 #include "catalogue/loader_function.h"
-#include "catalogue/setup_page.h"
 #include "formats/map_file.h"
 #include "formats/sectioned_file.h"
 #include "link/commands.h"
+#include "setup/setup_page.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 

@@ -12,7 +12,7 @@
 #include "app/splash.h"
 #include "app/startup.h"
 #include "app/wizard_fixture.h"
-#include "catalogue/setup_layout.h"
+#include "setup/setup_layout.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 

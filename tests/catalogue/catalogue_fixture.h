@@ -9,10 +9,10 @@
 #include <map>
 #include <string>
 
-#include "app/log.h"
 #include "catalogue/file_listing.h"
 #include "catalogue/setup_entry.h"
 #include "formats/image.h"
+#include "output/log.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "support/scripted_window.h"

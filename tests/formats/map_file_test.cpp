@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "app/log.h"
 #include "formats/byte_order.h"
+#include "output/log.h"
 #include "platform/files.h"
 #include "support/fixtures/bytes.h"
 #include "support/fixtures/database_builder.h"

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
 #include "formats/image.h"
 #include "link/commands.h"
 #include "link/link_fixture.h"
 #include "link/serial.h"
 #include "link/staging.h"
+#include "output/log.h"
 #include "platform/clock.h"
 #include "support/fixtures/load_image_builder.h"
 #include "support/scripted_window.h"

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/status.h"
-#include "support/fixtures/bytes.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/serial.h"
+#include "output/status.h"
 #include "platform/clock.h"
+#include "support/fixtures/bytes.h"
 #include "support/scripted_window.h"
 #include "support/sim_port.h"
 #include "support/unit_link_reset.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "catalogue/setup_layout.h"
-#include "catalogue/setup_page.h"
 #include "loads/erase_dialog.h"
+#include "setup/reset_mode_dialog.h"
+#include "setup/setup_layout.h"
 #include "support/scripted_pages.h"
 
 namespace {

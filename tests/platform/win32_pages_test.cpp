@@ -10,12 +10,12 @@
 #include "app/page_layouts.h"
 #include "app/status_box.h"
 #include "catalogue/loader_function.h"
-#include "catalogue/setup_layout.h"
 #include "loads/erase_dialog.h"
 #include "platform/clock.h"
 #include "platform/pages.h"
 #include "platform/win32/page_window.h"
 #include "platform/window.h"
+#include "setup/setup_layout.h"
 
 namespace {
 const PageLayout* g_layout = nullptr;

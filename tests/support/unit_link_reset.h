@@ -1,10 +1,10 @@
 #pragma once
 // Clears every module state between the uploader and the unit, so that each
 // test starts with no port, no tables and no identity.
-#include "app/status.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/serial.h"
+#include "output/status.h"
 #include "unit/identity.h"
 #include "unit/model.h"
 

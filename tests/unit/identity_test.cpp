@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
-#include "support/fixtures/bytes.h"
 #include "link/connection.h"
 #include "link/link_fixture.h"
+#include "output/log.h"
+#include "support/fixtures/bytes.h"
 #include "support/temp_dir.h"
 #include "unit/identity.h"
 

@@ -20,7 +20,7 @@
 
 #include "app/page_layouts.h"
 #include "catalogue/loader_function.h"
-#include "catalogue/setup_layout.h"
+#include "setup/setup_layout.h"
 #include "uploader_windows.h"
 #include "version.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/page_layouts.h"
-#include "catalogue/setup_layout.h"
+#include "setup/setup_layout.h"
 #include "version.h"
 
 namespace {

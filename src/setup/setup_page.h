@@ -15,12 +15,6 @@ int DoSetup();
 // The function handed to the waiting and transfer pages.
 LoaderFunction handed_function();
 void set_handed_function(LoaderFunction function);
-// -1 none, 0 flight, 1 maintenance, 2 factory mode.
-int reset_mode();
-// Shows a dialog of the reset mode buttons (the setup page's own, or a load's
-// offer to erase a database): FLT, MNX and FCT set the reset mode, Cancel and
-// closing leave none. FCT is hidden and disabled. Returns the reset mode.
-int choose_reset_mode(const PageLayout& dialog_layout);
 // The parameter file the configuration functions read into or write from.
 const std::string& configuration_file_path();
 

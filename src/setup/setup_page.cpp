@@ -1,22 +1,24 @@
-#include "catalogue/setup_page.h"
+#include "setup/setup_page.h"
 
-#include "app/log.h"
-#include "app/status_shown.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/earlier_generation_files.h"
 #include "catalogue/load_preparation.h"
 #include "catalogue/parameter_file.h"
 #include "catalogue/setup_entry.h"
-#include "catalogue/setup_layout.h"
-#include "catalogue/setup_model.h"
 #include "catalogue/upload_settings.h"
 #include "catalogue/version_select.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/serial.h"
+#include "output/log.h"
+#include "output/status_shown.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "setup/reset_mode_dialog.h"
+#include "setup/setup_layout.h"
+#include "setup/setup_model.h"
+#include "setup/version_select_dialog.h"
 #include "unit/model.h"
 
 namespace {
@@ -35,7 +37,6 @@ struct SetupState {
     LoaderFunction selected = LF_SYSTEM_SOFTWARE;
     LoaderFunction remembered = LF_SYSTEM_SOFTWARE;
     LoaderFunction handed = LF_NONE;
-    int reset_mode = -1;
     std::string typed_parameter_name;
     std::string configuration_path;
     std::string earlier_parameter_path;
@@ -179,49 +180,11 @@ void select_function(Page page, LoaderFunction f) {
 
 }  // namespace
 
-int choose_reset_mode(const PageLayout& dialog_layout) {
-    g_setup.reset_mode = -1;
-    page_run(dialog_layout, [](Page dialog, PageEvent event, int id) {
-        if (event == PageEvent::open) {
-            control_show(dialog, ID_FACTORY_MODE, false);
-            control_enable(dialog, ID_FACTORY_MODE, false);
-        } else if (event == PageEvent::command) {
-            if (id == ID_FLIGHT_MODE) g_setup.reset_mode = 0;
-            if (id == ID_MAINTENANCE_MODE) g_setup.reset_mode = 1;
-            if (id == ID_FACTORY_MODE) g_setup.reset_mode = 2;
-            if (id == ID_FLIGHT_MODE || id == ID_MAINTENANCE_MODE || id == ID_FACTORY_MODE || id == ID_RESET_CANCEL)
-                page_end(dialog, id);
-        } else if (event == PageEvent::close) {
-            page_end(dialog, ID_RESET_CANCEL);
-        }
-    });
-    return g_setup.reset_mode;
-}
-
 namespace {
-struct VersionSelect {
-    CatalogueKind kind;
-    std::optional<int> chosen;
-};
-VersionSelect g_version_select;
-
-void run_version_select(Page page) {
+void show_version_select(Page page) {
     const auto kind = catalogue_of_function(g_setup.selected);
     if (!kind) return;
-    g_version_select = {*kind, std::nullopt};
-    page_run(version_select_layout(), [](Page dialog, PageEvent event, int id) {
-        if (event == PageEvent::open) {
-            list_set_items(dialog, ID_VERSION_LIST, version_select_items(g_version_select.kind));
-            list_select(dialog, ID_VERSION_LIST, version_select_initial(g_version_select.kind));
-        } else if (event == PageEvent::command && id == ID_VERSION_SELECT) {
-            const int line = list_selection(dialog, ID_VERSION_LIST);
-            if (line >= 0) g_version_select.chosen = line;
-            page_end(dialog, id);
-        } else if ((event == PageEvent::command && id == ID_VERSION_CANCEL) || event == PageEvent::close) {
-            page_end(dialog, ID_VERSION_CANCEL);
-        }
-    });
-    const std::string shown = version_select_finish(g_version_select.kind, g_version_select.chosen);
+    const std::string shown = run_version_select(*kind);
     control_set_text(page, g_setup.selected == LF_READ_CONFIG ? ID_PARAMETER_BOX : box_of(g_setup.selected), shown);
 }
 
@@ -391,7 +354,7 @@ void on_command(Page page, int id) {
         case ID_SYSTEM_BROWSE:
         case ID_DATABASE_BROWSE:
         case ID_PARAMETER_BROWSE:
-            return current_link() ? run_version_select(page) : pick_earlier_file(page, id);
+            return current_link() ? show_version_select(page) : pick_earlier_file(page, id);
         default: break;
     }
 }
@@ -432,7 +395,6 @@ int DoSetup() {
 
 LoaderFunction handed_function() { return g_setup.handed; }
 void set_handed_function(LoaderFunction function) { g_setup.handed = function; }
-int reset_mode() { return g_setup.reset_mode; }
 const std::string& configuration_file_path() { return g_setup.configuration_path; }
 
 void setup_page_reset() {
@@ -442,4 +404,5 @@ void setup_page_reset() {
     fresh.program_title = std::move(g_setup.program_title);
     g_setup = std::move(fresh);
     setup_model_reset();
+    reset_mode_reset();
 }

@@ -1,7 +1,7 @@
 #include <string>
 
-#include "app/log.h"
-#include "app/report.h"
+#include "output/log.h"
+#include "output/report.h"
 #include "platform/window.h"
 
 int report_error(std::string_view text) {

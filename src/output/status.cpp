@@ -1,10 +1,10 @@
-#include "app/status.h"
+#include "output/status.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/log.h"
+#include "output/log.h"
 
 StatusState g_status;
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/log.h"
+#include "output/log.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/window.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/status.h"
+#include "output/status.h"
 
 inline void status_show(std::string_view text) {
     g_status.status_to_screen = true;

@@ -1,12 +1,12 @@
-#include "catalogue/setup_model.h"
+#include "setup/setup_model.h"
 
 #include <ctime>
 
 #include "catalogue/loader_function.h"
-#include "catalogue/setup_layout.h"
 #include "catalogue/unit_names.h"
 #include "link/serial.h"
 #include "platform/clock.h"
+#include "setup/setup_layout.h"
 #include "unit/model.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "catalogue/setup_layout.h"
+#include "setup/setup_layout.h"
 
 #include <array>
 
