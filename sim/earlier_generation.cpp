@@ -10,14 +10,14 @@ bool answers_blocks(const SimState& s) { return s.load.mode != "P"; }
 void announce_size(SimState& s, const std::string& word, const std::string& argument) {
     unsigned long size = 0;
     char rest = 0;
-    if (std::sscanf(argument.c_str(), "%lx%c", &size, &rest) != 1) return sim_send_line(s, "NO: size expected");
+    if (std::sscanf(argument.c_str(), "%lx%c", &size, &rest) != 1) return sim_refuse(s, "NO: ", "size expected");
     s.announced_size = size;
     sim_note(s, std::string(word == "ZH" ? "terrain header" : "terrain data") + " chunks of " + std::to_string(size) + " bytes");
     sim_send_line(s, "OK");
 }
 
 void write_flash(SimState& s) {
-    if (!s.load_open || s.mode != SimMode::data_blocks) return sim_send_line(s, "NO: nothing to write");
+    if (!s.load_open || s.mode != SimMode::data_blocks) return sim_refuse(s, "NO: ", "nothing to write");
     uint32_t flash_ms = s.config.flash_ms;
     if (s.flash_retries_left > 0) {
         --s.flash_retries_left;
@@ -29,6 +29,7 @@ void write_flash(SimState& s) {
     if (s.load.mode == "T" && s.announced_size && s.load.length != s.announced_size)
         sim_note(s, "chunk of " + std::to_string(s.load.length) + " bytes, " + std::to_string(s.announced_size) + " announced");
     if (!s.load_fault.empty()) {
+        sim_anomaly(s, s.load_fault);
         sim_send_line(s, "ERR: " + s.load_fault, flash_ms);
         return sim_finish_load(s, false, s.load_fault);
     }
@@ -37,12 +38,10 @@ void write_flash(SimState& s) {
 }
 }  // namespace
 
-bool sim_earlier_command(SimState& s, const std::string& word, const std::string& argument) {
+void sim_earlier_command(SimState& s, const std::string& word, const std::string& argument) {
     if (word == "ZH" || word == "ZT") announce_size(s, word, argument);
     else if (word == "N") sim_note(s, "block receiver restarted");
-    else if (word == "W") write_flash(s);
-    else return false;
-    return true;
+    else write_flash(s);
 }
 
 void sim_earlier_block(SimState& s, const SimFrame& frame, const std::string& failure) {
@@ -51,7 +50,7 @@ void sim_earlier_block(SimState& s, const SimFrame& frame, const std::string& fa
                         : !frame.payload_ok ? "data block check mismatch"
                                             : "";
     if (!fault.empty()) {
-        if (answers_blocks(s)) sim_send_line(s, "NO: " + fault);
+        if (answers_blocks(s)) sim_refuse(s, "NO: ", fault);
         else if (s.load_fault.empty()) s.load_fault = fault;
         return;
     }

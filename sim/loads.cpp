@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdio>
 
 #include "formats/byte_order.h"
 #include "formats/crc.h"
@@ -21,6 +22,12 @@ void start_load(SimState& s, const std::string& mode) {
     crc_begin(s.body_reg);
 }
 
+std::string hex_address(uint32_t address) {
+    char text[11];
+    std::snprintf(text, sizeof text, "0x%08X", unsigned(address));
+    return text;
+}
+
 std::string id_text(const std::vector<uint8_t>& block) {
     std::string text;
     for (std::size_t i = 8; i < 40 && block[i]; ++i) text += block[i] >= 0x20 && block[i] < 0x7F ? char(block[i]) : '?';
@@ -28,33 +35,57 @@ std::string id_text(const std::vector<uint8_t>& block) {
 }
 
 void refuse_load(SimState& s, const std::string& why) {
-    sim_send_line(s, "ERR: " + why);
+    sim_refuse(s, "ERR: ", why);
     sim_finish_load(s, false, why);
 }
 
-void end_body(SimState& s, bool checksum_ok) {
-    s.load.checksum = crc_end(s.body_reg);
+// The fault injected as the body's last byte arrives, while the sender still writes.
+void body_complete(SimState& s) {
     if (s.config.faults.err_during_body) sim_send_line(s, "ERR: write fault");
+}
+
+void verdict(SimState& s, bool checksum_ok) {
+    s.load.checksum = crc_end(s.body_reg);
     if (!s.load_fault.empty()) return refuse_load(s, s.load_fault);
     if (!checksum_ok) return refuse_load(s, "load checksum mismatch");
     sim_send_line(s, "OK");
     sim_finish_load(s, true, "accepted");
 }
 
+// The raw body is judged once the line has fallen quiet, so that bytes the
+// sender wrote past the announced length are seen.
 void end_raw_body(SimState& s) {
+    body_complete(s);
+    s.past_body = 0;
+    s.mode = SimMode::body_end;
+}
+
+void raw_body_verdict(SimState& s) {
     sim_event(s, SimEvent::received, "body " + std::to_string(s.load.length) + " bytes");
-    end_body(s, crc_end(s.body_reg) == get_be32(&s.load.control_block[76]));
+    if (s.past_body) return refuse_load(s, std::to_string(s.past_body) + " bytes past the announced body length");
+    verdict(s, crc_end(s.body_reg) == get_be32(&s.load.control_block[76]));
 }
 
 // The image loads send their payload in data blocks and the raw checksum
 // register in place of the header's final value.
-void end_data_blocks(SimState& s) { end_body(s, s.body_reg == get_be32(&s.load.control_block[76])); }
+void end_data_blocks(SimState& s) {
+    body_complete(s);
+    verdict(s, s.body_reg == get_be32(&s.load.control_block[76]));
+}
+
+// Current generation: the image types each load mode takes.
+bool mode_takes(const std::string& mode, uint32_t image_type) {
+    if (mode == "P") return image_type >= 1 && image_type <= 5;
+    return image_type == 2;
+}
 
 void control_block(SimState& s, const SimFrame& frame) {
     if (frame.type != 'C') return refuse_load(s, "a control block was expected");
     const std::vector<uint8_t>& cb = frame.payload;
     if (!frame.payload_ok) return refuse_load(s, "control block check mismatch");
     if (cb.size() != 256) return refuse_load(s, "control block of " + std::to_string(cb.size()) + " bytes");
+    if (s.block_early) return refuse_load(s, "control block before the mode's OK was read");
+    if (frame.address != 0) return refuse_load(s, "control block at address " + hex_address(frame.address) + ", not 0");
     s.load.control_block = cb;
     s.load.name = id_text(cb);
     uint32_t reg;
@@ -66,13 +97,21 @@ void control_block(SimState& s, const SimFrame& frame) {
         return;
     }
     if (crc_end(reg) != get_be32(&cb[252])) return refuse_load(s, "control block checksum mismatch");
+    uint32_t image_type = get_be32(&cb[4]);
+    if (!mode_takes(s.load.mode, image_type))
+        return refuse_load(s, "image type " + std::to_string(image_type) + " in load mode " + s.load.mode);
     sim_send_line(s, "OK");
     s.expected = get_be32(&cb[80]);
-    uint32_t image_type = get_be32(&cb[4]);
-    s.mode = image_type == 3 || image_type == 5 ? SimMode::data_blocks : SimMode::raw_body;
+    if (image_type == 3 || image_type == 5) {
+        s.mode = SimMode::data_blocks;
+        if (s.expected == 0) end_data_blocks(s);
+        return;
+    }
+    s.mode = SimMode::raw_body;
+    // Nothing to wait for: bytes after an empty body are the next command.
     if (s.expected > 0) return;
-    if (s.mode == SimMode::raw_body) end_raw_body(s);
-    else end_data_blocks(s);
+    body_complete(s);
+    raw_body_verdict(s);
 }
 
 void data_block(SimState& s, const SimFrame& frame) {
@@ -82,6 +121,8 @@ void data_block(SimState& s, const SimFrame& frame) {
     }
     if (!frame.payload_ok && s.load_fault.empty()) s.load_fault = "data block check mismatch";
     if (frame.address != s.load.length && s.load_fault.empty()) s.load_fault = "data block at an unexpected address";
+    if (frame.address + frame.payload.size() > s.expected && s.load_fault.empty())
+        s.load_fault = "data block past the announced body length";
     sim_add_body(s, frame.address, frame.payload.data(), frame.payload.size());
     if (s.load.length >= s.expected) end_data_blocks(s);
 }
@@ -89,6 +130,7 @@ void data_block(SimState& s, const SimFrame& frame) {
 void frame_byte(SimState& s, uint8_t byte) {
     if (!s.frame.active()) {
         if (byte != DLE) return sim_line_byte(s, byte);
+        if (s.mode == SimMode::control_block && current(s)) s.block_early = s.out_removed < s.mode_ok_end;
         s.frame.start(!current(s));
         sim_pace(s);
         return;
@@ -142,7 +184,21 @@ void sim_enter_mode(SimState& s, const std::string& mode) {
     start_load(s, mode);
     s.mode = SimMode::control_block;
     if (current(s)) sim_send_line(s, "OK");
+    s.mode_ok_end = s.out_total;
 }
+
+void sim_lose_byte(SimState& s) {
+    if (s.mode == SimMode::body_end) {
+        ++s.past_body;
+    } else if (s.mode == SimMode::raw_body) {
+        // The position is counted, the byte is not there: the checksum fails.
+        if (s.load.length < s.config.keep_load_bytes && s.load.data.size() <= s.load.length)
+            s.load.data.resize(s.load.length + 1);
+        if (++s.load.length == s.expected) end_raw_body(s);
+    }
+}
+
+void sim_body_settled(SimState& s) { raw_body_verdict(s); }
 
 void sim_start_test_stream(SimState& s) {
     start_load(s, "PT");
@@ -157,6 +213,9 @@ void sim_load_byte(SimState& s, uint8_t byte) {
         sim_add_body(s, s.load.length, &byte, 1);
         if (s.load.length == s.expected) end_raw_body(s);
         return;
+    case SimMode::body_end:
+        ++s.past_body;
+        return;
     case SimMode::test_stream:
         return test_stream_byte(s, byte);
     default:
@@ -168,6 +227,7 @@ void sim_pace(SimState& s) {
     const SimPacing& p = s.config.pacing;
     if (!p.nak_every || ++s.paced < p.nak_every || s.now < s.busy_until) return;
     s.paced = 0;
+    s.held = 0;
     uint32_t naks = std::max<uint32_t>(p.naks_per_pause, 1);
     sim_send(s, {NAK}, "<NAK>");
     s.busy_from = s.last_ready;

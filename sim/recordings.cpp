@@ -20,7 +20,7 @@ void select_recording(SimState& s, const std::string& argument) {
     unsigned long index = 0;
     char rest = 0;
     if (std::sscanf(argument.c_str(), "%lx%c", &index, &rest) != 1 || index >= s.recordings.size())
-        return sim_send_line(s, "NO: no such recording");
+        return sim_refuse(s, "NO: ", "no such recording");
     s.recording = index;
     s.rec_sent = 0;
     s.packet_number = 0;
@@ -28,11 +28,14 @@ void select_recording(SimState& s, const std::string& argument) {
     send_packet(s);
 }
 
-// The uploader's running total in "OK %08d" / "NO %08d"; -1 when unreadable.
+// The uploader's running total in "OK %08d" / "NO %08d": at least eight
+// decimal digits after the space; -1 when the line has another form.
 long reported_total(const std::string& line) {
-    long total = -1;
-    char rest = 0;
-    return std::sscanf(line.c_str() + 3, "%ld%c", &total, &rest) == 1 ? total : -1;
+    std::string digits = line.substr(3);
+    if (digits.size() < 8 || digits.size() > 18) return -1;
+    for (char c : digits)
+        if (c < '0' || c > '9') return -1;
+    return std::stol(digits);
 }
 }  // namespace
 
@@ -54,10 +57,13 @@ void sim_download_line(SimState& s, const std::string& line) {
     bool ok = line.rfind("OK ", 0) == 0;
     if ((ok || line.rfind("NO ", 0) == 0) && line.size() > 3 && !s.rec_end_sent) {
         long total = reported_total(line);
-        if (total != long(s.rec_sent))
-            sim_note(s, "uploader counts " + std::to_string(total) + " bytes, " + std::to_string(s.rec_sent) + " were sent");
-        if (ok) return send_packet(s);
-        return sim_note(s, "recording " + std::to_string(s.recording) + " abandoned by the uploader");
+        std::string counts = "uploader counts " + line.substr(3) + " bytes, " + std::to_string(s.rec_sent) + " were sent";
+        if (!ok) {
+            if (total != long(s.rec_sent)) sim_note(s, counts);
+            return sim_note(s, "recording " + std::to_string(s.recording) + " abandoned by the uploader");
+        }
+        if (total != long(s.rec_sent)) return sim_refuse(s, "NO: ", counts + ": recording " + std::to_string(s.recording) + " ended");
+        return send_packet(s);
     }
     sim_command(s, line);
 }

@@ -15,11 +15,19 @@ void sim_event(SimState& s, SimEvent::Kind kind, std::string text) {
 
 void sim_note(SimState& s, std::string text) { sim_event(s, SimEvent::note, std::move(text)); }
 
+void sim_anomaly(SimState& s, std::string text) { sim_event(s, SimEvent::anomaly, std::move(text)); }
+
+void sim_refuse(SimState& s, const std::string& reply_prefix, const std::string& why) {
+    sim_anomaly(s, why);
+    sim_send_line(s, reply_prefix + why);
+}
+
 void sim_send(SimState& s, const std::vector<uint8_t>& bytes, const std::string& summary, uint32_t extra_delay_ms) {
     if (s.config.faults.silent) return;
     uint64_t ready = std::max(s.now + s.config.reply_latency_ms + extra_delay_ms, s.last_ready);
     s.last_ready = ready;
     for (uint8_t b : bytes) s.out.push_back({ready, b});
+    s.out_total += bytes.size();
     s.transcript.push_back({SimEvent::sent, ready, summary});
 }
 
@@ -29,11 +37,25 @@ void sim_send_line(SimState& s, const std::string& text, uint32_t extra_delay_ms
 }
 
 namespace {
-constexpr uint64_t resync_quiet_ms = 100;
-
+// Moves the unit's time on, first judging at its own moment what waited for
+// the line to fall quiet.
 void advance(SimState& s, uint64_t now) {
+    uint64_t settled_at = s.last_byte_at + sim_settle_ms;
+    if (settled_at <= now && (s.awaiting_lf || s.mode == SimMode::body_end)) {
+        s.now = std::max(s.now, settled_at);
+        if (s.awaiting_lf) sim_line_settled(s);
+        if (s.mode == SimMode::body_end) sim_body_settled(s);
+    }
     s.now = std::max(s.now, now);
     sim_load_idle(s);
+}
+
+// The NAK is out and the ACK not yet: the unit holds the sender.
+bool holding(const SimState& s) { return s.busy_from <= s.now && s.busy_from < s.busy_until && s.now < s.busy_until; }
+
+void remove_output(SimState& s, std::size_t n) {
+    s.out.erase(s.out.begin(), s.out.begin() + long(n));
+    s.out_removed += n;
 }
 
 void accept_byte(SimState& s, uint8_t byte) {
@@ -45,6 +67,7 @@ void accept_byte(SimState& s, uint8_t byte) {
         break;
     case SimMode::control_block:
     case SimMode::raw_body:
+    case SimMode::body_end:
     case SimMode::data_blocks:
     case SimMode::test_stream:
         sim_load_byte(s, byte);
@@ -56,21 +79,26 @@ void accept_byte(SimState& s, uint8_t byte) {
 void SimUnit::receive(const uint8_t* data, std::size_t size, uint64_t now) {
     State& s = *state_;
     advance(s, now);
-    bool busy = s.busy_from <= s.now && s.now < s.busy_until;
-    if (s.resync && s.now - s.last_byte_at >= resync_quiet_ms) s.resync = false;
+    if (s.resync && s.now - s.last_byte_at >= sim_settle_ms) s.resync = false;
     std::size_t taken = 0;
+    uint64_t lost = 0;
     for (; taken < size && s.cable_in; ++taken) {
         long limit = s.config.faults.cable_pulled_after;
         if (limit >= 0 && s.received_total >= uint64_t(limit)) {
             s.cable_in = false;
-            s.out.clear();
+            remove_output(s, s.out.size());
             sim_note(s, "cable pulled after " + std::to_string(limit) + " bytes");
             break;
         }
         ++s.received_total;
-        if (!s.resync) accept_byte(s, data[taken]);
+        if (holding(s) && ++s.held > s.config.pacing.room_after_nak) {
+            ++lost;
+            sim_lose_byte(s);
+        } else if (!s.resync) {
+            accept_byte(s, data[taken]);
+        }
     }
-    if (busy && taken) sim_note(s, std::to_string(taken) + " bytes arrived while busy");
+    if (lost) sim_anomaly(s, std::to_string(lost) + " bytes lost: they came while the unit held the sender");
     if (taken) s.last_byte_at = s.now;
 }
 
@@ -84,16 +112,13 @@ std::size_t SimUnit::available(uint64_t now) {
 
 std::size_t SimUnit::take(uint8_t* data, std::size_t size, uint64_t now) {
     std::size_t n = std::min(size, available(now));
-    for (std::size_t i = 0; i < n; ++i) {
-        data[i] = state_->out.front().byte;
-        state_->out.pop_front();
-    }
+    for (std::size_t i = 0; i < n; ++i) data[i] = state_->out[i].byte;
+    remove_output(*state_, n);
     return n;
 }
 
 void SimUnit::discard(uint64_t now) {
-    std::size_t n = available(now);
-    state_->out.erase(state_->out.begin(), state_->out.begin() + long(n));
+    remove_output(*state_, available(now));
 }
 
 bool SimUnit::connected() const { return state_->cable_in; }
@@ -103,10 +128,27 @@ const std::vector<SimEvent>& SimUnit::transcript() const { return state_->transc
 std::string SimUnit::transcript_text() const {
     std::string text;
     for (const SimEvent& e : state_->transcript) {
-        text += e.kind == SimEvent::received ? "> " : e.kind == SimEvent::sent ? "< " : "# ";
-        text += e.text + "\n";
+        text += sim_event_mark(e.kind);
+        text += " " + e.text + "\n";
     }
     return text;
+}
+
+std::vector<std::string> SimUnit::anomalies() const {
+    std::vector<std::string> texts;
+    for (const SimEvent& e : state_->transcript)
+        if (e.kind == SimEvent::anomaly) texts.push_back(e.text);
+    return texts;
+}
+
+char sim_event_mark(SimEvent::Kind kind) {
+    switch (kind) {
+    case SimEvent::received: return '>';
+    case SimEvent::sent: return '<';
+    case SimEvent::note: return '#';
+    case SimEvent::anomaly: return '!';
+    }
+    return '?';
 }
 
 const std::vector<SimLoad>& SimUnit::loads() const { return state_->loads; }

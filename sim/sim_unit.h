@@ -34,11 +34,14 @@ struct SimFreeSpace {
 
 // Busy/continue pacing of load bytes: after every `nak_every` bytes of a load
 // the unit sends NAK, and ACK `busy_ms` later. `naks_per_pause` above 1 sends
-// further NAKs spread over the pause (a NAK storm).
+// further NAKs spread over the pause (a NAK storm). Once the NAK is out the
+// unit's buffer takes `room_after_nak` more bytes (the rest of a sender's
+// write in flight); every further byte before the ACK is lost.
 struct SimPacing {
     uint32_t nak_every = 0;  // 0: never busy
     uint32_t busy_ms = 100;
     uint32_t naks_per_pause = 1;
+    uint32_t room_after_nak = 8192;
 };
 
 struct SimFaults {
@@ -77,8 +80,11 @@ struct SimConfig {
 // ends; binary traffic as summaries: "<CAN x8>", "C block 256 bytes",
 // "D block 1024 bytes at 0x00000400", "body 5000 bytes", "table P",
 // "packet D 4096 bytes", "<NAK>", "<ACK>". Notes carry verdicts and faults.
+// Anomalies are what a real unit refuses or loses: a line of the wrong form,
+// a misplaced or wrong control block, bytes past a body or sent while the
+// unit holds the sender, a wrong running count; each says what was wrong.
 struct SimEvent {
-    enum Kind { received, sent, note } kind;
+    enum Kind { received, sent, note, anomaly } kind;
     uint64_t at_ms;
     std::string text;
 };
@@ -114,8 +120,10 @@ public:
     bool connected() const;
 
     const std::vector<SimEvent>& transcript() const;
-    // The transcript one event a line: "> " received, "< " sent, "# " note.
+    // The transcript one event a line, each after its mark and a space.
     std::string transcript_text() const;
+    // The texts of the anomaly events, in order.
+    std::vector<std::string> anomalies() const;
     const std::vector<SimLoad>& loads() const;
     // The parameter lines as the unit holds them now (after any "WP").
     const std::vector<std::string>& parameters() const;
@@ -127,6 +135,9 @@ public:
 private:
     std::unique_ptr<State> state_;
 };
+
+// The mark of an event kind in transcripts: '>' received, '<' sent, '#' note, '!' anomaly.
+char sim_event_mark(SimEvent::Kind kind);
 
 // The 256 P table bytes the unit reports for this configuration.
 std::array<uint8_t, 256> sim_p_table(const SimConfig& config);

@@ -27,8 +27,8 @@ void print_events(const SimUnit& unit, std::size_t& printed, uint64_t start) {
     const std::vector<SimEvent>& events = unit.transcript();
     for (; printed < events.size(); ++printed) {
         const SimEvent& e = events[printed];
-        const char* mark = e.kind == SimEvent::received ? ">" : e.kind == SimEvent::sent ? "<" : "#";
-        std::printf("%8.3f %s %s\n", double(e.at_ms - std::min(e.at_ms, start)) / 1000.0, mark, e.text.c_str());
+        std::printf("%8.3f %c %s\n", double(e.at_ms - std::min(e.at_ms, start)) / 1000.0, sim_event_mark(e.kind),
+                    e.text.c_str());
     }
     std::fflush(stdout);
 }
@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
     int result = serve(unit, pty, options.stop_reading_after);
     unregister_port(link, pty);
     pty_close(pty);
-    std::printf("htaws-unit-sim: %s\n", unit.connected() ? "stopped" : "cable pulled");
+    std::printf("htaws-unit-sim: %s, %zu anomalies\n", unit.connected() ? "stopped" : "cable pulled",
+                unit.anomalies().size());
     return result;
 }

@@ -18,6 +18,7 @@
 #include "setup/setup_layout.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
+#include "support/sim_port.h"
 
 namespace {
 const char* const confirm_text =
@@ -71,6 +72,7 @@ TEST_F(WizardTest, ConfigurationWritesFromTheSetupPageToTheUnit) {
         std::string file;
         std::vector<Box> boxes;
         std::vector<std::string> sent;  // empty: "WP" is never sent
+        const char* unit_refusal = nullptr;  // the anomaly for which the unit refuses the list
     };
     const std::vector<Case> cases = {
         {"ordinary file: factory settings are left alone",
@@ -99,11 +101,17 @@ TEST_F(WizardTest, ConfigurationWritesFromTheSetupPageToTheUnit) {
          {ignored("Ignoring configuration value\n\nModelID=RK5200H 0x00000001 \n\nInvalid character found. '='(61)#7")},
          {"Audio Volume 0x00000007"}},
         {"bad lines are skipped one by one and the rest goes on",
-         "Audio Volume 0x00000007\nDisplay Brightness 0x000000G0\nBad/Name 0x00000001\nabc\nSpeed.Limit 0x00000001\n",
+         "Audio Volume 0x00000007\nDisplay Brightness 0x000000G0\nBad/Name 0x00000001\nSpeed.Limit 0x00000001\n",
          {ignored("Ignoring configuration value\n\nDisplay Brightness 0x000000G0 \n\nInvalid hex character found. "
                   "'G'(71)#27"),
           ignored("Ignoring configuration value\n\nBad/Name 0x00000001 \n\nInvalid character found. '/'(47)#3")},
-         {"Audio Volume 0x00000007", "abc", "Speed.Limit 0x00000001"}},
+         {"Audio Volume 0x00000007", "Speed.Limit 0x00000001"}},
+        // The file check lets a short line of hexadecimal digits pass; the unit takes only names with values.
+        {"a short line of hexadecimal digits is sent, and the unit refuses the whole list",
+         "Audio Volume 0x00000007\nabc\n",
+         {{"Unit replied with an error\nTry again?", "Error", BOX_YES}},
+         {"Audio Volume 0x00000007", "abc"},
+         "parameter line \"abc\""},
         {"a blank line ends the data; trailing blanks are trimmed",
          "Audio Volume 0x00000003 \t\r\n  \t\r\nSpeed.Limit 0x00000001\n",
          {},
@@ -119,6 +127,7 @@ TEST_F(WizardTest, ConfigurationWritesFromTheSetupPageToTheUnit) {
         std::filesystem::create_directories(dir.file("Parameter Files"));
         dir.write("Parameter Files/settings.dat", c.file);
         for (const Box& box : c.boxes) script_expect_box(box.text, box.caption, box.answer);
+        if (c.unit_refusal) sim_port_expect_anomaly(c.unit_refusal);
         script_page(SETUP_PAGE, {tech::click(LF_WRITE_CONFIG), tech::click(ID_SETUP_NEXT)});
         script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
         run_wizard(std::time(nullptr));
@@ -138,6 +147,8 @@ TEST_F(WizardTest, ConfigurationWritesFromTheSetupPageToTheUnit) {
             EXPECT_NE(box.find("Configuration write aborted\r\nReturning to Setup dialog momentarily.\r\n"),
                       std::string::npos)
                 << box;
+        } else if (c.unit_refusal) {
+            EXPECT_EQ(sim.parameters(), before) << "the unit stores none of a refused list";
         } else {
             EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, "Configuration Write Complete");
             EXPECT_NE(box.find("Sending configuration to unit\r\n"), std::string::npos) << box;

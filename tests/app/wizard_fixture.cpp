@@ -38,15 +38,17 @@ void WizardTest::SetUp() {
 void WizardTest::TearDown() {
     log_close();
     reset_link_state();
-    sim_port_attach(nullptr);
+    const std::string anomalies = sim_port_finish();
+    EXPECT_TRUE(anomalies.empty()) << anomalies << (unit ? unit->transcript_text() : "");
     std::filesystem::current_path(previous_directory);
     EXPECT_EQ(script_pending(), 0u) << "expected message boxes were not shown";
     EXPECT_EQ(script_actions_pending(), 0u) << "the technician's script was not used up";
 }
 
 SimUnit& WizardTest::attach_unit(SimConfig config) {
-    unit = std::make_unique<SimUnit>(std::move(config));
-    sim_port_attach(unit.get());
+    auto fresh = std::make_unique<SimUnit>(std::move(config));
+    sim_port_attach(fresh.get());
+    unit = std::move(fresh);
     return *unit;
 }
 

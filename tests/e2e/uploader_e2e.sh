@@ -138,4 +138,9 @@ no_unit)
     ;;
 *) echo "unknown case $case_name"; exit 2 ;;
 esac
+
+# The unit marks with '!' whatever a real unit would have refused or lost.
+if [ -n "$sim_pid" ] && grep -qE '^ *[0-9.]+ ! ' "$work/sim.log"; then
+    fail "the simulated unit saw anomalies: $(grep -E '^ *[0-9.]+ ! ' "$work/sim.log")"
+fi
 echo "PASS: $case_name"

@@ -24,15 +24,17 @@ void LinkTest::SetUp() {
 
 void LinkTest::TearDown() {
     reset_link_state();
-    sim_port_attach(nullptr);
+    const std::string anomalies = sim_port_finish();
+    EXPECT_TRUE(anomalies.empty()) << anomalies << (unit ? unit->transcript_text() : "");
     sim_ports_reset();
     virtual_clock_on_sleep(nullptr);
     EXPECT_EQ(script_pending(), 0u) << "expected message boxes were not shown";
 }
 
 SimUnit& LinkTest::attach(SimConfig config) {
-    unit = std::make_unique<SimUnit>(std::move(config));
-    sim_port_attach(unit.get());
+    auto fresh = std::make_unique<SimUnit>(std::move(config));
+    sim_port_attach(fresh.get());
+    unit = std::move(fresh);
     g_link.port_found = true;
     g_link.port_name = "sim";
     return *unit;
@@ -49,7 +51,7 @@ SimUnit& LinkTest::replying(std::string bytes) {
     config.parameters = {std::move(bytes)};
     config.line_end = "";
     open(std::move(config));
-    unit_send_command("RP\r");
+    unit_send_command("RP\r\n");
     return *unit;
 }
 

@@ -104,7 +104,7 @@ TEST(SimCommands, RepliesAsTheUploaderExpects) {
         {"STOPF\r", ""},
         {"STARTF\r", ""},
         {"PT\r", "OK: Entering TSTBLK mode\r\n"},
-        {"XYZZY\r", "NO: unknown command\r\n"},
+        {"XYZZY\r", "NO: unknown command \"XYZZY\"\r\n"},
     };
     for (const Case& c : cases) {
         SimLink link;
@@ -145,7 +145,7 @@ TEST(SimCommands, GarbageNeverOverrunsALine) {
     Bytes garbage(5000, 'A');
     garbage.push_back('\r');
     link.send(garbage);
-    EXPECT_EQ(link.text_after(100), "NO: unknown command\r\n");
+    EXPECT_EQ(link.text_after(100), "NO: line longer than 1024 characters\r\n");
     link.send(can_burst());
     EXPECT_EQ(link.text_after(100), "OK: Ready for commands.\r\n");
 }

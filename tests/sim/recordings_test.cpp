@@ -75,5 +75,5 @@ TEST(SimRecordings, CorruptPacketIsReportedBackByTheUploader) {
     EXPECT_TRUE(packets[2].header_ok);
     EXPECT_FALSE(packets[2].payload_ok);
     EXPECT_TRUE(link.noted("recording 0 abandoned"));
-    EXPECT_TRUE(link.noted("uploader counts 512 bytes, 768 were sent"));
+    EXPECT_TRUE(link.noted("uploader counts 00000512 bytes, 768 were sent"));
 }

@@ -13,6 +13,8 @@ struct SimPortState {
     SerialPort port;
     bool open = false;
     std::optional<std::vector<PortInfo>> ports;
+    std::vector<std::string> anomalies;  // of the units detached since the last finish
+    std::vector<std::string> expected;
 };
 SimPortState g_sim_port;
 
@@ -24,6 +26,8 @@ SimUnit* live_unit(SerialPort* port) {
 }  // namespace
 
 void sim_port_attach(SimUnit* unit) {
+    if (g_sim_port.unit && g_sim_port.unit != unit)
+        for (std::string& a : g_sim_port.unit->anomalies()) g_sim_port.anomalies.push_back(std::move(a));
     g_sim_port.unit = unit;
     g_sim_port.open = false;
 }
@@ -81,3 +85,23 @@ long serial_write(SerialPort* port, const void* data, std::size_t size) {
 }
 
 bool serial_flush(SerialPort* port) { return live_unit(port) != nullptr; }
+
+void sim_port_expect_anomaly(std::string text) { g_sim_port.expected.push_back(std::move(text)); }
+
+std::string sim_port_finish() {
+    sim_port_attach(nullptr);
+    std::vector<std::string> anomalies, expected;
+    anomalies.swap(g_sim_port.anomalies);
+    expected.swap(g_sim_port.expected);
+    std::vector<bool> met(expected.size());
+    std::string problems;
+    for (const std::string& a : anomalies) {
+        bool declared = false;
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            if (a.find(expected[i]) != std::string::npos) declared = met[i] = true;
+        if (!declared) problems += "the unit saw an anomaly: " + a + "\n";
+    }
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        if (!met[i]) problems += "the declared anomaly never came: " + expected[i] + "\n";
+    return problems;
+}
