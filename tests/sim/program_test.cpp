@@ -1,5 +1,5 @@
 // htaws-unit-sim in real time: registration, wake-up over the pseudo-terminal,
-// clean removal on SIGTERM.
+// anomalies in its log, clean removal on SIGTERM.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -44,7 +44,7 @@ int stop(pid_t pid) {
 }
 }  // namespace
 
-TEST(SimProgram, RegistersGreetsAndUnregistersOnSigterm) {
+TEST(SimProgram, RegistersGreetsLogsAnomaliesAndUnregistersOnSigterm) {
     TempDir dir;
     std::string link = dir.file("Gadget Serial (simulated)");
     std::string log = dir.file("sim.log");
@@ -59,7 +59,7 @@ TEST(SimProgram, RegistersGreetsAndUnregistersOnSigterm) {
     ASSERT_EQ(posix_spawn(&pid, HTAWS_UNIT_SIM, &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
 
-    std::string greeting;
+    std::string greeting, refusal;
     if (wait_until([&] { return link_present(link); })) {
         int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         EXPECT_GE(fd, 0);
@@ -76,6 +76,13 @@ TEST(SimProgram, RegistersGreetsAndUnregistersOnSigterm) {
                 if (n > 0) greeting.append(buffer, std::size_t(n));
                 return greeting.find("\r\n") != std::string::npos;
             });
+            EXPECT_EQ(write(fd, "DF\n", 3), 3);
+            wait_until([&] {
+                char buffer[64];
+                ssize_t n = read(fd, buffer, sizeof buffer);
+                if (n > 0) refusal.append(buffer, std::size_t(n));
+                return refusal.find("\r\n") != std::string::npos;
+            });
             close(fd);
         }
     } else {
@@ -84,5 +91,9 @@ TEST(SimProgram, RegistersGreetsAndUnregistersOnSigterm) {
     EXPECT_EQ(stop(pid), 0);
     EXPECT_EQ(greeting, "OK: Ready for commands.\r\n");
     EXPECT_FALSE(link_present(link));
-    EXPECT_NE(read_whole_file(log).find("> <CAN x8>"), std::string::npos);
+    EXPECT_EQ(refusal, "NO: line ended by LF alone\r\n");
+    const std::string transcript = read_whole_file(log);
+    EXPECT_NE(transcript.find("> <CAN x8>"), std::string::npos);
+    EXPECT_NE(transcript.find(" ! line ended by LF alone\n"), std::string::npos) << transcript;
+    EXPECT_NE(transcript.find("stopped, 1 anomalies"), std::string::npos) << transcript;
 }
