@@ -123,6 +123,14 @@ TEST(SimStrictness, BytesPastTheAnnouncedBodyFailTheLoad) {
     EXPECT_EQ(link.unit.anomalies(), Anomalies{"5 bytes past the announced body length"});
     EXPECT_FALSE(link.unit.loads().at(0).accepted);
 
+    SimLink blocks;
+    blocks.send("P\r");
+    std::string replies = blocks.text_after(1000);
+    blocks.send(framed_block('C', control_block(3, Bytes(body.begin(), body.begin() + 100), "kernel"), 0, true));
+    blocks.send(framed_block('D', Bytes(body.begin(), body.begin() + 120), 0, false));
+    replies += blocks.text_after(1000);
+    EXPECT_EQ(replies, "OK\r\nOK\r\nERR: data block past the announced body length\r\n");
+
     SimLink next_command;
     EXPECT_EQ(next_command.load(control_block(1, body, "0x3400"), body), "OK\r\nOK\r\nOK\r\n");
     next_command.send("RESET 0\r");
