@@ -147,7 +147,7 @@ unit_plugged_in_later)
     focus_on "( ) Write new Airport database to Unit"
     tmux send-keys -t "$session" Space
     expect_screen ">(*) Write new Airport database to Unit"
-    expect_screen "Airport Files]"
+    expect_screen "Airport Files}"
     grep -q '^PGM_DIR=.' "$config" || fail "upload.cfg lost its folders: $(cat "$config")"
     grep -q '^APT_DIR=.*Airport Files$' "$config" || fail "upload.cfg lost its folders: $(cat "$config")"
     tmux send-keys -t "$session" Escape
