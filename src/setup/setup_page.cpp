@@ -257,6 +257,10 @@ bool set_configuration_path(UploadSetting folder, const std::string& name) {
     return true;
 }
 
+bool name_read_configuration_file(const std::string& name) {
+    return set_configuration_path(PRM_DIR, name) && set_parameter_file_name(name);
+}
+
 bool ready_current(Page page, LoaderFunction f) {
     const std::string text = control_text(page, ID_PARAMETER_BOX);
     switch (f) {
@@ -271,8 +275,7 @@ bool ready_current(Page page, LoaderFunction f) {
         case LF_OVERLAY: return prepare_load(f);
         case LF_READ_CONFIG: {
             if (text != g_setup.offered_parameter_name) g_setup.typed_parameter_name = text;
-            const std::string name = text.empty() ? unit_backup_name() : text;
-            return set_configuration_path(PRM_DIR, name) && set_parameter_file_name(name);
+            return name_read_configuration_file(text.empty() ? unit_backup_name() : text);
         }
         case LF_WRITE_CONFIG: return set_configuration_path(PRM_DIR, text) && catalogue_found(CAT_PARAMETER_FILES);
         case LF_HASS_CONFIG:
@@ -440,8 +443,7 @@ bool setup_adopt_unit() {
         case LF_READ_CONFIG: {
             if (!g_setup.typed_parameter_name.empty()) return true;
             catalogue_scan(CAT_PARAMETER_FILES, upload_setting(PRM_DIR));
-            const std::string name = unit_backup_name();
-            return set_configuration_path(PRM_DIR, name) && set_parameter_file_name(name);
+            return name_read_configuration_file(unit_backup_name());
         }
         default: return true;
     }
