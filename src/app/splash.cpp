@@ -13,6 +13,8 @@
 namespace {
 constexpr int splash_timer = 1;
 constexpr uint32_t splash_ms = 2000;
+constexpr int splash_went_on = 0;
+constexpr int splash_closed = 1;
 
 bool is_family(std::string_view model) { return model.size() >= 4 && model.substr(2, 2) == "52"; }
 
@@ -26,14 +28,20 @@ void splash_handler(Page page, PageEvent event, int id) {
             page_show(page, true);
             page_start_timer(page, splash_timer, splash_ms);
             break;
+        // Escape is the terminal's way to close a page, as Alt+F4 is the window's.
         case PageEvent::command:
             if (id != CMD_OK && id != CMD_CANCEL) break;
-            [[fallthrough]];
+            page_kill_timer(page, splash_timer);
+            page_end(page, id == CMD_OK ? splash_went_on : splash_closed);
+            break;
         case PageEvent::timer:
         case PageEvent::click:
+            page_kill_timer(page, splash_timer);
+            page_end(page, splash_went_on);
+            break;
         case PageEvent::close:
             page_kill_timer(page, splash_timer);
-            page_end(page, 0);
+            page_end(page, splash_closed);
             break;
         case PageEvent::cursor: break;
     }
@@ -59,7 +67,7 @@ std::string program_title() {
 
 std::string legal_text() { return version_text(VersionItem::legal_copyright); }
 
-bool DoSplash() {
+SplashOutcome DoSplash() {
     log_write("... DoSplash()");
     const std::string model = detect_model(DETECT_FRESH);
     const bool served = is_served_model(model);
@@ -68,6 +76,6 @@ bool DoSplash() {
         sleep_ms(300);
         unit_close_port();
     }
-    page_run(*app_page_layout(splash_template_for(model)), splash_handler);
-    return served;
+    const int result = page_run(*app_page_layout(splash_template_for(model)), splash_handler);
+    return {served, result == splash_closed};
 }

@@ -8,8 +8,13 @@
 int splash_template_for(std::string_view model);
 // True when the model text belongs to the served family and is restarted at exit.
 bool is_served_model(std::string_view model);
-// Shows the splash; returns whether a served unit was attached at start.
-bool DoSplash();
+struct SplashOutcome {
+    bool served_unit_at_start;
+    // The technician closed the splash: the program ends without the wizard.
+    bool quit;
+};
+// Shows the splash.
+SplashOutcome DoSplash();
 // The program's title as the splash builds it: name, ", Version ", version.
 std::string program_title();
 // The legal text of the version block, shown in the setup page's footer.

@@ -58,11 +58,11 @@ void write_log_header(std::time_t started) {
 void run_wizard(std::time_t started) {
     write_log_header(started);
     setup_page_start(current_directory(), legal_text(), program_title());
-    const bool served_unit_at_start = DoSplash();
+    const SplashOutcome splash = DoSplash();
     report_system_identity();
     debug_output("This Version will handle USB\n");
-    run_page_loop();
-    say_goodbye_to_unit(served_unit_at_start);
+    if (!splash.quit) run_page_loop();
+    say_goodbye_to_unit(splash.served_unit_at_start);
 }
 
 int run_uploader() {

@@ -62,7 +62,7 @@ void first_tick(Page page) {
     }
     read_hardware_id();
     unit_close_port();
-    page_post_command(page, CMD_OK);
+    page_post_command(page, setup_adopt_unit() ? CMD_OK : ID_BACK);
 }
 
 void waiting_handler(Page page, PageEvent event, int id) {

@@ -138,6 +138,8 @@ bool check_terrain(const EarlierChoice& choice) {
         refuse(with_text("Could not read terrain header file '%s'.", g_earlier.terrain_header_file));
         return false;
     }
+    // The data phase sends the file that was checked, typed or picked.
+    g_earlier.terrain_data_file = path;
     return true;
 }
 

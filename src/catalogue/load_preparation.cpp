@@ -52,6 +52,7 @@ bool name_chosen_files(CatalogueKind kind) {
     g_preparation.files = std::move(files.paths);
     return true;
 }
+}  // namespace
 
 // The backup that the software loads make of the configuration goes to this
 // unit's own parameter file, which must be writable; an existing backup is
@@ -70,6 +71,7 @@ bool prepare_backup_file() {
     return true;
 }
 
+namespace {
 // A companion is optional: missing or with a bad header it is silently
 // absent; with a bad payload the technician is warned and it is not loaded.
 void check_companion(std::string_view prefix, const std::string& version, bool& present, std::string& path) {

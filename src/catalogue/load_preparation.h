@@ -14,6 +14,11 @@
 // same checks, without proving the configuration backup writable.
 bool prepare_load(LoaderFunction function, DiskAccess access = DiskAccess::read_write);
 
+// Names this unit's configuration backup in the parameter folder, after a
+// fresh scan, and proves it writable; false after the refusal. Run again when
+// the unit's tables have been read, since another unit may have been attached.
+bool prepare_backup_file();
+
 bool load_ready();
 // Set by the setup page for the functions that need no preparation.
 void set_load_ready(bool ready);

@@ -41,6 +41,9 @@ constexpr std::string_view config_name = "upload.cfg";
 struct UploadSettingsState {
     std::array<std::string, UPLOAD_SETTING_COUNT> values;
     int block_delay = default_block_delay;
+    // Set once "upload.cfg" has been read since the texts were last emptied:
+    // writing before then would replace the technician's folders with nothing.
+    bool read = false;
 };
 UploadSettingsState g_settings;
 
@@ -67,9 +70,11 @@ std::optional<std::string> config_path(const std::string& top_directory) {
 
 void upload_settings_clear() {
     for (auto& value : g_settings.values) value.clear();
+    g_settings.read = false;
 }
 
 void read_upload_config(const std::string& top_directory) {
+    g_settings.read = true;
     const auto path = config_path(top_directory);
     if (!path) return;
     read_text_lines(*path, max_path_length + settings_table[BLOCK_DLY].key.size(),
@@ -111,6 +116,10 @@ void apply_upload_defaults(const std::string& top_directory, DiskAccess access) 
 }
 
 void write_upload_config(const std::string& top_directory) {
+    if (!g_settings.read) {
+        log_write("upload.cfg is not written: its settings have not been read");
+        return;
+    }
     const auto path = config_path(top_directory);
     if (!path) return;
     std::string text;

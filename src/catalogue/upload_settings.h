@@ -21,14 +21,17 @@ enum UploadSetting : int {
 
 inline constexpr int default_block_delay = 5;
 
-// Empties the ten texts; the block delay integer keeps its value.
+// Empties the ten texts, which count as unread until read_upload_config; the
+// block delay integer keeps its value.
 void upload_settings_clear();
 // Fills the settings from "upload.cfg"; a missing file changes nothing.
 void read_upload_config(const std::string& top_directory);
 // Gives empty folder settings their default folder (created unless read only)
 // and brings the block delay text and integer into step.
 void apply_upload_defaults(const std::string& top_directory, DiskAccess access = DiskAccess::read_write);
-// Replaces "upload.cfg" with all ten settings in the fixed order; silent on failure.
+// Replaces "upload.cfg" with all ten settings in the fixed order; silent on
+// failure. Settings not read from the file since they were last emptied are
+// never written: the file is left as it is and the log says so.
 void write_upload_config(const std::string& top_directory);
 
 const std::string& upload_setting(UploadSetting key);

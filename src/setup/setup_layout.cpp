@@ -9,7 +9,7 @@ using K = ControlKind;
 
 constexpr std::array setup{
     ControlDecl{-1, K::picture, "112", 5, 5, 100, 200},
-    ControlDecl{-1, K::static_text, "Top Level Directory", 112, 5, 120, 8},
+    ControlDecl{-1, K::static_text, "Select Top Level Directory", 112, 5, 120, 8},
     ControlDecl{ID_FOLDER_BOX, K::text_box, "", 112, 15, 250, 12, CF_READ_ONLY},
     ControlDecl{ID_FOLDER_BROWSE, K::button, "Browse", 368, 14, 50, 14},
     ControlDecl{-1, K::group_box, "Update System Software", 112, 32, 150, 48},

@@ -28,10 +28,21 @@ void adjust_setup_for_model(Page page, std::string_view model) {
     }
 }
 
-void derive_unit_names(std::string_view model) {
-    derive_parameter_file_names(model, std::time(nullptr));
+namespace {
+void hand_unit_names_to_catalogue() {
     const ParameterFileNames& names = g_model.parameter_files;
     set_unit_names({names.serial_text, names.default_backup_name});
+}
+}  // namespace
+
+void derive_unit_names(std::string_view model) {
+    derive_parameter_file_names(model, std::time(nullptr));
+    hand_unit_names_to_catalogue();
+}
+
+void adopt_unit_number() {
+    derive_unit_number_names();
+    hand_unit_names_to_catalogue();
 }
 
 bool identify_for_setup(Page page, const std::string& program_title) {
@@ -45,6 +56,8 @@ bool identify_for_setup(Page page, const std::string& program_title) {
         g_last_model_seen = model;
         adjust_setup_for_model(page, model);
         derive_unit_names(model);
+    } else if (!model.empty()) {
+        adopt_unit_number();
     }
     page_set_title(page, caption);
     return changed;

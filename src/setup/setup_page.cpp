@@ -4,6 +4,7 @@
 #include "catalogue/earlier_generation_files.h"
 #include "catalogue/load_preparation.h"
 #include "catalogue/parameter_file.h"
+#include "catalogue/refusal.h"
 #include "catalogue/setup_entry.h"
 #include "catalogue/upload_settings.h"
 #include "catalogue/version_select.h"
@@ -19,6 +20,7 @@
 #include "setup/setup_layout.h"
 #include "setup/setup_model.h"
 #include "setup/version_select_dialog.h"
+#include "unit/identity.h"
 #include "unit/model.h"
 
 namespace {
@@ -37,14 +39,18 @@ struct SetupState {
     LoaderFunction selected = LF_SYSTEM_SOFTWARE;
     LoaderFunction remembered = LF_SYSTEM_SOFTWARE;
     LoaderFunction handed = LF_NONE;
+    // Read Configuration's file name as the technician typed or picked it;
+    // empty while the page offers the unit's own backup name.
     std::string typed_parameter_name;
+    std::string offered_parameter_name;
     std::string configuration_path;
     std::string earlier_parameter_path;
     bool timer_work_running = false;
+    // The page works with the catalogue once the unit's port has been found:
+    // from its opening, or from the detection tick that first finds it.
+    bool current_way = false;
 };
 SetupState g_setup;
-
-bool current_link() { return g_link.current_link_seen; }
 
 struct BoxStates {
     bool system, database, parameter, parameter_read_only, parameter_button;
@@ -113,8 +119,10 @@ void show_choice(Page page, LoaderFunction f) {
     if (!kind) return;
     catalogue_refresh(*kind);
     if (f == LF_READ_CONFIG) {
+        g_setup.offered_parameter_name = g_setup.typed_parameter_name.empty() ? unit_backup_name() : "";
         control_set_text(page, ID_PARAMETER_BOX,
-                         g_setup.typed_parameter_name.empty() ? unit_backup_name() : g_setup.typed_parameter_name);
+                         g_setup.typed_parameter_name.empty() ? g_setup.offered_parameter_name
+                                                              : g_setup.typed_parameter_name);
         return;
     }
     control_set_text(page, box_of(f), catalogue_display(*kind));
@@ -172,7 +180,7 @@ void select_earlier(Page page, LoaderFunction f) {
 }
 
 void select_function(Page page, LoaderFunction f) {
-    if (current_link())
+    if (g_setup.current_way)
         select_current(page, f);
     else
         select_earlier(page, f);
@@ -185,6 +193,7 @@ void show_version_select(Page page) {
     const auto kind = catalogue_of_function(g_setup.selected);
     if (!kind) return;
     const std::string shown = run_version_select(*kind);
+    if (g_setup.selected == LF_READ_CONFIG) g_setup.typed_parameter_name = shown;
     control_set_text(page, g_setup.selected == LF_READ_CONFIG ? ID_PARAMETER_BOX : box_of(g_setup.selected), shown);
 }
 
@@ -236,11 +245,20 @@ void pick_earlier_file(Page page, int button) {
     }
 }
 
+// An over-long path is refused in a box: Next must not just do nothing.
 bool set_configuration_path(UploadSetting folder, const std::string& name) {
-    const auto path = path_join(upload_setting(folder), name);
-    if (!path) return false;
+    const std::string& folder_path = upload_setting(folder);
+    const auto path = path_join(folder_path, name);
+    if (!path) {
+        refuse(path_too_long_message(folder_path + path_separator + name));
+        return false;
+    }
     g_setup.configuration_path = *path;
     return true;
+}
+
+bool name_read_configuration_file(const std::string& name) {
+    return set_configuration_path(PRM_DIR, name) && set_parameter_file_name(name);
 }
 
 bool ready_current(Page page, LoaderFunction f) {
@@ -255,10 +273,10 @@ bool ready_current(Page page, LoaderFunction f) {
         case LF_AIRPORT:
         case LF_OBSTACLE:
         case LF_OVERLAY: return prepare_load(f);
-        case LF_READ_CONFIG:
-            g_setup.typed_parameter_name = text;
-            return set_parameter_file_name(text.empty() ? unit_backup_name() : text) &&
-                   set_configuration_path(PRM_DIR, parameter_file_name());
+        case LF_READ_CONFIG: {
+            if (text != g_setup.offered_parameter_name) g_setup.typed_parameter_name = text;
+            return name_read_configuration_file(text.empty() ? unit_backup_name() : text);
+        }
         case LF_WRITE_CONFIG: return set_configuration_path(PRM_DIR, text) && catalogue_found(CAT_PARAMETER_FILES);
         case LF_HASS_CONFIG:
         case LF_NO_GAMMA_CONFIG: return !text.empty() && set_configuration_path(*folder_of(f), text);
@@ -282,7 +300,7 @@ bool ready_earlier(Page page) {
 void next(Page page) {
     g_setup.remembered = g_setup.selected;
     bool ready = false;
-    if (current_link()) {
+    if (g_setup.current_way) {
         g_setup.handed = g_setup.selected;
         ready = ready_current(page, g_setup.selected);
     } else {
@@ -301,27 +319,48 @@ void reset_unit(Page page) {
     page_end(page, 0);
 }
 
+// The catalogue's boxes are read-only displays with "Select" buttons.
+void show_current_way(Page page) {
+    for (int box : {ID_SYSTEM_BOX, ID_DATABASE_BOX, ID_PARAMETER_BOX}) control_set_read_only(page, box, true);
+    for (int button : {ID_SYSTEM_BROWSE, ID_DATABASE_BROWSE, ID_PARAMETER_BROWSE})
+        control_set_text(page, button, "Select");
+    control_set_text(page, ID_SYSTEM_BOX, catalogue_display(CAT_SYSTEM_SOFTWARE));
+    control_set_text(page, ID_DATABASE_BOX, catalogue_display(CAT_AIRPORT));
+    control_set_text(page, ID_PARAMETER_BOX, "");
+    enable_current_functions(page);
+}
+
+// The unit's port found while the page works without it: the upload settings
+// are read and the catalogue built as when the page opens with the port, so
+// that the next choice writes back the technician's folders, not empty ones.
+void switch_to_current_way(Page page) {
+    g_setup.current_way = true;
+    catalogue_setup_entry(g_setup.top_directory);
+    show_current_way(page);
+    select_function(page, g_setup.remembered);
+}
+
 // Model detection connects to the unit and lets window events run meanwhile;
 // the timer is stopped so that no tick starts a detection inside another.
 void earlier_tick(Page page) {
     if (g_setup.timer_work_running) return;
     g_setup.timer_work_running = true;
     page_kill_timer(page, earlier_timer);
-    if (identify_for_setup(page, g_setup.program_title)) select_function(page, g_setup.remembered);
-    page_start_timer(page, earlier_timer, earlier_timer_ms);
+    const bool changed = identify_for_setup(page, g_setup.program_title);
+    if (g_link.current_link_seen) {
+        switch_to_current_way(page);
+    } else {
+        if (changed) select_function(page, g_setup.remembered);
+        page_start_timer(page, earlier_timer, earlier_timer_ms);
+    }
     g_setup.timer_work_running = false;
 }
 
 void open_page(Page page) {
     identify_for_setup(page, g_setup.program_title);
     adjust_setup_for_model(page, detect_model(DETECT_REMEMBERED));
-    if (current_link()) {
-        g_setup.selected = g_setup.remembered;
-        for (int box : {ID_SYSTEM_BOX, ID_DATABASE_BOX, ID_PARAMETER_BOX}) control_set_read_only(page, box, true);
-        for (int button : {ID_SYSTEM_BROWSE, ID_DATABASE_BROWSE, ID_PARAMETER_BROWSE})
-            control_set_text(page, button, "Select");
-        control_set_text(page, ID_SYSTEM_BOX, catalogue_display(CAT_SYSTEM_SOFTWARE));
-        control_set_text(page, ID_DATABASE_BOX, catalogue_display(CAT_AIRPORT));
+    if (g_setup.current_way) {
+        show_current_way(page);
     } else {
         page_start_timer(page, earlier_timer, earlier_timer_ms);
         control_set_text(page, ID_SYSTEM_BOX, earlier_system_file());
@@ -332,12 +371,11 @@ void open_page(Page page) {
     control_show(page, LF_HASS_CONFIG, false);
     control_show(page, LF_NO_GAMMA_CONFIG, false);
     control_set_text(page, ID_FOOTER, g_setup.legal_text);
-    if (current_link()) enable_current_functions(page);
     select_function(page, g_setup.remembered);
 }
 
 void on_command(Page page, int id) {
-    if (current_link()) enable_current_functions(page);
+    if (g_setup.current_way) enable_current_functions(page);
     for (LoaderFunction r : radios)
         if (id == r) return select_function(page, r);
     switch (id) {
@@ -354,7 +392,7 @@ void on_command(Page page, int id) {
         case ID_SYSTEM_BROWSE:
         case ID_DATABASE_BROWSE:
         case ID_PARAMETER_BROWSE:
-            return current_link() ? show_version_select(page) : pick_earlier_file(page, id);
+            return g_setup.current_way ? show_version_select(page) : pick_earlier_file(page, id);
         default: break;
     }
 }
@@ -386,11 +424,29 @@ void setup_page_start(std::string top_directory, std::string legal_text, std::st
 int DoSetup() {
     log_write("... DoSetup()");
     unit_close_port();
-    if (current_link())
+    g_setup.current_way = g_link.current_link_seen;
+    if (g_setup.current_way)
         catalogue_setup_entry(g_setup.top_directory);
     else
         earlier_preselect(g_setup.top_directory);
     return page_run(setup_page_layout(), setup_handler);
+}
+
+bool setup_adopt_unit() {
+    if (g_unit.unit_generation != current_generation) return true;
+    adopt_unit_number();
+    if (!g_setup.current_way) return true;
+    switch (g_setup.handed) {
+        case LF_SYSTEM_SOFTWARE:
+        case LF_OS_IMAGE:
+        case LF_BOOT_IMAGE: return prepare_backup_file();
+        case LF_READ_CONFIG: {
+            if (!g_setup.typed_parameter_name.empty()) return true;
+            catalogue_scan(CAT_PARAMETER_FILES, upload_setting(PRM_DIR));
+            return name_read_configuration_file(unit_backup_name());
+        }
+        default: return true;
+    }
 }
 
 LoaderFunction handed_function() { return g_setup.handed; }

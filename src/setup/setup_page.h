@@ -12,6 +12,12 @@
 void setup_page_start(std::string top_directory, std::string legal_text, std::string program_title);
 int DoSetup();
 
+// The unit whose tables were just read names the configuration backup and the
+// offered parameter file, even when another unit was attached while the page
+// prepared them; a name the technician typed or picked stays. False after a
+// refusal box (the backup cannot be written, or its path is too long).
+bool setup_adopt_unit();
+
 // The function handed to the waiting and transfer pages.
 LoaderFunction handed_function();
 void set_handed_function(LoaderFunction function);

@@ -46,12 +46,16 @@ std::string detect_model(int form) {
     return g_model.remembered_model;
 }
 
-void derive_parameter_file_names(std::string_view model, std::time_t now) {
+void derive_unit_number_names() {
     const std::string number = hex8(p_table_word(P_UNIT_NUMBER));
+    g_model.parameter_files.default_backup_name = "Params_SN" + number + ".dat";
+    g_model.parameter_files.serial_text = number;
+}
+
+void derive_parameter_file_names(std::string_view model, std::time_t now) {
+    derive_unit_number_names();
     const std::string m(model);
     ParameterFileNames& names = g_model.parameter_files;
-    names.default_backup_name = "Params_SN" + number + ".dat";
-    names.serial_text = number;
     names.hass_path = joined(g_model.start_directory, m + "_HASS_Config.dat");
     names.no_gamma_path = joined(g_model.start_directory, m + "_NOGAMMA.dat");
     names.temporary_path = joined(temp_folder(), m + "_Param_" + std::to_string(static_cast<long long>(now)) + ".dat");

@@ -30,6 +30,8 @@ enum DetectForm { DETECT_FRESH = 0, DETECT_REMEMBERED = 1 };
 // model answers. Remembered: the last fresh result, without the link.
 std::string detect_model(int form);
 
+// Derives the default backup name and the serial text from the P table's unit number.
+void derive_unit_number_names();
 // Derives every parameter file name for `model` from the P table's unit number,
 // the top-level directory and `now` (seconds since 1970, for the temporary path).
 void derive_parameter_file_names(std::string_view model, std::time_t now);

@@ -2,6 +2,7 @@
 // each function leaves usable, and which folder it shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -11,6 +12,7 @@
 #include "app/startup.h"
 #include "app/wizard_fixture.h"
 #include "catalogue/loader_function.h"
+#include "platform/paths.h"
 #include "setup/setup_layout.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
@@ -142,4 +144,65 @@ TEST_F(WizardTest, SetupPageWithoutTheCurrentLinkPicksSingleFiles) {
     EXPECT_EQ(page_runs().back().result, 0);
     EXPECT_NE(page_runs().back().title.find("  --  NO INSTRUMENT DETECTED "), std::string::npos)
         << page_runs().back().title;
+}
+
+TEST_F(WizardTest, SetupPageTakesUpAUnitPluggedInWhileItIsOpen) {
+    const std::string airports = dir.file("Kept Airports");
+    std::filesystem::create_directories(airports);
+    dir.write("upload.cfg", "APT_DIR=" + airports + "\n");
+    script_page(SETUP_PAGE, {tech::check([this] { attach_unit(); }), tech::wait(6000), tech::check([] {
+                                 EXPECT_EQ(page_control(SETUP_PAGE, ID_SYSTEM_BROWSE).text, "Select");
+                                 EXPECT_TRUE(page_control(SETUP_PAGE, ID_FOLDER_BROWSE).enabled);
+                                 EXPECT_TRUE(ends_with(page_control(SETUP_PAGE, ID_FOLDER_BOX).text, "System Files"))
+                                     << page_control(SETUP_PAGE, ID_FOLDER_BOX).text;
+                             }),
+                             tech::click(LF_AIRPORT), tech::check([airports] {
+                                 EXPECT_EQ(page_control(SETUP_PAGE, ID_FOLDER_BOX).text, airports);
+                             }),
+                             tech::click(ID_SETUP_EXIT)});
+    run_wizard(std::time(nullptr));
+    EXPECT_NE(page_runs().back().title.find("  --  Setup for RK5200H"), std::string::npos) << page_runs().back().title;
+    const std::string config = read_whole_file(dir.file("upload.cfg"));
+    EXPECT_NE(config.find("APT_DIR=" + airports + "\n"), std::string::npos) << config;
+    EXPECT_EQ(config.find("PGM_DIR=\n"), std::string::npos) << config;
+}
+
+// The unit swapped after the page offered the first unit's backup name: the
+// configuration read goes to the second unit's own file, and the next visit
+// offers that unit's name again, not the one offered before.
+TEST_F(WizardTest, ReadConfigurationBacksUpTheUnitWhoseTablesWereRead) {
+    attach_unit();
+    SimConfig other;
+    other.p_table.unit_number = 0x0badcafe;
+    script_page(SETUP_PAGE, {tech::click(LF_READ_CONFIG), tech::check([this, other] {
+                                 EXPECT_EQ(page_control(SETUP_PAGE, ID_PARAMETER_BOX).text, "Params_SN12345678.dat");
+                                 attach_unit(other);
+                             }),
+                             tech::click(ID_SETUP_NEXT)});
+    script_page(SETUP_PAGE, {tech::check([] {
+                                 EXPECT_EQ(page_control(SETUP_PAGE, ID_PARAMETER_BOX).text, "Params_SN0badcafe.dat");
+                             }),
+                             tech::click(ID_SETUP_EXIT)});
+    run_wizard(std::time(nullptr));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("Parameter Files/Params_SN0badcafe.dat")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Parameter Files/Params_SN12345678.dat")))
+        << "the first unit's backup is not overwritten";
+}
+
+TEST_F(WizardTest, SetupPageRefusesAnOverLongParameterPathInABox) {
+    attach_unit();
+    const std::string name(250, 'p');
+    const std::string path = dir.path() + path_separator + "Parameter Files" + path_separator + name;
+    script_expect_box("Path too long (more than 259 characters): " + path, "Error");
+    script_page(SETUP_PAGE, {tech::click(LF_READ_CONFIG), tech::type(ID_PARAMETER_BOX, name),
+                             tech::click(ID_SETUP_NEXT), tech::click(ID_SETUP_EXIT)});
+    run_wizard(std::time(nullptr));
+    EXPECT_EQ(page_runs().back().template_id, SETUP_PAGE);
+}
+
+TEST(SetupLayout, FolderBoxIsLabelledAsThePickerItOpens) {
+    const auto& controls = setup_page_layout().controls;
+    EXPECT_TRUE(std::any_of(controls.begin(), controls.end(), [](const ControlDecl& c) {
+        return std::string(c.text) == "Select Top Level Directory";
+    }));
 }

@@ -9,6 +9,7 @@
 #include "app/waiting_page.h"
 #include "app/wizard_fixture.h"
 #include "catalogue/loader_function.h"
+#include "catalogue/unit_names.h"
 #include "formats/map_file.h"
 #include "formats/sectioned_file.h"
 #include "link/commands.h"
@@ -69,6 +70,17 @@ TEST_F(WaitingPage, FoundUnitPassesToTheTransferPageByItself) {
     EXPECT_TRUE(has(log, "... DoWaiting()\nlooking for USB...\n...USB Serial Gadget found\n")) << log;
     EXPECT_TRUE(has(log, "Validating Information\nSerial Number From Unit:12345678\n")) << log;
     EXPECT_FALSE(has(log, "compatibility")) << "no database was chosen: " << log;
+}
+
+TEST_F(WaitingPage, TheUnitWhoseTablesWereReadNamesTheBackup) {
+    SimConfig swapped;
+    swapped.p_table.unit_number = 0x0badcafe;
+    attach_unit(swapped);
+    set_unit_names({"12345678", "Params_SN12345678.dat"});
+    set_handed_function(LF_DOWNLOAD_RECORDING);
+    EXPECT_EQ(DoWaiting(), 1001);
+    EXPECT_EQ(unit_names().serial_text, "0badcafe");
+    EXPECT_EQ(unit_names().default_backup_name, "Params_SN0badcafe.dat");
 }
 
 TEST_F(WaitingPage, UnreadableTablesAreReportedAndThePageStays) {

@@ -130,6 +130,23 @@ TEST_F(WizardTest, ServedUnitIsStoppedForTheRunAndStartedAgainAtExit) {
     EXPECT_EQ(transcript.find("> STARTF", start + 1), std::string::npos) << "sent once";
 }
 
+TEST_F(WizardTest, ClosingTheSplashEndsTheProgramAndStillRestartsTheUnit) {
+    struct Case {
+        const char* how;
+        TechAction action;
+    };
+    const Case cases[] = {{"close request", tech::close()}, {"Escape", tech::escape()}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        pages_reset();
+        SimUnit& sim = attach_unit();
+        script_page(SPLASH_RK5200H, {c.action});
+        run_wizard(std::time(nullptr));
+        EXPECT_EQ(templates_shown(), (std::vector<int>{SPLASH_RK5200H})) << "no setup page";
+        EXPECT_NE(sim.transcript_text().find("> STARTF"), std::string::npos) << "the unit stopped at start runs again";
+    }
+}
+
 TEST_F(WizardTest, ResetHtawsSendsTheModeAndEndsTheProgramWithoutRestartingFlight) {
     SimUnit& sim = attach_unit();
     script_page(SETUP_PAGE, {tech::click(ID_RESET_UNIT)});

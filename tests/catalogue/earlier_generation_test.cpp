@@ -132,6 +132,7 @@ TEST_F(EarlierTest, DatabaseChecksOfNext) {
     const std::string lone = top.write("t2_tdata.bin", pair.data_file);
     EXPECT_TRUE(next({LF_TERRAIN, "", data, ""}, {}));
     EXPECT_EQ(earlier_terrain_header_file(), top.file("t1_theader.bin"));
+    EXPECT_EQ(earlier_terrain_data_file(), data) << "the typed file is the one the data phase sends";
     EXPECT_FALSE(next({LF_TERRAIN, "", lone, ""}, {fill("Could not read terrain header file '%s'.",
                                                         top.file("t2_theader.bin"))}));
     EXPECT_FALSE(next({LF_TERRAIN, "", top.file("terrain.bin"), ""}, {"Need to select a valid terrain file"}));

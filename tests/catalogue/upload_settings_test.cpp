@@ -95,6 +95,18 @@ TEST_F(UploadSettingsTest, FolderPickerChangesOneSettingAndTheFileFollows) {
     EXPECT_EQ(text_of(config_path()), expected_config({{"APT_DIR=", picked}}, 5));
 }
 
+TEST_F(UploadSettingsTest, SettingsNeverReadAreNeverWritten) {
+    const std::string kept = "PGM_DIR=" + top.file("mine") + "\n";
+    top.write("upload.cfg", kept);
+    write_upload_config(top.path());
+    EXPECT_EQ(text_of(config_path()), kept) << "nothing read at program start";
+    enter();
+    upload_settings_clear();
+    write_upload_config(top.path());
+    EXPECT_EQ(text_of(config_path()), expected_config({{"PGM_DIR=", top.file("mine")}}, 5)) << "emptied, not read";
+    EXPECT_NE(log_text().find("upload.cfg is not written"), std::string::npos);
+}
+
 TEST_F(UploadSettingsTest, TopLevelDirectoryTooDeepForADefaultFolderLeavesItEmpty) {
     // "Recording Files" is the longest default name: with it the path passes the bound.
     std::string deep = top.path();

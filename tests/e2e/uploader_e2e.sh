@@ -136,6 +136,23 @@ no_unit)
     tmux send-keys -t "$session" Escape
     expect_screen "UPLOADER-ENDED 0"
     ;;
+unit_plugged_in_later)
+    start_uploader
+    expect_screen "NO INSTRUMENT DETECTED"
+    config="$work/top/upload.cfg"
+    [ -f "$config" ] && cp "$config" "$work/upload.before"
+    start_unit
+    expect_screen "Setup for"
+    expect_screen "[Select]"
+    focus_on "( ) Write new Airport database to Unit"
+    tmux send-keys -t "$session" Space
+    expect_screen ">(*) Write new Airport database to Unit"
+    expect_screen "Airport Files}"
+    grep -q '^PGM_DIR=.' "$config" || fail "upload.cfg lost its folders: $(cat "$config")"
+    grep -q '^APT_DIR=.*Airport Files$' "$config" || fail "upload.cfg lost its folders: $(cat "$config")"
+    tmux send-keys -t "$session" Escape
+    expect_screen "UPLOADER-ENDED 0"
+    ;;
 *) echo "unknown case $case_name"; exit 2 ;;
 esac
 
