@@ -1,6 +1,6 @@
 #pragma once
-// The scripted page backend: an in-memory model of every control of every
-// page, driven by a script of the technician's actions. Timers fire on the
+// The scripted page backend: the page model of the terminal backend, driven
+// by a script of the technician's actions instead of keys. Timers fire on the
 // virtual clock. A page that waits for the technician when the script has
 // nothing more for it fails the test and is closed. Message boxes are answered
 // by the scripted window backend (script_expect_box).
@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/control_state.h"
-#include "platform/pages.h"
+#include "platform/page_model.h"
 
 struct TechAction {
     enum Kind { click, type, escape, enter, close, mouse, hover, wait, check } kind = click;
@@ -41,9 +40,7 @@ TechAction wait(uint32_t ms);
 TechAction check(std::function<void()> inspect);
 }  // namespace tech
 
-struct ScriptedControl : ControlState {
-    ControlKind kind = ControlKind::static_text;
-};
+using ScriptedControl = PageControl;
 
 struct PageRun {
     int template_id;

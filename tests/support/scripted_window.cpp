@@ -5,6 +5,8 @@
 #include <deque>
 #include <functional>
 
+#include "platform/page_model.h"
+
 namespace {
 struct ExpectedBox {
     std::string text;
@@ -15,11 +17,15 @@ struct Script {
     std::deque<ExpectedBox> expected;
     std::vector<RecordedBox> shown;
     std::function<void()> on_yield;
+    int end_signal = 0;
 };
 Script g_script;
 }  // namespace
 
-void script_reset() { g_script = Script{}; }
+void script_reset() {
+    g_script = Script{};
+    page_model_stop_between_pages(nullptr);
+}
 
 void script_expect_box(std::string text, std::string caption, int answer) {
     g_script.expected.push_back({std::move(text), std::move(caption), answer});
@@ -44,7 +50,15 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
 
 void script_on_yield(std::function<void()> action) { g_script.on_yield = std::move(action); }
 
-// Scripted pages have no message queue; a test may act as the technician here.
+void script_end_request(int signal) { g_script.end_signal = signal; }
+
+void take_end_requests(void (*stop_between_pages)()) { page_model_stop_between_pages(stop_between_pages); }
+
+int end_request() { return g_script.end_signal; }
+
+// A test may act as the technician here; then the running page takes its
+// posted commands and due timers as on the terminal.
 void yield_to_window() {
     if (g_script.on_yield) g_script.on_yield();
+    page_model_yield(g_script.end_signal != 0);
 }
