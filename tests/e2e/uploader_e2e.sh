@@ -68,7 +68,41 @@ start_uploader() {
     tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
 }
 
+# The uploader's process id, the child of the pane's shell.
+uploader_pid() {
+    for _ in $(seq 50); do
+        pid="$(pgrep -P "$(tmux display-message -p -t "$session" '#{pane_pid}')" -x "$(basename "$uploader")")" &&
+            { echo "$pid"; return 0; }
+        sleep 0.1
+    done
+    fail "the uploader's process was not found"
+}
+
+terminate_uploader() { kill -TERM "$(uploader_pid)"; }
+
+# A signal on the open setup page: the page closes, the unit is started
+# again, the exit status names the signal and the terminal is given back.
+signal_on_setup_page() {
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    grep -q "> STOPF" "$work/sim.log" || fail "the unit was not stopped at start"
+    "$@"
+    expect_screen "UPLOADER-ENDED $expected_status"
+    grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
+    [ "$(tmux display-message -p -t "$session" '#{alternate_on}')" = 0 ] || fail "the alternate screen was kept"
+    [ "$(tmux display-message -p -t "$session" '#{cursor_flag}')" = 1 ] || fail "the cursor stayed hidden"
+}
+
 case "$case_name" in
+interrupt_setup_page)
+    expected_status=130
+    signal_on_setup_page tmux send-keys -t "$session" C-c
+    ;;
+terminate_setup_page)
+    expected_status=143
+    signal_on_setup_page terminate_uploader
+    ;;
 configuration_read)
     start_unit
     start_uploader
