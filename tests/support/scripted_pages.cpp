@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "support/scripted_window.h"
 
 namespace {
 // A page that keeps firing timers with nothing else happening is stuck.
@@ -27,8 +28,11 @@ struct Pages {
     std::vector<FilePicker> pickers;
     std::vector<std::string> browsers;
     int idle_ticks = 0;
+    int end_signal = 0;
 };
 Pages g_pages;
+
+void pump_pages() { page_model_yield(g_pages.end_signal != 0); }
 
 const PageControl& control_of(Page page, int control) {
     if (const PageControl* c = page_find(page, control)) return *c;
@@ -62,12 +66,11 @@ void perform(Page page, const TechAction& a) {
             if (usable(page, a.control, "click")) press(page, a.control);
             break;
         case TechAction::type:
-            if (usable(page, a.control, "type into")) {
-                if (control_of(page, a.control).read_only)
-                    ADD_FAILURE() << "control " << a.control << " is read-only";
-                else
-                    page_find(page, a.control)->text = a.text;
-            }
+            if (!usable(page, a.control, "type into")) break;
+            if (PageControl* c = page_find(page, a.control); c && c->read_only)
+                ADD_FAILURE() << "control " << a.control << " is read-only";
+            else if (c)
+                c->text = a.text;
             break;
         case TechAction::escape: press_escape(page); break;
         case TechAction::enter: press_enter(page); break;
@@ -177,7 +180,15 @@ TechAction check(std::function<void()> inspect) {
 void pages_reset() {
     g_pages = Pages{};
     set_cursor(Cursor::arrow);
+    page_model_stop_between_pages(nullptr);
+    script_pages_pump(pump_pages);
 }
+
+void script_end_request(int signal) { g_pages.end_signal = signal; }
+
+void take_end_requests(void (*stop_between_pages)()) { page_model_stop_between_pages(stop_between_pages); }
+
+int end_request() { return g_pages.end_signal; }
 
 void script_page(int template_id, std::vector<TechAction> actions) {
     for (TechAction& a : actions) g_pages.script.push_back({template_id, std::move(a)});

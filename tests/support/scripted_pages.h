@@ -55,6 +55,9 @@ void script_page(int template_id, std::vector<TechAction> actions);
 // Answers for the next file picker / folder browser; nothing means Cancel.
 void script_pick_file(std::optional<std::string> answer);
 void script_pick_folder(std::optional<std::string> answer);
+// A request to end the program, as the terminal's signal `signal` gives it:
+// end_request() answers it from now on; cleared by pages_reset.
+void script_end_request(int signal);
 // Actions and picker answers not yet used.
 std::size_t script_actions_pending();
 

@@ -5,8 +5,6 @@
 #include <deque>
 #include <functional>
 
-#include "platform/page_model.h"
-
 namespace {
 struct ExpectedBox {
     std::string text;
@@ -17,15 +15,12 @@ struct Script {
     std::deque<ExpectedBox> expected;
     std::vector<RecordedBox> shown;
     std::function<void()> on_yield;
-    int end_signal = 0;
 };
 Script g_script;
+void (*g_pages_pump)() = nullptr;
 }  // namespace
 
-void script_reset() {
-    g_script = Script{};
-    page_model_stop_between_pages(nullptr);
-}
+void script_reset() { g_script = Script{}; }
 
 void script_expect_box(std::string text, std::string caption, int answer) {
     g_script.expected.push_back({std::move(text), std::move(caption), answer});
@@ -50,15 +45,11 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
 
 void script_on_yield(std::function<void()> action) { g_script.on_yield = std::move(action); }
 
-void script_end_request(int signal) { g_script.end_signal = signal; }
-
-void take_end_requests(void (*stop_between_pages)()) { page_model_stop_between_pages(stop_between_pages); }
-
-int end_request() { return g_script.end_signal; }
+void script_pages_pump(void (*pump)()) { g_pages_pump = pump; }
 
 // A test may act as the technician here; then the running page takes its
 // posted commands and due timers as on the terminal.
 void yield_to_window() {
     if (g_script.on_yield) g_script.on_yield();
-    page_model_yield(g_script.end_signal != 0);
+    if (g_pages_pump) g_pages_pump();
 }
