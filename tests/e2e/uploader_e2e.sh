@@ -78,6 +78,15 @@ uploader_pid() {
     fail "the uploader's process was not found"
 }
 
+# Waits up to 20 s for the process to end.
+wait_for_exit() {
+    for _ in $(seq 200); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    fail "the uploader kept running"
+}
+
 terminate_uploader() { kill -TERM "$(uploader_pid)"; }
 
 # A signal on the open setup page: the page closes, the unit is started
@@ -102,6 +111,30 @@ interrupt_setup_page)
 terminate_setup_page)
     expected_status=143
     signal_on_setup_page terminate_uploader
+    ;;
+interrupt_twice)
+    # A second Ctrl-C soon after the first ends the program at once, before
+    # its farewell to the unit (the pane's shell then ends with it).
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    pid="$(uploader_pid)"
+    tmux send-keys -t "$session" C-c
+    sleep 0.2
+    tmux send-keys -t "$session" C-c
+    wait_for_exit "$pid"
+    sleep 2
+    grep -q "> STARTF" "$work/sim.log" && fail "the farewell ran to its end"
+    ;;
+hangup_setup_page)
+    # The terminal closes under the program: it still starts the unit again and ends.
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    pid="$(uploader_pid)"
+    tmux kill-session -t "$session"
+    wait_for_exit "$pid"
+    grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
     ;;
 configuration_read)
     start_unit
