@@ -24,6 +24,11 @@ std::string current_directory() {
     return ec ? std::string() : here.string();
 }
 
+// A request to end the program that comes while no page runs (the splash's
+// look for the unit) stops the link work going on; the pages that follow are
+// closed by the window system.
+void stop_link_work() { g_commands.abort_requested = true; }
+
 void say_goodbye_to_unit(bool served_unit_at_start) {
     if (served_unit_at_start && reset_mode() == -1 && connect_unit() == 0) {
         unit_send_command("STARTF\r");
@@ -56,12 +61,16 @@ void write_log_header(std::time_t started) {
 }
 
 void run_wizard(std::time_t started) {
+    take_end_requests(stop_link_work);
     write_log_header(started);
     setup_page_start(current_directory(), legal_text(), program_title());
     const SplashOutcome splash = DoSplash();
     report_system_identity();
     debug_output("This Version will handle USB\n");
     if (!splash.quit) run_page_loop();
+    // The farewell runs to its end even when the program was asked to end; a
+    // second Ctrl-C still ends it at once.
+    take_end_requests(nullptr);
     say_goodbye_to_unit(splash.served_unit_at_start);
 }
 
@@ -78,5 +87,6 @@ int run_uploader() {
     run_wizard(std::time(nullptr));
     log_close();
     release_single_instance();
-    return 0;
+    const int signal = end_request();
+    return signal != 0 ? 128 + signal : 0;
 }

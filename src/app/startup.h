@@ -4,7 +4,8 @@
 #include <ctime>
 #include <string>
 
-// The whole program; returns the exit status (1 when another copy runs).
+// The whole program; returns the exit status (1 when another copy runs,
+// 128 and the signal's number when a signal asked it to end).
 int run_uploader();
 // The wizard between an open log and its closing: header, splash, pages,
 // and the exit sequence with the link.

@@ -1,5 +1,5 @@
 #pragma once
-// Window seam: message boxes and the message pump for now. The program links
+// Window seam: message boxes, the message pump and requests to end the program. The program links
 // one backend (Win32, terminal); tests link the scripted backend.
 #include <string_view>
 
@@ -18,3 +18,12 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
 // dispatches it; a quit message taken this way is posted again so that the
 // modal loop that owns the thread still ends.
 void yield_to_window();
+
+// From this call on a request from outside to end the program (on a terminal:
+// Ctrl-C, the terminal closing, SIGTERM) no longer ends the process at once:
+// each page running or opened afterwards is asked to close, as by its close
+// box, and message boxes take their last button. While no page runs,
+// yield_to_window calls `stop_between_pages` (nullptr for none) once instead.
+void take_end_requests(void (*stop_between_pages)());
+// The signal that asked the program to end, 0 while none did.
+int end_request();

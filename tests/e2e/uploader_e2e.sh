@@ -68,7 +68,74 @@ start_uploader() {
     tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
 }
 
+# The uploader's process id, the child of the pane's shell.
+uploader_pid() {
+    for _ in $(seq 50); do
+        pid="$(pgrep -P "$(tmux display-message -p -t "$session" '#{pane_pid}')" -x "$(basename "$uploader")")" &&
+            { echo "$pid"; return 0; }
+        sleep 0.1
+    done
+    fail "the uploader's process was not found"
+}
+
+# Waits up to 20 s for the process to end.
+wait_for_exit() {
+    for _ in $(seq 200); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    fail "the uploader kept running"
+}
+
+terminate_uploader() { kill -TERM "$(uploader_pid)"; }
+
+# A signal on the open setup page: the page closes, the unit is started
+# again, the exit status names the signal and the terminal is given back.
+signal_on_setup_page() {
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    grep -q "> STOPF" "$work/sim.log" || fail "the unit was not stopped at start"
+    "$@"
+    expect_screen "UPLOADER-ENDED $expected_status"
+    grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
+    [ "$(tmux display-message -p -t "$session" '#{alternate_on}')" = 0 ] || fail "the alternate screen was kept"
+    [ "$(tmux display-message -p -t "$session" '#{cursor_flag}')" = 1 ] || fail "the cursor stayed hidden"
+}
+
 case "$case_name" in
+interrupt_setup_page)
+    expected_status=130
+    signal_on_setup_page tmux send-keys -t "$session" C-c
+    ;;
+terminate_setup_page)
+    expected_status=143
+    signal_on_setup_page terminate_uploader
+    ;;
+interrupt_twice)
+    # A second Ctrl-C soon after the first ends the program at once, before
+    # its farewell to the unit (the pane's shell then ends with it).
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    pid="$(uploader_pid)"
+    tmux send-keys -t "$session" C-c
+    sleep 0.2
+    tmux send-keys -t "$session" C-c
+    wait_for_exit "$pid"
+    sleep 2
+    grep -q "> STARTF" "$work/sim.log" && fail "the farewell ran to its end"
+    ;;
+hangup_setup_page)
+    # The terminal closes under the program: it still starts the unit again and ends.
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    pid="$(uploader_pid)"
+    tmux kill-session -t "$session"
+    wait_for_exit "$pid"
+    grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
+    ;;
 configuration_read)
     start_unit
     start_uploader

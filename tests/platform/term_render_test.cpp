@@ -41,8 +41,8 @@ struct RenderTest : ::testing::Test {
         page.title = layout.caption;
         page.controls = controls_of(layout);
     }
-    TermControl& control(int id) {
-        for (TermControl& c : page.controls)
+    PageControl& control(int id) {
+        for (PageControl& c : page.controls)
             if (c.decl.id == id) return c;
         throw std::out_of_range("no control");
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The scripted page backend: an in-memory model of every control of every
-// page, driven by a script of the technician's actions. Timers fire on the
+// The scripted page backend: the page model of the terminal backend, driven
+// by a script of the technician's actions instead of keys. Timers fire on the
 // virtual clock. A page that waits for the technician when the script has
 // nothing more for it fails the test and is closed. Message boxes are answered
 // by the scripted window backend (script_expect_box).
@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/control_state.h"
-#include "platform/pages.h"
+#include "platform/page_model.h"
 
 struct TechAction {
     enum Kind { click, type, escape, enter, close, mouse, hover, wait, check } kind = click;
@@ -41,9 +40,7 @@ TechAction wait(uint32_t ms);
 TechAction check(std::function<void()> inspect);
 }  // namespace tech
 
-struct ScriptedControl : ControlState {
-    ControlKind kind = ControlKind::static_text;
-};
+using ScriptedControl = PageControl;
 
 struct PageRun {
     int template_id;
@@ -58,6 +55,9 @@ void script_page(int template_id, std::vector<TechAction> actions);
 // Answers for the next file picker / folder browser; nothing means Cancel.
 void script_pick_file(std::optional<std::string> answer);
 void script_pick_folder(std::optional<std::string> answer);
+// A request to end the program, as the terminal's signal `signal` gives it:
+// end_request() answers it from now on; cleared by pages_reset.
+void script_end_request(int signal);
 // Actions and picker answers not yet used.
 std::size_t script_actions_pending();
 

@@ -17,6 +17,7 @@ struct Script {
     std::function<void()> on_yield;
 };
 Script g_script;
+void (*g_pages_pump)() = nullptr;
 }  // namespace
 
 void script_reset() { g_script = Script{}; }
@@ -44,7 +45,11 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
 
 void script_on_yield(std::function<void()> action) { g_script.on_yield = std::move(action); }
 
-// Scripted pages have no message queue; a test may act as the technician here.
+void script_pages_pump(void (*pump)()) { g_pages_pump = pump; }
+
+// A test may act as the technician here; then the running page takes its
+// posted commands and due timers as on the terminal.
 void yield_to_window() {
     if (g_script.on_yield) g_script.on_yield();
+    if (g_pages_pump) g_pages_pump();
 }

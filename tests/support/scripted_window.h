@@ -22,6 +22,9 @@ void script_expect_box(std::string text, std::string caption, int answer = BOX_O
 const std::vector<RecordedBox>& script_boxes();
 // Expected boxes not yet shown.
 std::size_t script_pending();
+// The scripted page backend's share of yield_to_window, given by it when it
+// is linked and used: its pages take their posted commands and due timers there.
+void script_pages_pump(void (*pump)());
 // Runs at every yield_to_window, as a message the technician caused would be
 // dispatched there; cleared by script_reset.
 void script_on_yield(std::function<void()> action);

@@ -50,6 +50,7 @@ Key sequence() {
 }  // namespace
 
 Key term_next_key(int timeout_ms) {
+    if (term_end_signal() != 0) return of(Key::end_of_input);
     char c = 0;
     if (!next_byte(c, timeout_ms)) return of(g_ended && g_pending.empty() ? Key::end_of_input : Key::none);
     switch (c) {

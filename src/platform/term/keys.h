@@ -8,5 +8,6 @@ struct Key {
 };
 
 // The next key, waiting at most timeout_ms (-1: until a key or a signal);
-// Kind::none when nothing came. Bytes that are no key are dropped.
+// Kind::none when nothing came; Kind::end_of_input also once the program was
+// asked to end. Bytes that are no key are dropped.
 Key term_next_key(int timeout_ms);

@@ -55,7 +55,8 @@ void show(std::string_view text, std::string_view caption, const std::vector<Cho
 }  // namespace
 
 // A box is a prompt with its buttons' letters; Enter takes the first button,
-// Escape the Cancel one. At the end of input the last button is taken: No,
+// Escape the Cancel one. At the end of input, or once the program was asked to
+// end, the last button is taken: No,
 // Cancel or OK, which ends a flow instead of repeating it.
 int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon) {
     term_enter();

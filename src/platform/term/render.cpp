@@ -23,7 +23,7 @@ std::vector<std::string> text_lines(const std::string& text) {
     return lines;
 }
 
-std::string bar(const TermControl& c) {
+std::string bar(const PageControl& c) {
     const long range = long(c.high) - c.low;
     const long per_mille = range > 0 ? std::clamp((long(c.position) - c.low) * 1000 / range, 0L, 1000L) : 0;
     const auto filled = std::size_t(per_mille) * bar_width / 1000;
@@ -32,7 +32,7 @@ std::string bar(const TermControl& c) {
     return text.append("/1000");
 }
 
-std::vector<std::string> cell(const TermControl& c, std::size_t box_width, std::size_t status_lines) {
+std::vector<std::string> cell(const PageControl& c, std::size_t box_width, std::size_t status_lines) {
     const std::string label = label_of(c.text);
     switch (c.decl.kind) {
         case ControlKind::button:
@@ -75,29 +75,29 @@ std::vector<std::string> cell(const TermControl& c, std::size_t box_width, std::
 
 struct Row {
     int y;
-    std::vector<const TermControl*> controls;
+    std::vector<const PageControl*> controls;
 };
 
 std::vector<Row> rows_of(const PageWindow& page) {
-    std::vector<const TermControl*> shown;
-    for (const TermControl& c : page.controls)
+    std::vector<const PageControl*> shown;
+    for (const PageControl& c : page.controls)
         if (c.visible && c.decl.kind != ControlKind::picture && c.decl.kind != ControlKind::separator)
             shown.push_back(&c);
     std::stable_sort(shown.begin(), shown.end(),
-                     [](const TermControl* a, const TermControl* b) { return a->decl.y < b->decl.y; });
+                     [](const PageControl* a, const PageControl* b) { return a->decl.y < b->decl.y; });
     std::vector<Row> rows;
-    for (const TermControl* c : shown) {
+    for (const PageControl* c : shown) {
         if (rows.empty() || c->decl.y > rows.back().y + same_row_du) rows.push_back({c->decl.y, {}});
         rows.back().controls.push_back(c);
     }
     for (Row& row : rows)
         std::stable_sort(row.controls.begin(), row.controls.end(),
-                         [](const TermControl* a, const TermControl* b) { return a->decl.x < b->decl.x; });
+                         [](const PageControl* a, const PageControl* b) { return a->decl.x < b->decl.x; });
     return rows;
 }
 
 struct Cell {
-    const TermControl* control;
+    const PageControl* control;
     std::vector<std::string> body;
     std::size_t width;  // the focus mark, the widest line and a space
     std::size_t bucket;
@@ -110,7 +110,7 @@ std::vector<std::vector<Cell>> cells_of(const std::vector<Row>& rows, std::size_
                                         std::size_t status_lines) {
     std::vector<int> xs;
     for (const Row& row : rows)
-        for (const TermControl* c : row.controls) xs.push_back(c->decl.x);
+        for (const PageControl* c : row.controls) xs.push_back(c->decl.x);
     std::sort(xs.begin(), xs.end());
     std::vector<int> buckets;
     for (int x : xs)
@@ -118,7 +118,7 @@ std::vector<std::vector<Cell>> cells_of(const std::vector<Row>& rows, std::size_
     std::vector<std::vector<Cell>> table;
     for (const Row& row : rows) {
         std::vector<Cell> cells;
-        for (const TermControl* c : row.controls) {
+        for (const PageControl* c : row.controls) {
             const std::size_t box_width = std::max<std::size_t>(8, std::size_t(c->decl.w) * cols / page_width);
             std::vector<std::string> body = cell(*c, box_width, status_lines);
             if (body.empty()) continue;
@@ -187,18 +187,6 @@ std::vector<std::string> draw_rows(const PageWindow& page, const std::vector<Row
 }
 }  // namespace
 
-bool focusable(const TermControl& c) {
-    if (!c.visible || !c.enabled) return false;
-    switch (c.decl.kind) {
-        case ControlKind::button:
-        case ControlKind::default_button:
-        case ControlKind::radio:
-        case ControlKind::list_box: return true;
-        case ControlKind::text_box: return !c.read_only;
-        default: return false;
-    }
-}
-
 std::string label_of(const std::string& text) {
     std::string label;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -214,7 +202,7 @@ std::vector<std::string> render_page(const PageWindow& page, int cols, int rows)
     const std::size_t others = draw_rows(page, layout, width, 0).size();
     // The status box keeps its share of the page's height, so the rows below it stay in view.
     std::size_t room = std::size_t(rows) > others + 3 ? std::size_t(rows) - others - 3 : 3;
-    for (const TermControl& c : page.controls)
+    for (const PageControl& c : page.controls)
         if (c.decl.kind == ControlKind::status_box && page.layout->h > 0)
             room = std::min(room, std::size_t(std::max(1, c.decl.h * rows / page.layout->h - 1)));
     std::vector<std::string> lines{screen_text("== " + page.title + " ==", width)};

@@ -7,7 +7,5 @@
 #include "platform/term/term_pages.h"
 
 std::vector<std::string> render_page(const PageWindow& page, int cols, int rows);
-// A control the technician can move to with Tab and the arrows.
-bool focusable(const TermControl& control);
 // Its label without the '&' that marks a Windows keyboard accelerator.
 std::string label_of(const std::string& text);

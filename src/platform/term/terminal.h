@@ -20,6 +20,14 @@ TermSize term_size();
 // True once after each change of the window size.
 bool term_take_resize();
 
+// Ctrl-C, a closed terminal and SIGTERM become a request to end the program
+// instead of ending it at once; a second Ctrl-C within a few seconds still
+// ends it at once (the terminal restored). Idempotent.
+void term_catch_end_signals();
+// The signal that asked the program to end, 0 while none did.
+int term_end_signal();
+
 // Reads what standard input has, waiting at most timeout_ms (-1: until input
-// or a signal). Returns the count read, 0 when nothing came, -1 at end of input.
+// or a signal). Returns the count read, 0 when nothing came or an end signal
+// arrived, -1 at end of input.
 long term_read(char* buffer, std::size_t size, int timeout_ms);

@@ -16,3 +16,9 @@ void yield_to_window() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
 }
+
+// A Windows program is ended through its pages' close boxes, which the pages
+// handle themselves; nothing arrives from outside.
+void take_end_requests(void (*)()) {}
+
+int end_request() { return 0; }
