@@ -28,11 +28,10 @@ void splash_handler(Page page, PageEvent event, int id) {
             page_show(page, true);
             page_start_timer(page, splash_timer, splash_ms);
             break;
-        // Escape is the terminal's way to close a page, as Alt+F4 is the window's.
         case PageEvent::command:
             if (id != CMD_OK && id != CMD_CANCEL) break;
             page_kill_timer(page, splash_timer);
-            page_end(page, id == CMD_OK ? splash_went_on : splash_closed);
+            page_end(page, splash_went_on);
             break;
         case PageEvent::timer:
         case PageEvent::click:

@@ -205,7 +205,15 @@ void press_enter(Page page) {
     if (command) page_deliver(page, PageEvent::command, *command);
 }
 
-void press_escape(Page page) { page_deliver(page, PageEvent::command, 2); }
+// A page with a Cancel button (id 2) takes Escape as that button, as a dialog
+// does; on a page without one (the splash) Escape is the terminal's way to
+// close the window, as Alt+F4 is on Windows.
+void press_escape(Page page) {
+    if (page_find(page, 2))
+        page_deliver(page, PageEvent::command, 2);
+    else
+        page_deliver(page, PageEvent::close, 0);
+}
 
 void type_character(Page page, char ch) {
     PageControl* f = focused(page);

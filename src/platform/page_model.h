@@ -98,7 +98,7 @@ void move_focus(Page page, int step);
 bool press(Page page, int control);
 // Enter: the focused button, else the page's default command.
 void press_enter(Page page);
-// Escape: Cancel (2).
+// Escape: Cancel (2), or a close request on a page without one.
 void press_escape(Page page);
 // A printable character typed into the focused text box; Space presses the
 // focused control that is no text or list box.
