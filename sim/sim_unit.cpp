@@ -18,9 +18,11 @@ void sim_note(SimState& s, std::string text) { sim_event(s, SimEvent::note, std:
 void sim_send(SimState& s, const std::vector<uint8_t>& bytes, const std::string& summary, uint32_t extra_delay_ms) {
     if (s.config.faults.silent) return;
     uint64_t ready = std::max(s.now + s.config.reply_latency_ms + extra_delay_ms, s.last_ready);
-    s.last_ready = ready;
-    for (uint8_t b : bytes) s.out.push_back({ready, b});
     s.transcript.push_back({SimEvent::sent, ready, summary});
+    const uint32_t step = s.config.faults.trickle_ms;
+    for (std::size_t i = 0; i < bytes.size(); ++i) s.out.push_back({ready + i * step, bytes[i]});
+    if (!bytes.empty()) ready += (bytes.size() - 1) * step;
+    s.last_ready = ready;
 }
 
 void sim_send_line(SimState& s, const std::string& text, uint32_t extra_delay_ms) {
