@@ -49,7 +49,7 @@ SimUnit& LinkTest::replying(std::string bytes) {
     config.parameters = {std::move(bytes)};
     config.line_end = "";
     open(std::move(config));
-    unit_send_command("RP\r");
+    EXPECT_TRUE(unit_send_command("RP\r"));
     return *unit;
 }
 

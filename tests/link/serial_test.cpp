@@ -173,7 +173,7 @@ TEST_F(SerialTest, MarkersLimitsAndAClosedPort) {
     open();
     EXPECT_EQ(send_block('D', big.data(), big.size(), 0), BLOCK_TOO_LONG);
     EXPECT_EQ(send_block_serial('D', big.data(), 4097, 0), BLOCK_TOO_LONG);
-    unit_send_command("P\r");
+    EXPECT_TRUE(unit_send_command("P\r"));
     EXPECT_EQ(send_block('E', big.data(), big.size(), 0), BLOCK_SENT);
     EXPECT_TRUE(transcript_has("marker E")) << unit->transcript_text();
 }
@@ -214,7 +214,7 @@ TEST_F(SerialTest, EarlierGenerationBlocksGoToTheStagingFileOrThePort) {
     const auto dles = std::count(payload.begin(), payload.end(), char(DLE));
     EXPECT_EQ(staged.size(), 2 + 10 + payload.size() + std::size_t(dles) + 4);
 
-    unit_send_command("M\r");
+    EXPECT_TRUE(unit_send_command("M\r"));
     staging_open_port();
     const std::string block = control_block_for(IMAGE_DATABASE, payload);
     std::string control = block;
@@ -239,7 +239,7 @@ TEST_F(SerialTest, RecordingArrivesInPiecesAcrossTheCallersLimit) {
     }()};
     config.packet_size = 4096;
     open(config);
-    unit_send_command("H 0\r\n");
+    EXPECT_TRUE(unit_send_command("H 0\r\n"));
     char line[256];
     ASSERT_GE(unit_read_line(line, sizeof line, 5000), 0);
     ASSERT_STREQ(line, "OK");
@@ -259,7 +259,7 @@ TEST_F(SerialTest, RecordingArrivesInPiecesAcrossTheCallersLimit) {
             if (type < 0 || count == 0) break;
         }
         if (results.back() != 'D') break;
-        unit_send_command("OK %08lu\r", static_cast<unsigned long>(received.size()));
+        EXPECT_TRUE(unit_send_command("OK %08lu\r", static_cast<unsigned long>(received.size())));
     }
     EXPECT_EQ(received, config.recordings[0]);
     EXPECT_EQ(totals, (std::vector<uint64_t>{4100, 1908, 4}));
