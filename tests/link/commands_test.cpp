@@ -104,6 +104,29 @@ TEST_F(CommandsTest, LineReadsEndAtTheirLimitOrAtOnce) {
     EXPECT_EQ(now_ms() - start, 0u);
 }
 
+// The unit sends its reply line one byte every 100 ms: the line ends at the
+// caller's limit however long the unit keeps trickling.
+TEST_F(CommandsTest, ReplyLineEndsAtItsLimitHoweverTheUnitPacesIt) {
+    struct Case {
+        uint32_t limit_ms;
+        std::size_t length;
+    };
+    for (const Case c : {Case{500, 6}, Case{2500, 17}}) {
+        SCOPED_TRACE(c.limit_ms);
+        SimConfig config;
+        config.parameters = {"MaxSpeed 0x000001"};
+        config.faults.trickle_ms = 100;
+        open(config);
+        ASSERT_TRUE(unit_send_command("RP\r"));
+        const uint64_t start = now_ms();
+        int result = 0;
+        const std::string line = read_line(c.limit_ms, result);
+        EXPECT_LE(now_ms() - start, c.limit_ms);
+        EXPECT_EQ(result, int(c.length));
+        EXPECT_EQ(line, std::string("MaxSpeed 0x000001").substr(0, c.length));
+    }
+}
+
 TEST_F(CommandsTest, CheckReplyOutcomes) {
     struct Case {
         const char* reply;
@@ -187,6 +210,40 @@ TEST_F(CommandsTest, ControlBlockFailureReconnectsOrAbandons) {
     // The reopen, then twenty reconnection attempts, each with six opens 500 ms
     // apart, of a port that is gone.
     EXPECT_EQ(now_ms() - start, 1000u + 2500u + 20 * (250u + 2500u + 250u + 500u));
+}
+
+// The unit reconnects every time but stays busy on every control block.
+TEST_F(CommandsTest, RefusedControlBlockIsGivenUpAfterThreeRounds) {
+    SimConfig config;
+    config.pacing.nak_every = 1;
+    config.pacing.busy_ms = ack_wait_limit_ms + 1000;
+    open(config);
+    for (int round = 0; round < 3; ++round) script_expect_box("Control Block write error", "Note", BOX_OK);
+    const uint64_t start = now_ms();
+    // Ends an endless retry, so that the test reports it instead of hanging.
+    script_on_yield([start] {
+        if (now_ms() - start > 600000) g_commands.abort_requested = true;
+    });
+    const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
+    EXPECT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_ABANDONED);
+    EXPECT_FALSE(g_commands.abort_requested);
+    EXPECT_EQ(transcript_count("P"), 3) << unit->transcript_text();
+    EXPECT_FALSE(sim_port_is_open());
+}
+
+// Bytes with nowhere to go are not sent: the earlier-generation writers fail.
+TEST_F(CommandsTest, EarlierGenerationWritersFailWithNoStagingStream) {
+    SimConfig earlier;
+    earlier.generation = 1;
+    open(earlier);
+    const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
+    const auto* control = reinterpret_cast<const uint8_t*>(block.data());
+    EXPECT_EQ(send_block_serial('C', control, 256, 0), BLOCK_WRITE_FAILED);
+    EXPECT_EQ(send_block_serial('E', control, 0, 0), BLOCK_WRITE_FAILED);
+    script_expect_box("Operation timed out\nTry again?", "Error", BOX_NO);
+    EXPECT_EQ(enter_load_mode_serial(LOAD_BINARY, control), MODE_PAGE_ENDED);
+    EXPECT_EQ(g_page_result, PAGE_QUIT);
+    EXPECT_FALSE(transcript_has("C block 256 bytes at 0x00000000")) << unit->transcript_text();
 }
 
 TEST_F(CommandsTest, BaudCommandsGoToTheStagingStreamOnly) {

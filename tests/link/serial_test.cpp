@@ -11,6 +11,7 @@
 #include "formats/image.h"
 #include "link/commands.h"
 #include "link/link_fixture.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "link/staging.h"
 #include "platform/clock.h"
@@ -96,6 +97,48 @@ TEST_F(SerialTest, GetByteWaitsForItsBoundOnly) {
     EXPECT_EQ(now_ms() - start, byte_wait_limit_ms);
 }
 
+TEST_F(SerialTest, ByteWaitKeepsTheWindowAnsweringAndEndsWhenAPageHandlerEndsTheConversation) {
+    struct Case {
+        const char* name;
+        void (*handler)();  // run by a yield 300 ms into the wait
+        uint64_t takes_ms;
+    };
+    const std::vector<Case> cases = {
+        {"nothing happens", nullptr, byte_wait_limit_ms},
+        {"the page closes the port", [] { unit_close_port(); }, 300},
+        {"the technician cancels", [] { g_commands.abort_requested = true; }, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_command_state();
+        SimConfig silent;
+        silent.faults.silent = true;
+        open(silent);
+        const uint64_t start = now_ms();
+        watch_window_gaps([&c, start] {
+            if (c.handler && now_ms() - start >= 300) c.handler();
+        });
+        EXPECT_EQ(unit_get_byte(), -1);
+        EXPECT_GE(now_ms() - start, c.takes_ms);
+        EXPECT_LE(now_ms() - start, c.takes_ms + window_slice_ms);
+        EXPECT_LE(longest_window_gap(), window_slice_ms);
+    }
+}
+
+TEST_F(SerialTest, WritesReportWhetherTheBytesWent) {
+    EXPECT_FALSE(unit_put_byte('\r')) << "port not open";
+    EXPECT_FALSE(unit_send_command("QP\r"));
+    EXPECT_EQ(write_multi_byte("\r", 1), 1);
+    open();
+    EXPECT_TRUE(unit_put_byte('\r'));
+    EXPECT_TRUE(unit_send_command("QP\r"));
+    EXPECT_EQ(write_multi_byte("\r", 1), 0);
+    pull_cable();
+    EXPECT_FALSE(unit_put_byte('\r')) << "cable pulled";
+    EXPECT_FALSE(unit_send_command("QP\r"));
+    EXPECT_EQ(write_multi_byte("\r", 1), 1);
+}
+
 TEST_F(SerialTest, WhatTheUnitSendsDuringABlockIsCollectedAndJudged) {
     struct Case {
         const char* name;
@@ -145,6 +188,38 @@ TEST_F(SerialTest, BusyUnitPausesTheBodyUntilItsAck) {
         ASSERT_EQ(unit->loads().size(), 1u);
         EXPECT_TRUE(unit->loads()[0].accepted) << unit->loads()[0].verdict;
         EXPECT_EQ(reply_text().find_first_of("\x15\x06"), std::string::npos);
+    }
+}
+
+// The unit NAKs, then sends NAK after NAK for a minute before its ACK.
+TEST_F(SerialTest, ChatteringBusyUnitHoldsTheSenderTwentySecondsFromItsNakAtMost) {
+    struct Case {
+        const char* name;
+        uint64_t cancel_after_ms;  // 0: never
+        uint64_t takes_ms;
+    };
+    const std::vector<Case> cases = {
+        {"left alone", 0, ack_wait_limit_ms},
+        {"the technician cancels", 1000, 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_command_state();
+        SimConfig config;
+        config.pacing.nak_every = 1000;
+        config.pacing.busy_ms = 60000;
+        config.pacing.naks_per_pause = 600;
+        open(config);
+        const std::string body = filler_bytes(2000, 3);
+        start_load(IMAGE_SYSTEM_PROGRAM, body);
+        const uint64_t start = now_ms();
+        watch_window_gaps([&c, start] {
+            if (c.cancel_after_ms && now_ms() - start >= c.cancel_after_ms) g_commands.abort_requested = true;
+        });
+        EXPECT_EQ(write_multi_byte(body.data(), body.size()), 1);
+        EXPECT_GE(now_ms() - start, c.takes_ms);
+        EXPECT_LE(now_ms() - start, c.takes_ms + 100);
+        EXPECT_LE(longest_window_gap(), window_slice_ms);
     }
 }
 
