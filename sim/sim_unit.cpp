@@ -25,10 +25,12 @@ void sim_refuse(SimState& s, const std::string& reply_prefix, const std::string&
 void sim_send(SimState& s, const std::vector<uint8_t>& bytes, const std::string& summary, uint32_t extra_delay_ms) {
     if (s.config.faults.silent) return;
     uint64_t ready = std::max(s.now + s.config.reply_latency_ms + extra_delay_ms, s.last_ready);
-    s.last_ready = ready;
-    for (uint8_t b : bytes) s.out.push_back({ready, b});
-    s.out_total += bytes.size();
     s.transcript.push_back({SimEvent::sent, ready, summary});
+    const uint32_t step = s.config.faults.trickle_ms;
+    for (std::size_t i = 0; i < bytes.size(); ++i) s.out.push_back({ready + i * step, bytes[i]});
+    if (!bytes.empty()) ready += (bytes.size() - 1) * step;
+    s.last_ready = ready;
+    s.out_total += bytes.size();
 }
 
 void sim_send_line(SimState& s, const std::string& text, uint32_t extra_delay_ms) {

@@ -54,6 +54,7 @@ struct SimFaults {
     int refused_blocks = 0;                // earlier generation: first N data blocks answered "NO"
     int flash_retries = 0;                 // earlier generation: "Retry" answers before the flash write
     long cable_pulled_after = -1;          // bytes received before the link dies (-1 never)
+    uint32_t trickle_ms = 0;               // replies go out one byte every trickle_ms (0: at once)
 };
 
 struct SimConfig {

@@ -5,6 +5,7 @@
 #include "app/page_layouts.h"
 #include "app/page_loop.h"
 #include "link/commands.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "output/report.h"
 #include "output/status_shown.h"
@@ -14,7 +15,6 @@
 #include "unit/configuration.h"
 #include "unit/identity.h"
 #include "unit/model.h"
-#include "unit/yielding_wait.h"
 
 namespace {
 constexpr uint32_t pause_before_setup_ms = 3000;
@@ -26,7 +26,7 @@ void title(Page page, const char* text) { control_set_text(page, ID_OPERATION_TI
 void back_to_setup_momentarily(Page page) {
     status_show("Returning to Setup dialog momentarily.\r\n");
     unit_close_port();
-    sleep_ms(pause_before_setup_ms);
+    wait_responsive(pause_before_setup_ms);
     page_end(page, RESULT_BACK);
 }
 
@@ -51,7 +51,7 @@ int read_configuration_flow(Page page) {
     status_show("Returning to Setup dialog momentarily.\r\n");
     unit_close_port();
     derive_unit_names(detect_model(DETECT_FRESH));
-    sleep_ms(pause_before_setup_ms);
+    wait_responsive(pause_before_setup_ms);
     page_end(page, RESULT_BACK);
     return 0;
 }
@@ -82,7 +82,7 @@ int write_configuration_flow(Page page) {
         return 1;
     }
     if (check_reply(reply, length, "OK", "Unit replied with an error\nTry again?") != 0) return 1;
-    keep_yielding(2000);
+    wait_responsive(2000);
     title(page, "Configuration Write Complete");
     status_show("Configuration write complete\r\n");
     if (current)

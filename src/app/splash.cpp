@@ -3,6 +3,7 @@
 #include "app/page_layouts.h"
 #include "link/commands.h"
 #include "link/connection.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "output/log.h"
 #include "platform/clock.h"
@@ -71,8 +72,7 @@ SplashOutcome DoSplash() {
     const std::string model = detect_model(DETECT_FRESH);
     const bool served = is_served_model(model);
     if (served && connect_unit() == 0) {
-        unit_send_command("STOPF\r");
-        sleep_ms(300);
+        if (unit_send_command("STOPF\r")) wait_responsive(300);
         unit_close_port();
     }
     const int result = page_run(*app_page_layout(splash_template_for(model)), splash_handler);

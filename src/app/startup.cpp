@@ -8,6 +8,7 @@
 #include "app/splash.h"
 #include "link/commands.h"
 #include "link/connection.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "output/log.h"
 #include "platform/clock.h"
@@ -31,8 +32,7 @@ void stop_link_work() { g_commands.abort_requested = true; }
 
 void say_goodbye_to_unit(bool served_unit_at_start) {
     if (served_unit_at_start && reset_mode() == -1 && connect_unit() == 0) {
-        unit_send_command("STARTF\r");
-        sleep_ms(300);
+        if (unit_send_command("STARTF\r")) wait_responsive(300);
         unit_close_port();
     }
     unit_close_port();

@@ -10,6 +10,7 @@
 #include "catalogue/system_file_reader.h"
 #include "link/commands.h"
 #include "link/connection.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "output/log.h"
 #include "output/status_shown.h"
@@ -49,8 +50,9 @@ bool earlier_software_passes() {
                 "Loader Version Error", BoxButtons::ok, BoxIcon::error);
     log_write("Could not load system software file");
     unit_close_port();
-    unit_open_port();
-    connect_unit();
+    // The unit is woken for the technician's next try; whether it answers
+    // changes nothing here.
+    static_cast<void>(connect_unit());
     status_show("Transfer aborted.\r\n");
     return false;
 }
@@ -71,7 +73,9 @@ int run_terrain_phases(Page page, const char* header_phase) {
     }
     set_handed_function(LF_TERRAIN_DATA);
     unit_close_port();
-    unit_open_port();
+    // A port that does not open fails the data phase's first write, which
+    // reports it through the phase's own failure path.
+    static_cast<void>(unit_open_port());
     const TransferRoute* data_phase = route_for(LF_TERRAIN_DATA, {});
     const int result = run_named(page, data_phase->procedure);
     if (result != 0) set_handed_function(LF_TERRAIN);

@@ -8,6 +8,7 @@
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/discovery.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "output/log.h"
 #include "platform/clock.h"
@@ -46,9 +47,7 @@ void first_tick(Page page) {
         ++searches;
     }
     if ((!found || !unit_open_port()) && !ask_retry(page, "Could not open USB port\nPlease check connections")) return;
-    connect_unit();
-    sleep_ms(150);
-    if (g_commands.abort_requested) return;
+    if (connect_unit() != 0 || !wait_responsive(150)) return;
     int tables = 1;
     for (int attempt = 0; attempt < table_attempts && tables != 0; ++attempt) tables = query_unit_tables();
     if (tables != 0) {
@@ -56,8 +55,9 @@ void first_tick(Page page) {
         message_box(text, "Loader Error", BoxButtons::ok, BoxIcon::error);
         log_write(text);
         unit_close_port();
-        unit_open_port();
-        connect_unit();
+        // The unit is woken for the technician's next try; whether it answers
+        // changes nothing here.
+        static_cast<void>(connect_unit());
         return;
     }
     read_hardware_id();

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "link/connection.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "link/staging.h"
 #include "output/log.h"
@@ -25,9 +26,10 @@ namespace {
 constexpr uint32_t mode_reply_pause_ms = 1000;
 constexpr uint32_t mode_reply_limit_ms = 5000;
 constexpr std::size_t line_max = 254;
-// The longest a reply wait goes without letting the pages run.
-constexpr uint32_t reply_wait_slice_ms = 20;
 constexpr std::size_t control_block_bytes = 256;
+// A unit that reconnects but keeps refusing the control block is given up
+// after this many control blocks.
+constexpr int control_block_rounds = 3;
 
 struct BaudRate {
     uint32_t rate;
@@ -50,34 +52,23 @@ void ask_and_end_page(const char* question) {
     end_page(report_error(question) ? PAGE_BACK_TO_SETUP : PAGE_QUIT);
 }
 
-int collect_line(char* buffer, std::size_t size, int c) {
+// The rest of a line whose first byte is `c`, up to `deadline`: a unit that
+// trickles bytes cannot stretch a reply past its caller's limit. What came by
+// then is the line, as when the unit stops sending.
+int collect_line(char* buffer, std::size_t size, int c, uint64_t deadline) {
     const std::size_t max = std::min(line_max, size - 1);
     std::size_t n = 0;
     while (n < max && c >= 0 && c != '\r' && c != '\n') {
         buffer[n++] = char(c);
-        c = unit_get_byte();
+        c = unit_get_byte_before(deadline);
     }
     buffer[n] = '\0';
     return int(n);
 }
 
-// The next byte before `deadline`, waited for in short slices with the pages
-// kept alive between them, so that Cancel or Escape ends a long wait for the
-// unit's answer. -1 at the deadline, on abort or when the port is gone.
-int next_byte_before(uint64_t deadline) {
-    for (;;) {
-        const uint64_t now = now_ms();
-        const uint32_t left = now < deadline ? uint32_t(deadline - now) : 0;
-        const int c = unit_get_byte_within(std::min(left, reply_wait_slice_ms));
-        if (c >= 0 || left <= reply_wait_slice_ms || !unit_port_usable()) return c;
-        yield_to_window();
-        if (g_commands.abort_requested) return -1;
-    }
-}
-
 int read_line_waiting(char* buffer, std::size_t size, uint32_t limit_ms) {
     const uint64_t deadline = now_ms() + limit_ms;
-    int c = next_byte_before(deadline);
+    int c = unit_get_byte_before(deadline);
     for (;;) {
         if (c == '\r') break;
         if (g_commands.abort_requested) return -1;
@@ -86,20 +77,21 @@ int read_line_waiting(char* buffer, std::size_t size, uint32_t limit_ms) {
         if (now >= deadline) break;
         // A closed or vanished port sends nothing more before the deadline.
         if (c < 0 && !unit_port_usable()) return -1;
-        c = next_byte_before(deadline);
+        c = unit_get_byte_before(deadline);
     }
     if (c < 0 || now_ms() > deadline) return -1;
-    return collect_line(buffer, size, c);
+    return collect_line(buffer, size, c, deadline);
 }
 
 int read_line_at_once(char* buffer, std::size_t size) {
-    int c = unit_get_byte();
+    const uint64_t deadline = now_ms() + byte_wait_limit_ms;
+    int c = unit_get_byte_before(deadline);
     if (c < 0) return -2;
     while (c != '\r' && std::isspace(c)) {
-        c = unit_get_byte();
+        c = unit_get_byte_before(deadline);
         if (c < 0) return -3;
     }
-    return collect_line(buffer, size, c);
+    return collect_line(buffer, size, c, deadline);
 }
 
 void write_mode_note(int mode, bool serial) {
@@ -119,16 +111,30 @@ const char* mode_command(int mode) {
 }
 
 // A control block the unit did not take: reconnect from scratch. False when
-// the unit cannot be reached again.
-bool recover_from_control_block_failure() {
+// the unit cannot be reached again or this was the last round.
+bool recover_from_control_block_failure(int round) {
     message_box("Control Block write error", "Note", BoxButtons::ok, BoxIcon::information);
     status_note("Note: Control Block write error\r\n");
     unit_close_port();
     g_commands.baud_setting = 115200;
-    unit_open_port();
+    if (round == control_block_rounds) return false;
+    // connect_unit opens the port again on each attempt and judges the unit.
+    static_cast<void>(unit_open_port());
     if (connect_unit() != 0) return false;
     status_note("...Retrying\r\n");
     return true;
+}
+
+// A mode command that could not be written gets no answer: the technician is
+// asked as after a time-out, and the page ends.
+int mode_command_not_sent() {
+    prompt_timeout_retry();
+    return MODE_PAGE_ENDED;
+}
+
+int abandon_load() {
+    unit_close_port();
+    return MODE_ABANDONED;
 }
 
 void set_reply(const char* text) {
@@ -136,15 +142,16 @@ void set_reply(const char* text) {
 }
 }  // namespace
 
-int unit_send_command(const char* format, ...) {
+bool unit_send_command(const char* format, ...) {
     std::array<char, 1024> text;
     va_list args;
     va_start(args, format);
     const int n = std::vsnprintf(text.data(), text.size(), format, args);
     va_end(args);
     const std::size_t length = n < 0 ? 0 : std::min<std::size_t>(std::size_t(n), text.size() - 1);
-    for (std::size_t i = 0; i < length; ++i) unit_put_byte(uint8_t(text[i]));
-    return 1;
+    for (std::size_t i = 0; i < length; ++i)
+        if (!unit_put_byte(uint8_t(text[i]))) return false;
+    return true;
 }
 
 int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms) {
@@ -168,15 +175,13 @@ int check_reply(const char* reply, int read_result, const char* expected, const 
 
 int enter_load_mode(int mode, const uint8_t* control_block) {
     log_write("Set up for transfer\r\n");
-    for (;;) {
-        unit_send_command("%s", mode_command(mode));
+    for (int round = 1;; ++round) {
+        const bool command_sent = unit_send_command("%s", mode_command(mode));
         write_mode_note(mode, false);
-        sleep_ms(mode_reply_pause_ms);
+        if (!command_sent) return g_commands.abort_requested ? abandon_load() : mode_command_not_sent();
+        if (!wait_responsive(mode_reply_pause_ms)) return abandon_load();
         const int got = unit_read_line(g_commands.unit_reply.data(), g_commands.unit_reply.size(), mode_reply_limit_ms);
-        if (g_commands.abort_requested) {
-            unit_close_port();
-            return MODE_ABANDONED;
-        }
+        if (g_commands.abort_requested) return abandon_load();
         if (check_reply(g_commands.unit_reply.data(), got, "OK", "Unit replied with an error.\nTry again?") != 0)
             return MODE_PAGE_ENDED;
         log_write("Sending control block\r\n");
@@ -184,44 +189,37 @@ int enter_load_mode(int mode, const uint8_t* control_block) {
         if (sent == BLOCK_SENT || g_commands.abort_requested) {
             g_commands.unit_reply[0] = '\0';
             if (!g_commands.abort_requested) return MODE_READY;
-            unit_close_port();
-            return MODE_ABANDONED;
+            return abandon_load();
         }
-        if (!recover_from_control_block_failure()) return MODE_ABANDONED;
+        if (!recover_from_control_block_failure(round)) return MODE_ABANDONED;
     }
 }
 
 int enter_load_mode_serial(int mode, const uint8_t* control_block) {
     log_write("Set up for transfer\r\n");
-    for (;;) {
-        if (mode == LOAD_BINARY) {
-            if (staging_is_open()) staging_write("P\r", 2);
-        } else {
-            unit_send_command("%s", mode_command(mode));
-        }
+    for (int round = 1;; ++round) {
+        const bool command_sent =
+            mode == LOAD_BINARY ? staging_write("P\r", 2) : unit_send_command("%s", mode_command(mode));
         write_mode_note(mode, true);
-        if (g_commands.abort_requested) {
-            unit_close_port();
-            return MODE_ABANDONED;
-        }
+        if (g_commands.abort_requested) return abandon_load();
+        if (!command_sent) return mode_command_not_sent();
         log_write("Sending control block\r\n");
         const int sent = send_block_serial('C', control_block, control_block_bytes, 0);
         if (sent == BLOCK_SENT || g_commands.abort_requested) {
             set_reply("no response");
             if (!g_commands.abort_requested) return MODE_READY;
-            unit_close_port();
-            return MODE_ABANDONED;
+            return abandon_load();
         }
-        if (!recover_from_control_block_failure()) return MODE_ABANDONED;
+        if (!recover_from_control_block_failure(round)) return MODE_ABANDONED;
     }
 }
 
 int send_baud_command(uint32_t baud) {
     for (const BaudRate& b : baud_table) {
         if (b.rate != baud) continue;
-        if (staging_is_open()) staging_write(b.text.data(), b.text.size());
+        const bool written = staging_write(b.text.data(), b.text.size());
         if (g_commands.abort_requested) unit_close_port();
-        return 1;
+        return written ? 1 : BAUD_NOT_SENT;
     }
     return 0;
 }

@@ -27,35 +27,44 @@ inline constexpr int PAGE_BACK_TO_SETUP = 1000;
 inline constexpr int PAGE_QUIT = 0;
 
 // Formats printf-style (at most 1023 characters) and writes the text byte by
-// byte; the format carries its own "\r". Returns 1.
-int unit_send_command(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// byte; the format carries its own "\r". True when all of it went out; a
+// failed byte ends the command.
+[[nodiscard]] bool unit_send_command(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Reads one reply line into `buffer` (at most 254 characters and a zero, fewer
 // when `size` is smaller) without its CR or LF. Result: the length; -1 when
 // no line began within `limit_ms`, the port is gone or abort_requested is set;
 // with limit 0 (take what comes): -2 no byte, -3 nothing but white space.
-int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms);
+// The whole line must arrive within the limit (with limit 0 within
+// byte_wait_limit_ms), however the unit paces its bytes.
+[[nodiscard]] int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms);
 
 // 0 when the reply is good (read_result not negative, reply begins with
 // `expected`'s two characters). Otherwise closes the port, asks the user
 // ("Operation timed out\nTry again?" after a time-out, else `question`), ends
 // the page with 1000 on Yes or 0 on No, and returns 1.
-int check_reply(const char* reply, int read_result, const char* expected, const char* question);
+[[nodiscard]] int check_reply(const char* reply, int read_result, const char* expected, const char* question);
 // The time-out question of check_reply and the page end it leads to.
 void prompt_timeout_retry();
 
 enum LoadMode { LOAD_AIRPORT = 0, LOAD_BINARY = 1, LOAD_TERRAIN = 2 };
 enum : int { MODE_READY = 0, MODE_ABANDONED = 1, MODE_PAGE_ENDED = 2 };
 // Puts the unit into a load mode and hands it the 256-byte control block.
-// MODE_READY; MODE_ABANDONED (the caller ends the page); MODE_PAGE_ENDED (the
-// unit refused or did not answer and check_reply has ended the page).
-int enter_load_mode(int mode, const uint8_t* control_block);
+// MODE_READY; MODE_ABANDONED (the caller ends the page: also after the third
+// control block the unit did not take); MODE_PAGE_ENDED (the unit refused or
+// did not answer, or the mode command could not be written, and the user was
+// asked and the page ended).
+[[nodiscard]] int enter_load_mode(int mode, const uint8_t* control_block);
 // The earlier-generation variant (no reply to the mode command; framing of
-// send_block_serial).
-int enter_load_mode_serial(int mode, const uint8_t* control_block);
+// send_block_serial; the system software mode command goes into the staging
+// stream).
+[[nodiscard]] int enter_load_mode_serial(int mode, const uint8_t* control_block);
 
-// Writes the baud text of `baud` into the staging stream when one is open.
-// 0 when the rate is not one of 115200, 57600, 38400, 19200, 9600; else 1.
-int send_baud_command(uint32_t baud);
+// send_baud_command's result when the text could not be written (no staging
+// stream open, or the write failed).
+inline constexpr int BAUD_NOT_SENT = -1;
+// Writes the baud text of `baud` into the staging stream. 0 when the rate is
+// not one of 115200, 57600, 38400, 19200, 9600; BAUD_NOT_SENT; else 1.
+[[nodiscard]] int send_baud_command(uint32_t baud);
 // send_baud_command with the next rate below baud_setting; 0 when there is none.
-int send_lower_baud_command();
+[[nodiscard]] int send_lower_baud_command();

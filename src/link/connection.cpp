@@ -8,6 +8,7 @@
 #include "formats/byte_order.h"
 #include "formats/crc.h"
 #include "link/commands.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "platform/clock.h"
 #include "platform/window.h"
@@ -24,15 +25,32 @@ constexpr uint32_t greeting_limit_ms = 500;
 constexpr uint32_t first_query_pause_ms = 150;
 constexpr std::size_t wake_bytes = 8;
 constexpr std::size_t reply_text_max = 2000;
+// A whole table reply, however the unit paces its bytes.
+constexpr uint32_t table_reply_limit_ms = 10000;
 constexpr std::string_view greeting = "OK: Ready for commands.";
 
 bool begins_ok(const char* reply) { return std::strncmp(reply, "OK", 2) == 0; }
 
-void send_wake_up() {
+// False when a byte could not be written.
+bool send_wake_up() {
     for (std::size_t i = 0; i < wake_bytes; ++i) {
-        unit_put_byte(CAN);
+        if (!unit_put_byte(CAN)) return false;
         yield_to_window();
     }
+    return true;
+}
+
+// One wake-up attempt on a freshly opened port, the greeting read into `reply`.
+void attempt_connection(std::array<char, 256>& reply) {
+    unit_close_port();
+    if (!wait_responsive(reopen_pause_ms)) return;
+    // A port that does not open, or a burst that does not go, makes a failed
+    // attempt of the same length.
+    const bool opened = unit_open_port() == 1;
+    if (!wait_responsive(reopen_pause_ms)) return;
+    const bool woken = opened && send_wake_up();
+    if (!wait_responsive(greeting_pause_ms) || !woken) return;
+    if (unit_read_line(reply.data(), reply.size(), greeting_limit_ms) < 0) reply[0] = '\0';
 }
 
 bool allowed_in_table(int c) { return std::isalnum(c) || std::isspace(c) || c == ':' || c == '.'; }
@@ -57,8 +75,9 @@ bool read_unit_table(UnitTable& table) {
     int carriage_returns = 0;
     uint32_t reg;
     crc_begin(reg);
+    const uint64_t deadline = now_ms() + table_reply_limit_ms;
     for (;;) {
-        const int c = unit_get_byte();
+        const int c = unit_get_byte_before(deadline);
         if (c < 0 || !allowed_in_table(c)) break;
         if (c == '\r') {
             if (++carriage_returns > 1) break;
@@ -91,13 +110,7 @@ int connect_unit() {
     std::array<char, 256> reply{};
     for (int attempt = 1;; ++attempt) {
         reply[0] = '\0';
-        unit_close_port();
-        sleep_ms(reopen_pause_ms);
-        unit_open_port();
-        sleep_ms(reopen_pause_ms);
-        send_wake_up();
-        sleep_ms(greeting_pause_ms);
-        unit_read_line(reply.data(), reply.size(), greeting_limit_ms);
+        attempt_connection(reply);
         if (g_commands.abort_requested || begins_ok(reply.data()) || attempt == connect_attempts) break;
     }
     if (!begins_ok(reply.data())) g_commands.abort_requested = true;
@@ -116,12 +129,12 @@ int query_unit_tables() {
         {"QN\r", g_unit_tables.n_table},
         {"QY\r", g_unit_tables.y_table},
     }};
-    sleep_ms(first_query_pause_ms);
+    for (const Query& q : queries) q.table.valid = false;
+    if (!wait_responsive(first_query_pause_ms)) return 1;
     bool all_valid = true;
     for (std::size_t i = 0; i < queries.size(); ++i) {
-        if (i > 0) send_wake_up();
-        unit_send_command("%s", queries[i].command);
-        queries[i].table.valid = false;
+        // A query that cannot be written gets no table; the rest would not go either.
+        if ((i > 0 && !send_wake_up()) || !unit_send_command("%s", queries[i].command)) return 1;
         queries[i].table.valid = read_unit_table(queries[i].table);
         all_valid = all_valid && queries[i].table.valid;
     }

@@ -24,9 +24,10 @@ void reset_unit_tables();
 // Reopens the port, sends the wake-up burst and waits for a line beginning
 // "OK", up to 20 attempts of about 1.5 s. 0 connected; 1 not (abort_requested
 // is then set), or abort_requested was set already.
-int connect_unit();
-// Reads and checks the five tables; 0 when all passed, else 1.
-int query_unit_tables();
+[[nodiscard]] int connect_unit();
+// Reads and checks the five tables; 0 when all passed, else 1 (also when a
+// query could not be written). Each reply must be complete within 10 s.
+[[nodiscard]] int query_unit_tables();
 // Parses one table reply as it arrives: the unit's greeting may come first,
 // then hexadecimal digits in any grouping, ended by an empty line. True when
 // 256 bytes and their matching check came.

@@ -1,5 +1,6 @@
 #include "link/discovery.h"
 
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "platform/clock.h"
 #include "platform/ports.h"
@@ -31,7 +32,7 @@ int probe_gadget_port(std::string& name) {
 }
 
 int locate_unit_port() {
-    sleep_ms(settle_ms);
+    wait_responsive(settle_ms);
     std::string name;
     for (int pass = 0; pass < search_passes; ++pass) {
         if (probe_gadget_port(name)) {
@@ -40,7 +41,7 @@ int locate_unit_port() {
             g_link.current_link_seen = true;
             return 1;
         }
-        sleep_ms(pass_retry_ms);
+        wait_responsive(pass_retry_ms);
     }
     g_link.port_found = false;
     return 0;

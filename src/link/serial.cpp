@@ -5,6 +5,8 @@
 
 #include "formats/byte_order.h"
 #include "formats/crc.h"
+#include "link/commands.h"
+#include "link/responsive_wait.h"
 #include "platform/clock.h"
 #include "platform/serial.h"
 #include "platform/window.h"
@@ -25,14 +27,17 @@ constexpr uint64_t serial_payload_limit_ms = 4296;
 
 uint64_t elapsed_since(uint64_t start) { return now_ms() - start; }
 
+// A write counts only once the bytes have left the driver: a flush that fails
+// or does not complete fails the write like a refused write does.
 bool write_bytes(const uint8_t* data, std::size_t size, bool clear_errors) {
     uint64_t progress_at = now_ms();
+    WindowPacing pacing = start_window_pacing();
     while (size > 0) {
         if (clear_errors && !serial_clear_errors(g_link.port_handle)) break;
         const long written = serial_write(g_link.port_handle, data, size);
         if (written < 0) break;
         if (written > 0) {
-            serial_flush(g_link.port_handle);
+            if (!serial_flush(g_link.port_handle)) break;
             data += written;
             size -= std::size_t(written);
             progress_at = now_ms();
@@ -40,6 +45,8 @@ bool write_bytes(const uint8_t* data, std::size_t size, bool clear_errors) {
         }
         if (elapsed_since(progress_at) >= write_stall_limit_ms) break;
         sleep_ms(1);
+        // A page handler may have ended the conversation meanwhile.
+        if (!yield_when_due(pacing) || !g_link.port_handle) return false;
     }
     if (size > 0) g_link.port_failed = true;
     return size == 0;
@@ -83,17 +90,16 @@ int take_replies(bool& busy) {
     return arrived ? 1 : 0;
 }
 
-// After a chunk: a NAK pauses the sender until the ACK.
+// After a chunk: a NAK pauses the sender until the ACK, for ack_wait_limit_ms
+// in all however much else the unit sends meanwhile.
 bool wait_while_busy() {
     bool busy = false;
     if (take_replies(busy) < 0) return false;
-    uint64_t last_byte_at = now_ms();
+    const uint64_t busy_since = now_ms();
     while (busy) {
-        if (elapsed_since(last_byte_at) >= ack_wait_limit_ms) return false;
-        sleep_ms(busy_poll_ms);
-        const int arrived = take_replies(busy);
-        if (arrived < 0) return false;
-        if (arrived) last_byte_at = now_ms();
+        if (elapsed_since(busy_since) >= ack_wait_limit_ms) return false;
+        if (!wait_responsive(busy_poll_ms) || !g_link.port_handle) return false;
+        if (take_replies(busy) < 0) return false;
     }
     return true;
 }
@@ -136,9 +142,8 @@ int read_packet_start(PacketReader& r) {
     for (;;) {
         const uint64_t deadline = now_ms() + packet_start_limit_ms;
         do {
-            const uint64_t now = now_ms();
-            c = unit_get_byte_within(now < deadline ? uint32_t(deadline - now) : 0);
-        } while (c != DLE && now_ms() < deadline && unit_port_usable());
+            c = unit_get_byte_before(deadline);
+        } while (c != DLE && now_ms() < deadline && unit_port_usable() && !g_commands.abort_requested);
         if (c != DLE || now_ms() > deadline) return PACKET_NO_START;
         c = unit_get_byte();
         if (c < 0) return PACKET_FRAMING;
@@ -178,8 +183,7 @@ int unit_open_port() {
     SerialPort* port = nullptr;
     for (int attempt = 1; !port; ++attempt) {
         port = serial_open(g_link.port_name);
-        if (!port && attempt == open_attempts) return 0;
-        if (!port) sleep_ms(open_retry_ms);
+        if (!port && (attempt == open_attempts || !wait_responsive(open_retry_ms))) return 0;
     }
     serial_set_queues(port, driver_queue_bytes, driver_queue_bytes);
     serial_zero_timeouts(port);
@@ -204,10 +208,7 @@ bool unit_write_all(const void* data, std::size_t size) {
     return unit_port_usable() && write_bytes(static_cast<const uint8_t*>(data), size, true);
 }
 
-int unit_put_byte(uint8_t byte) {
-    unit_write_all(&byte, 1);
-    return 0;
-}
+bool unit_put_byte(uint8_t byte) { return unit_write_all(&byte, 1); }
 
 int unit_get_byte() { return unit_get_byte_within(byte_wait_limit_ms); }
 
@@ -216,6 +217,7 @@ int unit_get_byte_within(uint32_t wait_ms) {
     if (g_link.rx_next < g_link.rx_count) return g_link.rx_buffer[g_link.rx_next++];
     if (g_link.port_failed) return -1;
     const uint64_t start = now_ms();
+    WindowPacing pacing = start_window_pacing();
     for (;;) {
         const long queued = serial_queued(g_link.port_handle);
         if (queued < 0) break;
@@ -231,20 +233,28 @@ int unit_get_byte_within(uint32_t wait_ms) {
         }
         if (elapsed_since(start) >= wait_ms) return -1;
         sleep_ms(1);
+        // A page handler may have closed the port or asked to stop meanwhile.
+        if (!yield_when_due(pacing) || !g_link.port_handle) return -1;
     }
     g_link.port_failed = true;
     return -1;
 }
 
+int unit_get_byte_before(uint64_t deadline) {
+    const uint64_t now = now_ms();
+    const uint64_t left = now < deadline ? deadline - now : 0;
+    return unit_get_byte_within(uint32_t(std::min<uint64_t>(left, byte_wait_limit_ms)));
+}
+
 int write_multi_byte(const void* data, std::size_t length) {
-    if (!g_link.port_found || !g_link.port_handle) return 0;
+    if (!g_link.port_found || !g_link.port_handle) return 1;
     clear_block_reply();
     auto next = static_cast<const uint8_t*>(data);
     while (length > 0) {
         const std::size_t chunk = std::min(length, chunk_bytes);
         yield_to_window();
         // A page handler that ran just now may have ended the conversation.
-        if (!g_link.port_handle) return 0;
+        if (!g_link.port_handle || g_commands.abort_requested) return 1;
         if (g_link.port_failed || !write_bytes(next, chunk, false)) return 1;
         if (!wait_while_busy()) return 1;
         next += chunk;
@@ -279,15 +289,15 @@ int send_block_serial(char type, const void* data, std::size_t length, uint32_t 
     if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
     if (length > serial_payload_max) return BLOCK_TOO_LONG;
     const uint8_t marker[2] = {DLE, uint8_t(type)};
-    if (staging_is_open() && !staging_write(marker, sizeof marker)) return BLOCK_WRITE_FAILED;
+    if (!staging_write(marker, sizeof marker)) return BLOCK_WRITE_FAILED;
     if (!is_block_type(type)) return BLOCK_SENT;
     std::vector<uint8_t>& stage = g_link.serial_stage;
     build_frame(stage, type, static_cast<const uint8_t*>(data), length, address, true);
     const uint64_t header_start = now_ms();
-    if (staging_is_open() && !staging_write(stage.data(), frame_header_bytes)) return BLOCK_WRITE_FAILED;
+    if (!staging_write(stage.data(), frame_header_bytes)) return BLOCK_WRITE_FAILED;
     if (elapsed_since(header_start) > serial_header_limit_ms) return BLOCK_TOO_SLOW;
     const uint64_t payload_start = now_ms();
-    if (staging_is_open() && !staging_write(stage.data() + frame_header_bytes, stage.size() - frame_header_bytes))
+    if (!staging_write(stage.data() + frame_header_bytes, stage.size() - frame_header_bytes))
         return BLOCK_WRITE_FAILED;
     if (elapsed_since(payload_start) > serial_payload_limit_ms) return BLOCK_TOO_SLOW;
     return BLOCK_SENT;

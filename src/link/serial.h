@@ -25,8 +25,8 @@ inline constexpr uint32_t byte_wait_limit_ms = 5000;
 // unit_put_byte and write_multi_byte: longest time the driver may take no byte
 // at all before the write counts as failed.
 inline constexpr uint32_t write_stall_limit_ms = 5000;
-// write_multi_byte after a NAK: longest wait for the next byte while the unit
-// is busy; ACK normally follows within a few seconds.
+// write_multi_byte after a NAK: longest wait for the ACK, counted from the
+// NAK; ACK normally follows within a few seconds.
 inline constexpr uint32_t ack_wait_limit_ms = 20000;
 // read_htaws_packet: the unit's packet must start within this time.
 inline constexpr uint32_t packet_start_limit_ms = 20000;
@@ -67,28 +67,36 @@ extern LinkState g_link;
 // Closes the port and the staging stream and forgets everything.
 void reset_link_state();
 
-// 1 open, 0 not (no port found, or six opens 500 ms apart failed).
-int unit_open_port();
+// 1 open, 0 not (no port found, six opens 500 ms apart failed, or
+// abort_requested was set while waiting between them).
+[[nodiscard]] int unit_open_port();
 // 1 when a port was closed, 0 when none was open.
 int unit_close_port();
 // True while the port is open and has not failed.
 bool unit_port_usable();
 
-int unit_put_byte(uint8_t byte);
+// True when the byte went out; false when the port is not usable, the write
+// failed or the driver stalled.
+[[nodiscard]] bool unit_put_byte(uint8_t byte);
 // Writes every byte, without flow control, flushing after each write; false
-// when the port is not usable, a write failed or the driver stalled.
-bool unit_write_all(const void* data, std::size_t size);
-// The next byte, or -1: port not open or failed, or nothing within
-// byte_wait_limit_ms.
-int unit_get_byte();
+// when the port is not usable, a write or flush failed or the driver stalled.
+[[nodiscard]] bool unit_write_all(const void* data, std::size_t size);
+// The next byte, or -1: port not open or failed, nothing within
+// byte_wait_limit_ms, or a page handler run while waiting closed the port or
+// set abort_requested.
+[[nodiscard]] int unit_get_byte();
 // The same with the wait bounded by the caller (0: only what is queued).
-int unit_get_byte_within(uint32_t wait_ms);
+[[nodiscard]] int unit_get_byte_within(uint32_t wait_ms);
+// The same with the wait ending at `deadline` (now_ms time) and never longer
+// than byte_wait_limit_ms: how readers bound a whole reply, not only its bytes.
+[[nodiscard]] int unit_get_byte_before(uint64_t deadline);
 
-// 0 written (also when the port is not open), 1 when a write failed, the
-// driver stalled or the unit stayed busy past ack_wait_limit_ms.
-int write_multi_byte(const void* data, std::size_t length);
+// 0 written; 1 when the port is not open or was closed meanwhile,
+// abort_requested was set, a write failed, the driver stalled or the unit
+// stayed busy for ack_wait_limit_ms after its NAK.
+[[nodiscard]] int write_multi_byte(const void* data, std::size_t length);
 // 1 when "ERR" is not in block_reply (read as a text), 0 when it is.
-int reply_has_no_error();
+[[nodiscard]] int reply_has_no_error();
 
 // Results of send_block and send_block_serial.
 enum : int {
@@ -100,9 +108,10 @@ enum : int {
 };
 // Frames and sends one block of type 'C' or 'D' (any other type: the DLE and
 // type marker alone), each byte flow-controlled.
-int send_block(char type, const void* data, std::size_t length, uint32_t address);
-// The earlier-generation framing, written into the staging stream.
-int send_block_serial(char type, const void* data, std::size_t length, uint32_t address);
+[[nodiscard]] int send_block(char type, const void* data, std::size_t length, uint32_t address);
+// The earlier-generation framing, written into the staging stream; with no
+// staging stream open nothing can be sent and the result is BLOCK_WRITE_FAILED.
+[[nodiscard]] int send_block_serial(char type, const void* data, std::size_t length, uint32_t address);
 
 // Results of read_htaws_packet besides the packet type.
 enum : int {
@@ -118,4 +127,4 @@ enum : int {
 // `limit` payload bytes from buffer[0] (the buffer holds at least `limit`
 // bytes), adds them to `count` and reports the payload length + 4 in
 // `total_length`. Returns 'D' or 'X', or a negative code above.
-int read_htaws_packet(uint8_t* buffer, uint64_t& total_length, uint32_t& count, uint32_t limit, int continuing);
+[[nodiscard]] int read_htaws_packet(uint8_t* buffer, uint64_t& total_length, uint32_t& count, uint32_t limit, int continuing);

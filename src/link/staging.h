@@ -12,10 +12,11 @@ struct StagingStream {
 };
 
 // Opens `path` for writing (binary, truncating); false when it cannot be made.
-bool staging_open_file(const std::string& path);
+[[nodiscard]] bool staging_open_file(const std::string& path);
 // Makes the port the staging stream: every byte goes out as it is written.
 void staging_open_port();
 bool staging_is_open();
-// False when not every byte reached the file or the port.
-bool staging_write(const void* data, std::size_t size);
+// False when not every byte reached the file or the port, and when no
+// staging stream is open: bytes with nowhere to go are not sent.
+[[nodiscard]] bool staging_write(const void* data, std::size_t size);
 void staging_close();

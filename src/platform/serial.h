@@ -24,6 +24,8 @@ long serial_queued(SerialPort* port);
 long serial_read(SerialPort* port, void* data, std::size_t size);
 // Writes; returns bytes written (possibly fewer), -1 on failure.
 long serial_write(SerialPort* port, const void* data, std::size_t size);
-// Waits, for a bounded time, until written bytes have left the transmit
-// buffers; false when they have not.
+// Longest wait of serial_flush, measured on the system's clock.
+inline constexpr unsigned serial_flush_limit_ms = 1000;
+// Waits up to serial_flush_limit_ms until written bytes have left the
+// transmit buffers; false when they have not or the device failed.
 bool serial_flush(SerialPort* port);

@@ -4,6 +4,7 @@
 
 #include "catalogue/loader_function.h"
 #include "catalogue/unit_names.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "platform/clock.h"
 #include "setup/setup_layout.h"
@@ -47,7 +48,7 @@ void adopt_unit_number() {
 
 bool identify_for_setup(Page page, const std::string& program_title) {
     unit_close_port();
-    sleep_ms(500);
+    wait_responsive(500);
     const std::string model = detect_model(DETECT_FRESH);
     const std::string caption =
         program_title + (model.empty() ? "  --  NO INSTRUMENT DETECTED " : "  --  Setup for " + model);

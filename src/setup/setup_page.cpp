@@ -10,6 +10,7 @@
 #include "catalogue/version_select.h"
 #include "link/commands.h"
 #include "link/connection.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "output/log.h"
 #include "output/status_shown.h"
@@ -312,10 +313,7 @@ void next(Page page) {
 void reset_unit(Page page) {
     const int mode = choose_reset_mode(reset_mode_layout());
     if (mode == -1) return;
-    if (connect_unit() == 0) {
-        unit_send_command("RESET %d\r", mode);
-        sleep_ms(2000);
-    }
+    if (connect_unit() == 0 && unit_send_command("RESET %d\r", mode)) wait_responsive(2000);
     page_end(page, 0);
 }
 

@@ -10,6 +10,7 @@
 
 #include "link/commands.h"
 #include "link/connection.h"
+#include "link/responsive_wait.h"
 #include "output/log.h"
 #include "output/status_shown.h"
 #include "platform/clock.h"
@@ -17,7 +18,6 @@
 #include "platform/paths.h"
 #include "platform/window.h"
 #include "unit/parameter_lines.h"
-#include "unit/yielding_wait.h"
 
 namespace {
 // The number of parameters a unit usually sends; the bar reaches its end there.
@@ -91,8 +91,7 @@ int read_configuration(Page page, const std::string& target) {
         status_note("strerror says open error: %s\n", system_error_text(err).c_str());
         return 1;
     }
-    sleep_ms(500);
-    unit_send_command("RP\r\n");
+    if (!wait_responsive(500) || !unit_send_command("RP\r\n")) return 1;
     int stored = 0;
     int shown = 0;
     char reply[parameter_line_limit + 2];
@@ -184,35 +183,34 @@ int write_configuration(Page page, const ConfigurationWrite& write) {
     });
     std::fclose(file);
 
-    connect_unit();
-    unit_send_command("WP\r\n");
+    if (connect_unit() != 0 || !unit_send_command("WP\r\n")) return 1;
     status_show(write.current_generation ? "Sending configuration to unit\r\n" : "Writing configuration to unit\r\n");
 
     file = std::fopen(write.source.c_str(), "r");
     if (!file) return 1;
     int sent = 0;
+    bool written = true;
     for_each_sent_line(file, factory, [&](std::string_view line) {
         if (const LineFault fault = check_parameter_line(line); fault.rule != 0) {
             report_ignored_line(line, fault);
             return true;
         }
         const std::string text(line);
-        unit_send_command("%s\r\n", text.c_str());
+        written = unit_send_command("%s\r\n", text.c_str());
+        if (!written) return false;
         show_progress(page);
         if (count > 1) progress_set_position(page, configuration_progress_control, sent * 1000 / (count - 1));
         ++sent;
         status_note("%s\r\n", text.c_str());
-        keep_yielding(10);
-        return !g_commands.abort_requested;
+        return wait_responsive(10);
     });
     std::fclose(file);
-    if (g_commands.abort_requested) return 1;
+    if (!written || g_commands.abort_requested) return 1;
     if (write.current_generation) {
         status_show("Writing to configuration module\r\n");
         status_show("This may take a minute...\r\n");
     } else {
         status_show("Done writing configuration, waiting for reply...\r\n");
     }
-    unit_send_command("\r\n");
-    return 0;
+    return unit_send_command("\r\n") ? 0 : 1;
 }

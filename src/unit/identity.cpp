@@ -21,7 +21,8 @@ int compatible(PTableField mask_field, int version, int bit_offset, const char* 
     char line[128];
     std::snprintf(line, sizeof line, log_format, int32_t(mask), version);
     log_write(line);
-    const uint32_t bit = uint32_t(version + bit_offset) & 31u;
+    // Unsigned: versions of 2^31 and above wrap instead of overflowing.
+    const uint32_t bit = (uint32_t(version) + uint32_t(bit_offset)) & 31u;
     return int((mask >> bit) & 1u);
 }
 

@@ -4,6 +4,7 @@
 
 #include "link/connection.h"
 #include "link/discovery.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "output/log.h"
 #include "platform/clock.h"
@@ -36,9 +37,7 @@ std::string detect_model(int form) {
     if (form == DETECT_REMEMBERED) return g_model.remembered_model;
     g_model.remembered_model.clear();
     if (!locate_unit_port()) return {};
-    connect_unit();
-    sleep_ms(tables_pause_ms);
-    if (query_unit_tables() == 0) {
+    if (connect_unit() == 0 && wait_responsive(tables_pause_ms) && query_unit_tables() == 0) {
         read_hardware_id();
         if (g_unit.unit_generation == current_generation) g_model.remembered_model = served_model;
     }

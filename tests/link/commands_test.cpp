@@ -104,6 +104,29 @@ TEST_F(CommandsTest, LineReadsEndAtTheirLimitOrAtOnce) {
     EXPECT_EQ(now_ms() - start, 0u);
 }
 
+// The unit sends its reply line one byte every 100 ms: the line ends at the
+// caller's limit however long the unit keeps trickling.
+TEST_F(CommandsTest, ReplyLineEndsAtItsLimitHoweverTheUnitPacesIt) {
+    struct Case {
+        uint32_t limit_ms;
+        std::size_t length;
+    };
+    for (const Case c : {Case{500, 6}, Case{2500, 17}}) {
+        SCOPED_TRACE(c.limit_ms);
+        SimConfig config;
+        config.parameters = {"MaxSpeed 0x000001"};
+        config.faults.trickle_ms = 100;
+        open(config);
+        ASSERT_TRUE(unit_send_command("RP\r"));
+        const uint64_t start = now_ms();
+        int result = 0;
+        const std::string line = read_line(c.limit_ms, result);
+        EXPECT_LE(now_ms() - start, c.limit_ms);
+        EXPECT_EQ(result, int(c.length));
+        EXPECT_EQ(line, std::string("MaxSpeed 0x000001").substr(0, c.length));
+    }
+}
+
 TEST_F(CommandsTest, CheckReplyOutcomes) {
     struct Case {
         const char* reply;
@@ -189,6 +212,40 @@ TEST_F(CommandsTest, ControlBlockFailureReconnectsOrAbandons) {
     EXPECT_EQ(now_ms() - start, 1000u + 2500u + 20 * (250u + 2500u + 250u + 500u));
 }
 
+// The unit reconnects every time but stays busy on every control block.
+TEST_F(CommandsTest, RefusedControlBlockIsGivenUpAfterThreeRounds) {
+    SimConfig config;
+    config.pacing.nak_every = 1;
+    config.pacing.busy_ms = ack_wait_limit_ms + 1000;
+    open(config);
+    for (int round = 0; round < 3; ++round) script_expect_box("Control Block write error", "Note", BOX_OK);
+    const uint64_t start = now_ms();
+    // Ends an endless retry, so that the test reports it instead of hanging.
+    script_on_yield([start] {
+        if (now_ms() - start > 600000) g_commands.abort_requested = true;
+    });
+    const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
+    EXPECT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_ABANDONED);
+    EXPECT_FALSE(g_commands.abort_requested);
+    EXPECT_EQ(transcript_count("P"), 3) << unit->transcript_text();
+    EXPECT_FALSE(sim_port_is_open());
+}
+
+// Bytes with nowhere to go are not sent: the earlier-generation writers fail.
+TEST_F(CommandsTest, EarlierGenerationWritersFailWithNoStagingStream) {
+    SimConfig earlier;
+    earlier.generation = 1;
+    open(earlier);
+    const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
+    const auto* control = reinterpret_cast<const uint8_t*>(block.data());
+    EXPECT_EQ(send_block_serial('C', control, 256, 0), BLOCK_WRITE_FAILED);
+    EXPECT_EQ(send_block_serial('E', control, 0, 0), BLOCK_WRITE_FAILED);
+    script_expect_box("Operation timed out\nTry again?", "Error", BOX_NO);
+    EXPECT_EQ(enter_load_mode_serial(LOAD_BINARY, control), MODE_PAGE_ENDED);
+    EXPECT_EQ(g_page_result, PAGE_QUIT);
+    EXPECT_FALSE(transcript_has("C block 256 bytes at 0x00000000")) << unit->transcript_text();
+}
+
 TEST_F(CommandsTest, BaudCommandsGoToTheStagingStreamOnly) {
     TempDir dir;
     open();
@@ -204,7 +261,9 @@ TEST_F(CommandsTest, BaudCommandsGoToTheStagingStreamOnly) {
     EXPECT_EQ(read_whole_file(dir.file("temp.dat")), "BR 115200\rBR 57600\r");
     EXPECT_FALSE(transcript_has("BR 115200"));
 
-    EXPECT_EQ(send_baud_command(38400), 1) << "no stream: nothing is written";
+    EXPECT_EQ(send_baud_command(38400), BAUD_NOT_SENT) << "no stream: nowhere to write";
+    g_commands.baud_setting = 57600;
+    EXPECT_EQ(send_lower_baud_command(), BAUD_NOT_SENT);
     staging_open_port();
     EXPECT_EQ(send_baud_command(19200), 1);
     EXPECT_TRUE(transcript_has("BR 19200")) << unit->transcript_text();
@@ -221,7 +280,6 @@ TEST_F(CommandsTest, EarlierGenerationOpeningThroughThePort) {
     EXPECT_TRUE(transcript_has("P"));
     EXPECT_TRUE(transcript_has("C block 256 bytes at 0x00000000")) << unit->transcript_text();
 
-    staging_close();
     open(earlier);
     EXPECT_EQ(enter_load_mode_serial(LOAD_TERRAIN, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
     EXPECT_TRUE(transcript_has("T")) << "modes other than system software are sent as commands";

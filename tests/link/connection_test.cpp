@@ -8,6 +8,7 @@
 #include "link/connection.h"
 #include "link/discovery.h"
 #include "link/link_fixture.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "platform/clock.h"
 #include "support/sim_port.h"
@@ -18,6 +19,35 @@ using ConnectionTest = LinkTest;
 
 std::string table_of(const UnitTable& t) { return std::string(t.bytes.begin(), t.bytes.end()); }
 }  // namespace
+
+// The unit sends its table reply one byte at a time: the reply must be
+// complete within 10 s however it is paced.
+TEST_F(ConnectionTest, TableReplyIsBoundedInTotal) {
+    struct Case {
+        uint32_t trickle_ms;
+        bool valid;
+    };
+    for (const Case c : {Case{10, true}, Case{20, false}}) {
+        SCOPED_TRACE(c.trickle_ms);
+        SimConfig config;
+        config.faults.trickle_ms = c.trickle_ms;
+        open(config);
+        ASSERT_TRUE(unit_send_command("QP\r"));
+        const uint64_t start = now_ms();
+        EXPECT_EQ(read_unit_table(g_unit_tables.p_table), c.valid);
+        EXPECT_LE(now_ms() - start, 10000u);
+    }
+}
+
+// A silent unit: twenty attempts of about 1.5 s, the window answered throughout.
+TEST_F(ConnectionTest, ConnectingKeepsTheWindowAnswering) {
+    SimConfig silent;
+    silent.faults.silent = true;
+    open(silent);
+    watch_window_gaps();
+    EXPECT_EQ(connect_unit(), 1);
+    EXPECT_LE(longest_window_gap(), window_slice_ms);
+}
 
 TEST_F(ConnectionTest, ConnectsOnTheAttemptTheUnitAnswers) {
     struct Case {

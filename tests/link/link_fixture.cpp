@@ -1,5 +1,6 @@
 #include "link/link_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "link/commands.h"
@@ -51,7 +52,7 @@ SimUnit& LinkTest::replying(std::string bytes) {
     config.parameters = {std::move(bytes)};
     config.line_end = "";
     open(std::move(config));
-    unit_send_command("RP\r\n");
+    EXPECT_TRUE(unit_send_command("RP\r\n"));
     return *unit;
 }
 
@@ -61,6 +62,18 @@ void LinkTest::pull_cable() {
     unit->receive(&any, 1, now_ms());
     ASSERT_FALSE(unit->connected());
 }
+
+void LinkTest::watch_window_gaps(std::function<void()> at_yield) {
+    last_yield_at_ = now_ms();
+    longest_gap_ = 0;
+    script_on_yield([this, at_yield = std::move(at_yield)] {
+        longest_gap_ = std::max(longest_gap_, now_ms() - last_yield_at_);
+        last_yield_at_ = now_ms();
+        if (at_yield) at_yield();
+    });
+}
+
+uint64_t LinkTest::longest_window_gap() const { return std::max(longest_gap_, now_ms() - last_yield_at_); }
 
 bool LinkTest::transcript_has(std::string_view text) const { return transcript_count(text) > 0; }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,9 +25,17 @@ protected:
     // The cable comes out now.
     void pull_cable();
     bool transcript_has(std::string_view text) const;
+    // From now on, measures the stretches of virtual time the page thread goes
+    // without a yield_to_window call; `at_yield` runs at each yield (a page
+    // handler the technician caused).
+    void watch_window_gaps(std::function<void()> at_yield = {});
+    // The longest such stretch, the one up to now included.
+    uint64_t longest_window_gap() const;
     int transcript_count(std::string_view text) const;
 
     std::unique_ptr<SimUnit> unit;
+    uint64_t last_yield_at_ = 0;
+    uint64_t longest_gap_ = 0;
 };
 
 // The hexadecimal digits of a table reply (256 bytes and their check) in lines

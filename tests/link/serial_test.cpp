@@ -11,6 +11,7 @@
 #include "formats/image.h"
 #include "link/commands.h"
 #include "link/link_fixture.h"
+#include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "link/staging.h"
 #include "platform/clock.h"
@@ -96,6 +97,48 @@ TEST_F(SerialTest, GetByteWaitsForItsBoundOnly) {
     EXPECT_EQ(now_ms() - start, byte_wait_limit_ms);
 }
 
+TEST_F(SerialTest, ByteWaitKeepsTheWindowAnsweringAndEndsWhenAPageHandlerEndsTheConversation) {
+    struct Case {
+        const char* name;
+        void (*handler)();  // run by a yield 300 ms into the wait
+        uint64_t takes_ms;
+    };
+    const std::vector<Case> cases = {
+        {"nothing happens", nullptr, byte_wait_limit_ms},
+        {"the page closes the port", [] { unit_close_port(); }, 300},
+        {"the technician cancels", [] { g_commands.abort_requested = true; }, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_command_state();
+        SimConfig silent;
+        silent.faults.silent = true;
+        open(silent);
+        const uint64_t start = now_ms();
+        watch_window_gaps([&c, start] {
+            if (c.handler && now_ms() - start >= 300) c.handler();
+        });
+        EXPECT_EQ(unit_get_byte(), -1);
+        EXPECT_GE(now_ms() - start, c.takes_ms);
+        EXPECT_LE(now_ms() - start, c.takes_ms + window_slice_ms);
+        EXPECT_LE(longest_window_gap(), window_slice_ms);
+    }
+}
+
+TEST_F(SerialTest, WritesReportWhetherTheBytesWent) {
+    EXPECT_FALSE(unit_put_byte('\r')) << "port not open";
+    EXPECT_FALSE(unit_send_command("QP\r"));
+    EXPECT_EQ(write_multi_byte("\r", 1), 1);
+    open();
+    EXPECT_TRUE(unit_put_byte('\r'));
+    EXPECT_TRUE(unit_send_command("QP\r"));
+    EXPECT_EQ(write_multi_byte("\r", 1), 0);
+    pull_cable();
+    EXPECT_FALSE(unit_put_byte('\r')) << "cable pulled";
+    EXPECT_FALSE(unit_send_command("QP\r"));
+    EXPECT_EQ(write_multi_byte("\r", 1), 1);
+}
+
 TEST_F(SerialTest, WhatTheUnitSendsDuringABlockIsCollectedAndJudged) {
     struct Case {
         const char* name;
@@ -147,6 +190,38 @@ TEST_F(SerialTest, BusyUnitPausesTheBodyUntilItsAck) {
     }
 }
 
+// The unit NAKs, then sends NAK after NAK for a minute before its ACK.
+TEST_F(SerialTest, ChatteringBusyUnitHoldsTheSenderTwentySecondsFromItsNakAtMost) {
+    struct Case {
+        const char* name;
+        uint64_t cancel_after_ms;  // 0: never
+        uint64_t takes_ms;
+    };
+    const std::vector<Case> cases = {
+        {"left alone", 0, ack_wait_limit_ms},
+        {"the technician cancels", 1000, 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_command_state();
+        SimConfig config;
+        config.pacing.nak_every = 1000;
+        config.pacing.busy_ms = 60000;
+        config.pacing.naks_per_pause = 600;
+        open(config);
+        const std::string body = filler_bytes(2000, 3);
+        start_load(IMAGE_SYSTEM_PROGRAM, body);
+        const uint64_t start = now_ms();
+        watch_window_gaps([&c, start] {
+            if (c.cancel_after_ms && now_ms() - start >= c.cancel_after_ms) g_commands.abort_requested = true;
+        });
+        EXPECT_EQ(write_multi_byte(body.data(), body.size()), 1);
+        EXPECT_GE(now_ms() - start, c.takes_ms);
+        EXPECT_LE(now_ms() - start, c.takes_ms + 100);
+        EXPECT_LE(longest_window_gap(), window_slice_ms);
+    }
+}
+
 TEST_F(SerialTest, FramedBlocksReachTheUnitIntact) {
     open();
     const std::string body = body_with_dles(2500);
@@ -172,7 +247,7 @@ TEST_F(SerialTest, MarkersLimitsAndAClosedPort) {
     open();
     EXPECT_EQ(send_block('D', big.data(), big.size(), 0), BLOCK_TOO_LONG);
     EXPECT_EQ(send_block_serial('D', big.data(), 4097, 0), BLOCK_TOO_LONG);
-    unit_send_command("P\r");
+    EXPECT_TRUE(unit_send_command("P\r"));
     // The marker stands where the unit waits for its control block.
     sim_port_expect_anomaly("a control block was expected");
     EXPECT_EQ(send_block('E', big.data(), big.size(), 0), BLOCK_SENT);
@@ -215,7 +290,7 @@ TEST_F(SerialTest, EarlierGenerationBlocksGoToTheStagingFileOrThePort) {
     const auto dles = std::count(payload.begin(), payload.end(), char(DLE));
     EXPECT_EQ(staged.size(), 2 + 10 + payload.size() + std::size_t(dles) + 4);
 
-    unit_send_command("M\r");
+    EXPECT_TRUE(unit_send_command("M\r"));
     staging_open_port();
     const std::string block = control_block_for(IMAGE_DATABASE, payload);
     std::string control = block;
@@ -240,7 +315,7 @@ TEST_F(SerialTest, RecordingArrivesInPiecesAcrossTheCallersLimit) {
     }()};
     config.packet_size = 4096;
     open(config);
-    unit_send_command("H 0\r\n");
+    EXPECT_TRUE(unit_send_command("H 0\r\n"));
     char line[256];
     ASSERT_GE(unit_read_line(line, sizeof line, 5000), 0);
     ASSERT_STREQ(line, "OK");
@@ -260,7 +335,7 @@ TEST_F(SerialTest, RecordingArrivesInPiecesAcrossTheCallersLimit) {
             if (type < 0 || count == 0) break;
         }
         if (results.back() != 'D') break;
-        unit_send_command("OK %08lu\r", static_cast<unsigned long>(received.size()));
+        EXPECT_TRUE(unit_send_command("OK %08lu\r", static_cast<unsigned long>(received.size())));
     }
     EXPECT_EQ(received, config.recordings[0]);
     EXPECT_EQ(totals, (std::vector<uint64_t>{4100, 1908, 4}));

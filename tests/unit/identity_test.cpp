@@ -56,6 +56,11 @@ TEST_F(IdentityTest, CompatibilityChecksTestOneBitAndLogIt) {
         {check_overlay_compat, P_OVERLAY_MASK, 0x80000000, 0, 1,
          "Overlay Compatibility is -2147483648 and Overlay File Version Number is 0"},
         {check_overlay_compat, P_OVERLAY_MASK, 1, 33, 1, "Overlay Compatibility is 1 and Overlay File Version Number is 33"},
+        // Versions of 2^31 and above: bit (version - 1) mod 32 without overflow.
+        {check_airport_compat, P_AIRPORT_MASK, 0x80000000, int(0x80000000u), 1,
+         "Map Compatibility is -2147483648 and Map Major Version Number is -2147483648"},
+        {check_obstacle_compat, P_OBSTACLE_MASK, 0x80000000, int(0x80000000u), 1,
+         "Obstacle Compatibility is -2147483648 and Obstacle File Version Number is -2147483648"},
         {check_airport_compat_serial, P_AIRPORT_MASK_SERIAL, 4, 3, 1,
          "Map Compatibility is 4 and Map Major Version Number is 3"},
         {check_terrain_compat_serial, P_TERRAIN_MASK_SERIAL, 4, 2, 0,

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 
 #include "platform/serial.h"
 
@@ -17,8 +18,12 @@ namespace {
 // A write waits this long for room in the driver before reporting 0 bytes;
 // the caller decides when a stalled device has failed.
 constexpr int write_room_wait_ms = 100;
-// Longest wait for written bytes to leave the driver.
-constexpr int drain_limit_ms = 1000;
+
+unsigned long long monotonic_ms() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<unsigned long long>(t.tv_sec) * 1000 + static_cast<unsigned long long>(t.tv_nsec) / 1000000;
+}
 
 bool hung_up(int fd) {
     pollfd p{fd, 0, 0};
@@ -95,11 +100,12 @@ long serial_write(SerialPort* port, const void* data, std::size_t size) {
 // output queue is watched instead, for a bounded time.
 bool serial_flush(SerialPort* port) {
     if (!port) return false;
-    for (int waited = 0;; ++waited) {
+    const unsigned long long start = monotonic_ms();
+    for (;;) {
         int pending = 0;
         if (ioctl(port->fd, TIOCOUTQ, &pending) != 0) return false;
         if (pending == 0) return true;
-        if (waited == drain_limit_ms || hung_up(port->fd)) return false;
+        if (monotonic_ms() - start >= serial_flush_limit_ms || hung_up(port->fd)) return false;
         poll(nullptr, 0, 1);
     }
 }

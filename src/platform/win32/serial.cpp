@@ -12,8 +12,8 @@ namespace {
 // link decides when a stalled write has failed.
 constexpr DWORD write_room_wait_ms = 100;
 // FlushFileBuffers would wait without bound for a unit that stops taking
-// bytes; the output queue is watched instead, for a bounded time.
-constexpr int drain_limit_ms = 1000;
+// bytes; the output queue is watched instead, for serial_flush_limit_ms on the
+// tick count (a count of Sleep(1) calls would last 15 times as long).
 }  // namespace
 
 SerialPort* serial_open(const std::string& device) {
@@ -72,12 +72,13 @@ long serial_write(SerialPort* port, const void* data, std::size_t size) {
 
 bool serial_flush(SerialPort* port) {
     if (!port) return false;
-    for (int waited = 0;; ++waited) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
         DWORD errors = 0;
         COMSTAT status{};
         if (!ClearCommError(port->handle, &errors, &status)) return false;
         if (status.cbOutQue == 0) return true;
-        if (waited == drain_limit_ms) return false;
+        if (GetTickCount64() - start >= serial_flush_limit_ms) return false;
         Sleep(1);
     }
 }

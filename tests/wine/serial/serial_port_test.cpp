@@ -127,7 +127,7 @@ TEST_F(OnePort, ConnectsReadsTheTablesAndAnswersACommand) {
     EXPECT_EQ(g_unit.unit_generation, 4);
     EXPECT_EQ(p_table_word(P_UNIT_NUMBER), 0x0BADF00Du);
 
-    unit_send_command("DF\r");
+    EXPECT_TRUE(unit_send_command("DF\r"));
     char reply[256];
     ASSERT_GT(unit_read_line(reply, sizeof reply, 2000), 0);
     EXPECT_STREQ(reply, "OK : 00001A2B 00003C4D 00000400");
@@ -169,7 +169,7 @@ TEST_F(SeveralPorts, FirstGadgetPortThatOpensIsTaken) {
 TEST_F(PulledCable, ReadEndsAtOnce) {
     ASSERT_EQ(locate_unit_port(), 1);
     ASSERT_EQ(unit_open_port(), 1);
-    unit_send_command("DF\r");
+    EXPECT_TRUE(unit_send_command("DF\r"));
     const uint64_t start = now_ms();
     EXPECT_EQ(unit_get_byte(), -1);
     EXPECT_LT(now_ms() - start, 1000u);
