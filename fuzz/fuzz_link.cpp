@@ -3,6 +3,7 @@
 // the packet piece size.
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "fuzz_port.h"
 #include "link/commands.h"
@@ -10,19 +11,20 @@
 #include "link/serial.h"
 
 namespace {
+// As the recordings download reads: each call stores at most `limit` fresh
+// bytes, and a call that stores none ends the packet. Every other call takes
+// at least one byte of the finite input, so the loop ends.
 void read_packets(uint32_t limit) {
-    uint8_t buffer[256];
+    std::vector<uint8_t> buffer(limit);
     for (int packets = 0; packets < 4; ++packets) {
-        uint64_t total = 0;
-        uint32_t count = 0;
-        int continuing = 0;
         int rc;
-        do {
-            const uint32_t before = count;
-            rc = read_htaws_packet(buffer, total, count, limit, continuing);
-            if (count - before > limit) std::abort();
-            continuing = 1;
-        } while ((rc == 'D' || rc == 'X') && g_link.packet.expected > 0);
+        for (int call = 0;; ++call) {
+            uint64_t total = 0;
+            uint32_t count = 0;
+            rc = read_htaws_packet(buffer.data(), total, count, limit, call);
+            if (count > limit) std::abort();
+            if (rc < 0 || count == 0) break;
+        }
         if (rc < 0) return;
     }
 }

@@ -1,18 +1,82 @@
-// Writes valid files of every kind, as fuzz seeds, into <folder>/<target>/.
+// Writes valid inputs of every fuzz target, as seeds, into <folder>/<target>/:
+// files from the fixture builders and the uploader's own writers, and the
+// simulated unit's replies.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
+#include "catalogue/patterns.h"
+#include "catalogue/upload_settings.h"
 #include "fuzz_input.h"
+#include "sim/framing.h"
+#include "sim/sim_unit.h"
+#include "support/fixtures/bytes.h"
 #include "support/fixtures/database_builder.h"
 #include "support/fixtures/load_image_builder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+// The first byte of each input of fuzz_link and fuzz_text_files picks the reader.
+constexpr uint8_t link_table = 0, link_lines = 2;
+// The packet reader with pieces of 1 + 15 bytes.
+constexpr uint8_t link_packets_of_16 = 1 + 3 * 15;
+constexpr uint8_t text_upload_cfg = 0, text_pattern_override = 1, text_parameter_file = 2;
+
 void seed(const fs::path& folder, const std::string& target, int n, const std::string& file, uint8_t options) {
     fs::create_directories(folder / target);
     std::ofstream(folder / target / ("seed" + std::to_string(n)), std::ios::binary) << char(options) << file;
+}
+
+// Everything the simulated unit answers to `commands`.
+std::string unit_reply(const std::string& commands, SimConfig config = {}) {
+    SimUnit unit(std::move(config));
+    unit.receive(reinterpret_cast<const uint8_t*>(commands.data()), commands.size(), 0);
+    std::string reply(unit.available(0), '\0');
+    reply.resize(unit.take(reinterpret_cast<uint8_t*>(reply.data()), reply.size(), 0));
+    return reply;
+}
+
+std::string packet(uint8_t type, const std::string& payload) {
+    const std::vector<uint8_t> bytes =
+        sim_packet(type, reinterpret_cast<const uint8_t*>(payload.data()), payload.size(), false);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string read_text(const fs::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+void link_seeds(const fs::path& out) {
+    seed(out, "fuzz_link", 1, unit_reply("QP\r\n"), link_table);
+    seed(out, "fuzz_link", 2, unit_reply("QT\r\n", {.line_end = "\n"}), link_table);
+    std::string payload = filler_bytes(40, 3);
+    payload[7] = payload[16] = char(DLE);
+    seed(out, "fuzz_link", 3, packet('D', payload) + packet('D', payload.substr(0, 16)) + packet('X', ""),
+         link_packets_of_16);
+    seed(out, "fuzz_link", 4, unit_reply("RP\r\nDF\r\n"), link_lines);
+}
+
+// The upload settings and pattern table as the uploader writes them.
+void text_file_seeds(const fs::path& out) {
+    const fs::path scratch = out / "make_seeds-scratch";
+    fs::create_directories(scratch);
+    upload_settings_reset();
+    apply_upload_defaults(scratch.string(), DiskAccess::read_only);
+    write_upload_config(scratch.string());
+    seed(out, "fuzz_text_files", 1, read_text(scratch / "upload.cfg"), text_upload_cfg);
+    patterns_reset();
+    dump_patterns(scratch.string(), pattern_override_name);
+    seed(out, "fuzz_text_files", 2, read_text(scratch / pattern_override_name), text_pattern_override);
+    fs::remove_all(scratch);
+
+    std::string parameters;
+    for (const std::string& line : SimConfig::default_parameters()) parameters += line + "\r\n";
+    seed(out, "fuzz_text_files", 3, parameters, text_parameter_file);
+    seed(out, "fuzz_text_files", 4, "ModelID=RK5200H Serial=12345678\r\n" + parameters, text_parameter_file);
 }
 }  // namespace
 
@@ -22,17 +86,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path out = argv[1];
-    seed(out, "map", 1, build_map_file({}), fuzz_seal);
-    seed(out, "map", 2, build_map_file({.data = std::string(100, 'x'), .padding = 300}), fuzz_seal);
-    seed(out, "sectioned", 1, build_sectioned_file({.info = "info", .data = std::string(50, 'o')}), fuzz_seal);
-    seed(out, "sectioned", 2, build_sectioned_file({.format = 2, .data = std::string(50, 'o')}), fuzz_seal);
+    seed(out, "fuzz_map", 1, build_map_file({}), fuzz_seal);
+    seed(out, "fuzz_map", 2, build_map_file({.data = std::string(100, 'x'), .padding = 300}), fuzz_seal);
+    seed(out, "fuzz_sectioned", 1, build_sectioned_file({.info = "info", .data = std::string(50, 'o')}), fuzz_seal);
+    seed(out, "fuzz_sectioned", 2, build_sectioned_file({.format = 2, .data = std::string(50, 'o')}), fuzz_seal);
     const TerrainPair current = build_terrain_pair({.info = std::string(100, 'i'), .data = std::string(100, 'd')});
-    seed(out, "terrain", 1, current.info_file, fuzz_seal);
+    seed(out, "fuzz_terrain", 1, current.info_file, fuzz_seal);
     const TerrainPair earlier = build_terrain_pair(
         {.generation = TerrainGeneration::earlier, .info = std::string(100, 'i'), .data = std::string(100, 'd')});
-    seed(out, "terrain", 2, earlier.data_file, fuzz_seal | 2);
-    seed(out, "image", 1, build_load_image({.writable_offset = 0x200, .embedded_offset = 0x180}), fuzz_seal);
-    seed(out, "image", 2,
+    seed(out, "fuzz_terrain", 2, earlier.data_file, fuzz_seal | 2);
+    seed(out, "fuzz_image", 1, build_load_image({.writable_offset = 0x200, .embedded_offset = 0x180}), fuzz_seal);
+    seed(out, "fuzz_image", 2,
          build_load_image({.elf_big_endian = true, .writable_offset = 0x1100, .embedded_offset = 0x200}), fuzz_seal);
+    link_seeds(out);
+    text_file_seeds(out);
     return 0;
 }

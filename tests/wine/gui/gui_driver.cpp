@@ -5,6 +5,8 @@
 //
 // Usage: gui_driver SCENARIO UPLOADER_EXE TOP_DIRECTORY [UNIT_PARAMETERS]
 //   configuration_read takes the parameter lines the unit answers with.
+//   configuration_read and configuration_write fail when the uploader's page
+//   thread leaves a message unanswered for longer than unanswered_limit_ms.
 //   shots prints "shot NAME" at each page and waits for a line on its input.
 #include <windows.h>
 
@@ -20,6 +22,7 @@
 
 #include "app/page_layouts.h"
 #include "catalogue/loader_function.h"
+#include "responsiveness_probe.h"
 #include "setup/setup_layout.h"
 #include "uploader_windows.h"
 #include "version.h"
@@ -75,6 +78,17 @@ std::vector<std::string> lines_of(const std::string& text) {
         if (!line.empty()) lines.push_back(line);
     }
     return lines;
+}
+
+// The uploader's log since `from` holds these lines' texts, in this order.
+void expect_logged(std::streamoff from, std::initializer_list<std::string_view> texts) {
+    const std::string log = read_file(log_path, from);
+    std::size_t at = 0;
+    for (std::string_view text : texts) {
+        at = log.find(text, at);
+        expect(at != std::string::npos, std::string(log_path) + " does not say \"" + std::string(text) +
+                                            "\" where expected:\n" + log);
+    }
 }
 
 // Clicks a radio button of the setup page and waits until the page took it.
@@ -175,39 +189,78 @@ void setup_states(const Arguments& a) {
     exit_from_setup(uploader, setup);
 }
 
+// What a transfer page showed until it returned to the setup page by itself.
+struct TransferSeen {
+    HWND setup = nullptr;
+    std::set<std::string> titles;
+    int progress = 0;
+    std::string status;  // the status box's last text
+};
+
+TransferSeen watch_transfer(const Uploader& uploader, HWND transfer) {
+    TransferSeen seen;
+    seen.setup = poll_for(
+        [&] {
+            if (auto title = try_text(GetDlgItem(transfer, ID_OPERATION_TITLE))) seen.titles.insert(*title);
+            if (auto position = progress_position(transfer, ID_PROGRESS))
+                seen.progress = std::max(seen.progress, *position);
+            if (auto text = try_text(GetDlgItem(transfer, ID_STATUS_BOX)); text && !text->empty()) seen.status = *text;
+            return uploader.showing(setup_caption);
+        },
+        transfer_bound_ms);
+    expect(seen.setup, "the transfer page did not return to the setup page; its status box said:\n" + seen.status);
+    return seen;
+}
+
+// The page shows its progress, then ends by itself after a pause.
+void expect_completed(const TransferSeen& seen, const std::string& title, const std::string& status) {
+    expect(seen.titles.contains(title), "the operation title never said \"" + title + "\"");
+    expect(seen.status.find(status) != std::string::npos, "status box: " + seen.status);
+    expect(seen.progress > 0, "the progress bar did not move");
+}
+
 void configuration_read(const Arguments& a) {
     const std::vector<std::string> unit_lines = lines_of(read_file(a.unit_parameters));
     expect(!unit_lines.empty(), "no unit parameters in " + a.unit_parameters);
     Uploader uploader(a.uploader, a.top);
+    ResponsivenessProbe probe(uploader);
     HWND setup = uploader.await_page(setup_caption);
     choose(setup, LF_READ_CONFIG);
     set_item_text(setup, ID_PARAMETER_BOX, "backup.dat");
-    HWND transfer = reach_transfer_page(uploader, setup);
-
-    // The page shows its progress, then ends by itself after a pause.
-    std::set<std::string> titles;
-    int progress = 0;
-    std::string status;
-    setup = poll_for(
-        [&] {
-            if (auto title = try_text(GetDlgItem(transfer, ID_OPERATION_TITLE))) titles.insert(*title);
-            if (auto position = progress_position(transfer, ID_PROGRESS)) progress = std::max(progress, *position);
-            if (auto text = try_text(GetDlgItem(transfer, ID_STATUS_BOX)); text && !text->empty()) status = *text;
-            return uploader.showing(setup_caption);
-        },
-        transfer_bound_ms);
-    expect(setup, "the transfer page did not return to the setup page; its status box said:\n" + status);
-    expect(titles.contains("Configuration Read Complete"), "the operation title never said the read was complete");
-    expect(status.find("Configuration read complete") != std::string::npos, "status box: " + status);
-    expect(progress > 0, "the progress bar did not move");
-    expect(poll_for([&] { return item_checked(setup, LF_READ_CONFIG); }),
+    const TransferSeen seen = watch_transfer(uploader, reach_transfer_page(uploader, setup));
+    expect_completed(seen, "Configuration Read Complete", "Configuration read complete");
+    expect(poll_for([&] { return item_checked(seen.setup, LF_READ_CONFIG); }),
            "the setup page did not select the read again");
 
     const std::string saved = a.top + "\\Parameter Files\\backup.dat";
     const std::vector<std::string> saved_lines = lines_of(read_file(saved));
     expect(saved_lines == unit_lines, saved + " does not hold the unit's " + std::to_string(unit_lines.size()) +
                                           " parameter lines:\n" + read_file(saved));
-    exit_from_setup(uploader, setup);
+    exit_from_setup(uploader, seen.setup);
+    probe.finish();
+}
+
+// The top-level directory holds one parameter file, with a factory header;
+// the write asks before it overwrites the factory settings.
+void configuration_write(const Arguments& a) {
+    const std::streamoff log_before = file_size(log_path);
+    Uploader uploader(a.uploader, a.top);
+    ResponsivenessProbe probe(uploader);
+    HWND setup = uploader.await_page(setup_caption);
+    choose(setup, LF_WRITE_CONFIG);
+    expect(poll_for([&] { return item_text(setup, ID_PARAMETER_BOX) == "factory.dat"; }),
+           "the parameter box shows \"" + item_text(setup, ID_PARAMETER_BOX) + "\", not \"factory.dat\"");
+    click(setup, ID_SETUP_NEXT);
+    HWND box = uploader.await_box("FACTORY SETTING OVERWRITE", transfer_bound_ms);
+    expect(box_text(box).find("Do you wish to update the Factory Settings?") != std::string::npos,
+           "the factory settings box says \"" + box_text(box) + "\"");
+    click(box, IDYES);
+    expect(poll_for([&] { return !IsWindowVisible(box); }), "the factory settings box stayed after Yes");
+    const TransferSeen seen = watch_transfer(uploader, uploader.await_page(transfer_caption));
+    // The page is read while the driver polls; the log keeps every status line.
+    expect_logged(log_before, {"Sending configuration to unit", "Configuration write complete"});
+    exit_from_setup(uploader, seen.setup);
+    probe.finish();
 }
 
 void second_instance(const Arguments& a) {
@@ -237,10 +290,7 @@ void transfer_escape(const Arguments& a) {
     press_escape(transfer);
     const DWORD status = uploader.await_exit();
     expect(status == 0, "Escape on the transfer page ended the uploader with status " + std::to_string(status));
-    const std::string log = read_file(log_path, log_before);
-    const std::size_t reached = log.find("... DoTransfer()");
-    expect(reached != std::string::npos && log.find("Communications ready", reached) != std::string::npos,
-           std::string(log_path) + " does not show the transfer page:\n" + log);
+    expect_logged(log_before, {"... DoTransfer()", "Communications ready"});
 }
 
 // Tells the screenshot taker which page is up and waits until it is taken.
@@ -293,6 +343,7 @@ constexpr Scenario scenarios[] = {
     {"splash", splash, false},
     {"setup_states", setup_states, false},
     {"configuration_read", configuration_read, true},
+    {"configuration_write", configuration_write, false},
     {"second_instance", second_instance, false},
     {"transfer_escape", transfer_escape, false},
     {"shots", shots, false},
