@@ -30,7 +30,11 @@ std::string current_directory() {
 // closed by the window system.
 void stop_link_work() { g_commands.abort_requested = true; }
 
+// The farewell is a conversation of its own: a load abandoned on the last page
+// left abort_requested set, and the unit stopped at start must still be
+// started again.
 void say_goodbye_to_unit(bool served_unit_at_start) {
+    g_commands.abort_requested = false;
     if (served_unit_at_start && reset_mode() == -1 && connect_unit() == 0) {
         if (unit_send_command("STARTF\r")) wait_responsive(300);
         unit_close_port();
