@@ -47,7 +47,9 @@ struct PartFile {
 int refuse_line(const LineFault& fault, const std::string& line) {
     const auto ch = static_cast<unsigned char>(line[fault.position]);
     status_show("Problem reading HTAWS parameters\r");
-    if (fault.rule == 1)
+    if (fault.rule == 3)
+        status_show(formatted("5: iRet = %d, \r\nwork = \"%s\"\r\n", static_cast<int>(line.size()), line.c_str()));
+    else if (fault.rule == 1)
         status_show(formatted("3: iRet = %d, i = %d, ch = \"%c\", ch(hex) = 0x%02x, \r\nwork = \"%s\"\r\n",
                               static_cast<int>(line.size()), static_cast<int>(fault.position), ch, ch, line.c_str()));
     else

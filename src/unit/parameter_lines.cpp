@@ -30,6 +30,9 @@ LineFault check_parameter_line(std::string_view line) {
         if (!in_name_alphabet(ch)) return {1, i};
         if (!fits_value_place(ch, line.size() - i)) return {2, i};
     }
+    // A line such as "abc" passes the character rules, yet the unit takes only
+    // a name with its value and refuses the whole list for it.
+    if (line.size() < parameter_line_shortest) return {3, 0};
     return {};
 }
 
@@ -73,12 +76,18 @@ void for_each_sent_line(std::FILE* file, bool factory, const std::function<bool(
 }
 
 void report_ignored_line(std::string_view line, const LineFault& fault) {
-    const auto ch = static_cast<unsigned char>(line[fault.position]);
-    const std::string text = formatted(fault.rule == 1
-                                           ? "Ignoring configuration value\n\n%.*s \n\nInvalid character found. '%c'(%d)#%d"
-                                           : "Ignoring configuration value\n\n%.*s \n\nInvalid hex character found. '%c'(%d)#%d",
-                                       static_cast<int>(line.size()), line.data(), ch, ch,
-                                       static_cast<int>(fault.position));
+    const int length = static_cast<int>(line.size());
+    std::string text;
+    if (fault.rule == 3) {
+        text = formatted("Ignoring configuration value\n\n%.*s \n\nNo name with a value of \"0x\" and eight hex digits "
+                         "found.",
+                         length, line.data());
+    } else {
+        const auto ch = static_cast<unsigned char>(line[fault.position]);
+        text = formatted(fault.rule == 1 ? "Ignoring configuration value\n\n%.*s \n\nInvalid character found. '%c'(%d)#%d"
+                                         : "Ignoring configuration value\n\n%.*s \n\nInvalid hex character found. '%c'(%d)#%d",
+                         length, line.data(), ch, ch, static_cast<int>(fault.position));
+    }
     log_write(text);
     message_box(text, "Configuration Character Error ...", BoxButtons::ok, BoxIcon::warning);
 }

@@ -10,9 +10,14 @@
 // Longest line read from a parameter file; longer lines arrive in pieces.
 inline constexpr std::size_t parameter_line_limit = 254;
 
+// A name, "0x" and eight hexadecimal digits take at least this many characters.
+inline constexpr std::size_t parameter_line_shortest = 11;
+
 struct LineFault {
-    int rule = 0;              // 0 valid; 1 a character outside the name alphabet; 2 a bad value character
-    std::size_t position = 0;  // of the first bad character
+    // 0 valid; 1 a character outside the name alphabet; 2 a bad value
+    // character; 3 too short to hold a name and a value.
+    int rule = 0;
+    std::size_t position = 0;  // of the first bad character (rules 1 and 2)
 };
 
 LineFault check_parameter_line(std::string_view line);

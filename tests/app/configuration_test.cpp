@@ -101,6 +101,7 @@ TEST_F(WizardTest, ConfigurationReadRefusesAMalformedLineAndAsksAgain) {
     const Case cases[] = {
         {"Bad/Name 0x00000001", "3: iRet = 19, i = 3, ch = \"/\", ch(hex) = 0x2f, \r\nwork = \"Bad/Name 0x00000001\"\r\n"},
         {"Bad Value 0x00G00001", "4: iRet = 20, i = 14, ch = \"G\", \r\nwork = \"Bad Value 0x00G00001\"\r\n"},
+        {"abc", "5: iRet = 3, \r\nwork = \"abc\"\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
