@@ -12,6 +12,7 @@
 #include "link/connection.h"
 #include "link/responsive_wait.h"
 #include "link/serial.h"
+#include "link/staging.h"
 #include "output/log.h"
 #include "output/status_shown.h"
 #include "platform/window.h"
@@ -82,10 +83,7 @@ int run_terrain_phases(Page page, const char* header_phase) {
     return result;
 }
 
-int run_function(Page page) {
-    const UnitFacts unit{g_unit.unit_generation == current_generation, g_unit_tables.p_table.valid, g_link.port_found};
-    const TransferRoute* route = route_for(handed_function(), unit);
-    if (!route) return 0;
+int run_route(Page page, const TransferRoute* route) {
     switch (route->step) {
         case RouteStep::earlier_software:
             if (!earlier_software_passes()) {
@@ -97,6 +95,19 @@ int run_function(Page page) {
         case RouteStep::run: break;
     }
     return run_named(page, route->procedure);
+}
+
+int run_function(Page page) {
+    const UnitFacts unit{g_unit.unit_generation == current_generation, g_unit_tables.p_table.valid, g_link.port_found};
+    const TransferRoute* route = route_for(handed_function(), unit);
+    if (!route) return 0;
+    // On the earlier-generation link the framed blocks, the mode command and
+    // the baud texts go to the unit as they are written: the port is their
+    // staging stream, so none of them is written into nothing.
+    if (!unit.current_generation) staging_open_port();
+    const int result = run_route(page, route);
+    if (!unit.current_generation) staging_close();
+    return result;
 }
 
 void first_tick(Page page) {

@@ -22,6 +22,7 @@
 #include "link/connection.h"
 #include "link/discovery.h"
 #include "link/serial.h"
+#include "link/staging.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
 #include "support/scripted_pages.h"
@@ -192,6 +193,41 @@ TEST_F(TransferPage, EarlierTerrainLoadSendsItsDataOnlyAfterACompletedHeader) {
         DoTransfer();
         EXPECT_EQ(g_ran.names, c.runs);
         EXPECT_EQ(handed_function(), c.left);
+    }
+}
+
+// The earlier-generation writers put their bytes into the staging stream; on
+// that link the stream is the port, so what they write reaches the unit, and
+// it is closed again when the procedure is over.
+bool g_staging_was_open = false;
+int sends_a_baud_command(Page) {
+    g_staging_was_open = staging_is_open();
+    return send_baud_command(57600) == 1 ? 0 : 1;
+}
+
+TEST_F(TransferPage, EarlierGenerationProceduresWriteThroughThePort) {
+    struct Case {
+        int generation;
+        LoaderFunction function;
+        const char* procedure;
+        bool through_port;
+    };
+    const Case cases[] = {{1, LF_AIRPORT, "load_airport_serial", true}, {4, LF_BLOCK_TEST, "load_block_test", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.procedure);
+        pages_reset();
+        SimConfig config;
+        config.generation = c.generation;
+        SimUnit& sim = attach_unit(config);
+        register_transfer_procedure(c.procedure, sends_a_baud_command);
+        unit_seen(c.generation, true, true);
+        set_handed_function(c.function);
+        script_page(TRANSFER_PAGE, {tech::wait(1500), tech::escape()});
+        DoTransfer();
+        EXPECT_EQ(g_staging_was_open, c.through_port);
+        EXPECT_EQ(sim.transcript_text().find("> BR 57600") != std::string::npos, c.through_port)
+            << sim.transcript_text();
+        EXPECT_FALSE(staging_is_open());
     }
 }
 
