@@ -68,7 +68,7 @@ TEST_F(WizardTest, EndRequestWhileNoPageRunsStopsTheLookForTheUnitAndClosesEvery
     SimUnit& sim = attach_unit();
     const uint64_t started = now_ms();
     script_on_yield([] {
-        if (running_pages().empty()) script_end_request(SIGHUP);
+        if (running_pages().empty()) script_end_request(SIGTERM);
     });
     run_wizard(std::time(nullptr));
 
