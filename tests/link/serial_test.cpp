@@ -139,6 +139,16 @@ TEST_F(SerialTest, WritesReportWhetherTheBytesWent) {
     EXPECT_EQ(write_multi_byte("\r", 1), 1);
 }
 
+TEST_F(SerialTest, AWriteWhoseFlushFailsIsAFailedWrite) {
+    open();
+    sim_port_fail_flushes(true);
+    EXPECT_FALSE(unit_put_byte('\r')) << "the byte never left the driver";
+    EXPECT_FALSE(unit_port_usable()) << "the port counts as failed until it is opened again";
+    open();
+    sim_port_fail_flushes(true);
+    EXPECT_EQ(write_multi_byte("QP\r", 3), 1);
+}
+
 TEST_F(SerialTest, WhatTheUnitSendsDuringABlockIsCollectedAndJudged) {
     struct Case {
         const char* name;

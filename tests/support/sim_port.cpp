@@ -12,6 +12,7 @@ struct SimPortState {
     SimUnit* unit = nullptr;
     SerialPort port;
     bool open = false;
+    bool flush_fails = false;
     std::optional<std::vector<PortInfo>> ports;
     std::vector<std::string> anomalies;  // of the units detached since the last finish
     std::vector<std::string> expected;
@@ -30,7 +31,10 @@ void sim_port_attach(SimUnit* unit) {
         for (std::string& a : g_sim_port.unit->anomalies()) g_sim_port.anomalies.push_back(std::move(a));
     g_sim_port.unit = unit;
     g_sim_port.open = false;
+    g_sim_port.flush_fails = false;
 }
+
+void sim_port_fail_flushes(bool fail) { g_sim_port.flush_fails = fail; }
 
 void sim_ports_set(std::vector<PortInfo> ports) { g_sim_port.ports = std::move(ports); }
 
@@ -84,7 +88,7 @@ long serial_write(SerialPort* port, const void* data, std::size_t size) {
     return unit->connected() ? long(size) : -1;
 }
 
-bool serial_flush(SerialPort* port) { return live_unit(port) != nullptr; }
+bool serial_flush(SerialPort* port) { return live_unit(port) != nullptr && !g_sim_port.flush_fails; }
 
 void sim_port_expect_anomaly(std::string text) { g_sim_port.expected.push_back(std::move(text)); }
 

@@ -18,6 +18,9 @@ void sim_ports_set(std::vector<PortInfo> ports);
 void sim_ports_reset();
 // True while the port is open.
 bool sim_port_is_open();
+// A driver whose output does not drain: every flush fails, the written bytes
+// taken or not (until the next attach).
+void sim_port_fail_flushes(bool fail);
 
 // Every test that runs the uploader against the in-process unit ends clean:
 // the units it attached recorded no anomaly beyond those it declared.
