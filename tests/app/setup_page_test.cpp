@@ -162,7 +162,9 @@ TEST_F(WizardTest, SetupPageTakesUpAUnitPluggedInWhileItIsOpen) {
                              tech::click(ID_SETUP_EXIT)});
     run_wizard(std::time(nullptr));
     EXPECT_NE(page_runs().back().title.find("  --  Setup for RK5200H"), std::string::npos) << page_runs().back().title;
-    const std::string config = read_whole_file(dir.file("upload.cfg"));
+    // Lines as written in text mode: CR LF on Windows.
+    std::string config = read_whole_file(dir.file("upload.cfg"));
+    std::erase(config, '\r');
     EXPECT_NE(config.find("APT_DIR=" + airports + "\n"), std::string::npos) << config;
     EXPECT_EQ(config.find("PGM_DIR=\n"), std::string::npos) << config;
 }
