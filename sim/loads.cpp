@@ -211,6 +211,7 @@ void sim_load_byte(SimState& s, uint8_t byte) {
     case SimMode::raw_body:
         sim_pace(s);
         sim_add_body(s, s.load.length, &byte, 1);
+        if (long(s.load.length) == s.config.faults.err_at_body_byte) sim_send_line(s, "ERR: write fault");
         if (s.load.length == s.expected) end_raw_body(s);
         return;
     case SimMode::body_end:

@@ -1,6 +1,7 @@
 #pragma once
 // Declarations of the application shell's pages: the splash, the waiting page
 // and the transfer page.
+#include "output/transfer_display.h"
 #include "platform/page_layout.h"
 
 // Splash templates, one per picture.
@@ -24,13 +25,6 @@ inline constexpr int ID_LEGAL = 1030;
 // Waiting page.
 inline constexpr int ID_EXIT = 2;
 inline constexpr int ID_FORCE_TEXT = 1033;
-
-// Transfer page.
-inline constexpr int ID_STATUS_BOX = 1012;
-inline constexpr int ID_PROGRESS = 1016;
-inline constexpr int ID_SECOND_PROGRESS = 1017;
-inline constexpr int ID_TRANSFER_LINE = 1032;
-inline constexpr int ID_OPERATION_TITLE = 1033;
 
 // The declaration of template `template_id`, or nullptr when it is not one of these.
 const PageLayout* app_page_layout(int template_id);

@@ -186,6 +186,7 @@ int enter_load_mode(int mode, const uint8_t* control_block) {
             return MODE_PAGE_ENDED;
         log_write("Sending control block\r\n");
         const int sent = send_block('C', control_block, control_block_bytes, 0);
+        if (sent == BLOCK_SENT) keep_block_reply_for_reading();
         if (sent == BLOCK_SENT || g_commands.abort_requested) {
             g_commands.unit_reply[0] = '\0';
             if (!g_commands.abort_requested) return MODE_READY;

@@ -1,6 +1,7 @@
 #include "link/serial.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "formats/byte_order.h"
@@ -261,6 +262,16 @@ int write_multi_byte(const void* data, std::size_t length) {
         length -= chunk;
     }
     return 0;
+}
+
+void keep_block_reply_for_reading() {
+    std::array<uint8_t, 256>& rx = g_link.rx_buffer;
+    const std::size_t unread = g_link.rx_count - g_link.rx_next;
+    const std::size_t kept = std::min(g_link.block_reply_fill, rx.size() - unread);
+    std::memmove(rx.data() + kept, rx.data() + g_link.rx_next, unread);
+    std::memcpy(rx.data(), g_link.block_reply.data(), kept);
+    g_link.rx_next = 0;
+    g_link.rx_count = kept + unread;
 }
 
 int reply_has_no_error() {

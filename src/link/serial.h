@@ -95,6 +95,10 @@ bool unit_port_usable();
 // abort_requested was set, a write failed, the driver stalled or the unit
 // stayed busy for ack_wait_limit_ms after its NAK.
 [[nodiscard]] int write_multi_byte(const void* data, std::size_t length);
+// Hands what the unit sent during the last write_multi_byte call to the line
+// reader as well, ahead of anything not yet read: an answer that came while a
+// block's last byte was written is then the next reply line. block_reply keeps it.
+void keep_block_reply_for_reading();
 // 1 when "ERR" is not in block_reply (read as a text), 0 when it is.
 [[nodiscard]] int reply_has_no_error();
 

@@ -198,6 +198,18 @@ TEST_F(CommandsTest, LoadModeOpening) {
     }
 }
 
+// The unit answers the control block at once, while its last byte is still
+// being written: the answer is still the next reply line.
+TEST_F(CommandsTest, TheAnswerToTheControlBlockIsTheNextLine) {
+    open();
+    const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "abc");
+    ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+    char line[32];
+    EXPECT_EQ(unit_read_line(line, sizeof line, 5000), 2);
+    EXPECT_STREQ(line, "OK");
+    EXPECT_TRUE(unit_write_all("abc", 3));
+}
+
 TEST_F(CommandsTest, ControlBlockFailureReconnectsOrAbandons) {
     SimConfig config;
     config.faults.cable_pulled_after = 2 + 50;  // "P\r" and part of the control block

@@ -1,0 +1,91 @@
+#include "loads/file_body.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "formats/crc.h"
+#include "link/commands.h"
+#include "link/responsive_wait.h"
+#include "link/serial.h"
+#include "platform/files.h"
+
+namespace {
+alignas(4096) uint8_t g_piece[body_piece_size];
+
+// Reads the next piece; 0 at the end of the file, -1 when the read failed.
+int64_t read_piece(std::FILE* file) {
+    const std::size_t got = std::fread(g_piece, 1, body_piece_size, file);
+    if (got == 0 && std::ferror(file)) return -1;
+    return static_cast<int64_t>(got);
+}
+
+// What the unit said while the body was written, searched for "ERR" across
+// the texts of successive writes (each write starts its own reply text).
+class UnitTextWatch {
+public:
+    void take_last_reply() {
+        const auto begin = g_link.block_reply.begin();
+        const auto end = std::find(begin, begin + g_link.block_reply_fill, uint8_t{0});
+        tail_.append(begin, end);
+        if (tail_.find("ERR") != std::string::npos) seen_ = true;
+        if (tail_.size() > 2) tail_.erase(0, tail_.size() - 2);
+    }
+    bool seen() const { return seen_; }
+
+private:
+    std::string tail_;
+    bool seen_ = false;
+};
+}  // namespace
+
+PassResult send_file_body(std::FILE* file, uint64_t length, TransferProgress& progress, const BodyPacing& pacing) {
+    PassResult result;
+    UnitTextWatch watch;
+    for (;;) {
+        progress.show("Transferring", result.bytes, length);
+        const int64_t got = read_piece(file);
+        if (got < 0) {
+            result.end = PassEnd::read_failed;
+            break;
+        }
+        if (got == 0) break;
+        const int written = write_multi_byte(g_piece, static_cast<std::size_t>(got));
+        watch.take_last_reply();
+        result.unit_error = watch.seen();
+        if (written != 0) {
+            result.end = g_commands.abort_requested ? PassEnd::cancelled : PassEnd::write_failed;
+            break;
+        }
+        result.bytes += static_cast<uint64_t>(got);
+        if (pacing.pause_after_piece_ms > 0) wait_responsive(pacing.pause_after_piece_ms);
+        if (g_commands.abort_requested) {
+            result.end = PassEnd::cancelled;
+            break;
+        }
+        if (pacing.stop_at_unit_error && result.unit_error) {
+            result.end = PassEnd::unit_error;
+            break;
+        }
+    }
+    return result;
+}
+
+PassResult checksum_file(std::FILE* file, uint64_t length, uint32_t& checksum, TransferProgress* progress) {
+    PassResult result;
+    uint32_t reg = 0;
+    crc_begin(reg);
+    if (!file_seek(file, 0)) result.end = PassEnd::read_failed;
+    while (result.end == PassEnd::done) {
+        const int64_t got = read_piece(file);
+        if (got < 0) result.end = PassEnd::read_failed;
+        if (got <= 0) break;
+        crc_add_span(reg, g_piece, static_cast<std::size_t>(got));
+        result.bytes += static_cast<uint64_t>(got);
+        if (progress) progress->show("Checking integrity on", result.bytes, length);
+        if (g_commands.abort_requested) result.end = PassEnd::cancelled;
+    }
+    checksum = crc_end(reg);
+    if (!file_seek(file, 0) && result.end == PassEnd::done) result.end = PassEnd::read_failed;
+    return result;
+}
