@@ -1,5 +1,6 @@
 #include "app/wizard_fixture.h"
 
+#include "app/load_procedures.h"
 #include "app/status_box.h"
 #include "app/transfer_page.h"
 #include "app/transfer_routes.h"
@@ -28,6 +29,7 @@ void WizardTest::SetUp() {
     setup_page_reset();
     transfer_procedures_reset();
     register_shell_procedures();
+    register_load_procedures();
     sim_ports_reset();
     sim_port_attach(nullptr);
     previous_directory = std::filesystem::current_path();
