@@ -15,7 +15,6 @@ inline constexpr int TRANSFER_PAGE = 104;
 // Commands and buttons shared by the wizard pages.
 inline constexpr int CMD_OK = 1;
 inline constexpr int CMD_CANCEL = 2;
-inline constexpr int ID_BACK = 1000;
 inline constexpr int ID_NEXT = 1001;
 
 // Splash texts.

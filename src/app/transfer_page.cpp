@@ -13,6 +13,7 @@
 #include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "link/staging.h"
+#include "loads/earlier_inputs.h"
 #include "output/log.h"
 #include "output/status_shown.h"
 #include "platform/window.h"
@@ -27,7 +28,6 @@ constexpr uint32_t first_tick_ms = 1000;
 struct TransferState {
     Page page = nullptr;
     bool busy = false;
-    bool wait_cursor = false;
 };
 TransferState g_transfer;
 
@@ -87,7 +87,7 @@ int run_route(Page page, const TransferRoute* route) {
     switch (route->step) {
         case RouteStep::earlier_software:
             if (!earlier_software_passes()) {
-                g_transfer.wait_cursor = false;
+                set_wait_cursor(false);
                 return 0;
             }
             return run_named(page, route->procedure);
@@ -97,10 +97,21 @@ int run_route(Page page, const TransferRoute* route) {
     return run_named(page, route->procedure);
 }
 
+// The routes of an earlier-generation unit that send the files the earlier
+// setup prepares.
+bool sends_earlier_inputs(const TransferRoute& route) {
+    return route.step != RouteStep::run || route.function == LF_AIRPORT || route.function == LF_TERRAIN_DATA;
+}
+
 int run_function(Page page) {
     const UnitFacts unit{g_unit.unit_generation == current_generation, g_unit_tables.p_table.valid, g_link.port_found};
     const TransferRoute* route = route_for(handed_function(), unit);
     if (!route) return 0;
+    if (!unit.current_generation && sends_earlier_inputs(*route) && !earlier_inputs_ready(route->function)) {
+        unit_close_port();
+        page_end(page, RESULT_BACK);
+        return 1;
+    }
     // On the earlier-generation link the framed blocks, the mode command and
     // the baud texts go to the unit as they are written: the port is their
     // staging stream, so none of them is written into nothing.
@@ -119,7 +130,7 @@ void first_tick(Page page) {
     const int result = run_function(page);
     g_transfer.busy = false;
     set_cursor(previous);
-    if (result != 0) g_transfer.wait_cursor = false;
+    if (result != 0) set_wait_cursor(false);
 }
 
 void stop_and_end(Page page, int result) {
@@ -131,7 +142,7 @@ void stop_and_end(Page page, int result) {
 void transfer_handler(Page page, PageEvent event, int id) {
     switch (event) {
         case PageEvent::open:
-            g_transfer.wait_cursor = false;
+            set_wait_cursor(false);
             g_commands.abort_requested = false;
             control_show(page, ID_TRANSFER_LINE, false);
             if (!unit_open_port()) {
@@ -161,7 +172,7 @@ void transfer_handler(Page page, PageEvent event, int id) {
             stop_and_end(page, RESULT_QUIT);
             break;
         case PageEvent::cursor:
-            set_cursor(g_transfer.wait_cursor ? Cursor::wait : g_transfer.busy ? Cursor::app_starting : Cursor::arrow);
+            set_cursor(wait_cursor_set() ? Cursor::wait : g_transfer.busy ? Cursor::app_starting : Cursor::arrow);
             break;
         case PageEvent::click: break;
     }
@@ -180,8 +191,6 @@ bool software_suits_unit(uint32_t software, uint32_t unit, int generation) {
     if (software == 0xFF0F0034u && unit == 0xFFFFFFFFu && generation == 1) return true;
     return (software & 0xFFFF) == (unit & 0xFFFF) && ((unit >> 20) & 0xF) <= ((software >> 20) & 0xF);
 }
-
-void set_wait_cursor(bool waiting) { g_transfer.wait_cursor = waiting; }
 
 void register_shell_procedures() {
     register_transfer_procedure("read_configuration_flow", read_configuration_flow);

@@ -7,8 +7,6 @@
 #include "platform/pages.h"
 
 int DoTransfer();
-// Set by the earlier-generation procedures while they wait for the unit.
-void set_wait_cursor(bool waiting);
 // The procedures this module provides itself: the configuration flows and
 // the refusal of a download from an earlier-generation unit.
 void register_shell_procedures();

@@ -243,4 +243,9 @@ const uint8_t* earlier_airport_data() { return g_earlier.airport_data.get(); }
 
 int64_t earlier_airport_size() { return g_earlier.airport_size; }
 
+void earlier_airport_release() {
+    g_earlier.airport_data.reset();
+    g_earlier.airport_size = 0;
+}
+
 void earlier_generation_reset() { g_earlier = EarlierState{}; }

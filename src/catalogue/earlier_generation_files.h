@@ -55,5 +55,7 @@ const std::string& earlier_terrain_header_file();
 // The map data section read by the last airport check, and its length.
 const uint8_t* earlier_airport_data();
 int64_t earlier_airport_size();
+// Frees the airport data once its load has ended.
+void earlier_airport_release();
 
 void earlier_generation_reset();

@@ -219,6 +219,8 @@ int send_baud_command(uint32_t baud) {
     for (const BaudRate& b : baud_table) {
         if (b.rate != baud) continue;
         const bool written = staging_write(b.text.data(), b.text.size());
+        // The rate the unit was last told: a further step down goes below it.
+        if (written) g_commands.baud_setting = baud;
         if (g_commands.abort_requested) unit_close_port();
         return written ? 1 : BAUD_NOT_SENT;
     }

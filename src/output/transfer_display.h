@@ -11,8 +11,15 @@ inline constexpr int ID_PROGRESS = 1016;
 inline constexpr int ID_SECOND_PROGRESS = 1017;
 inline constexpr int ID_TRANSFER_LINE = 1032;
 inline constexpr int ID_OPERATION_TITLE = 1033;
+// "< &Back", shared by the wizard pages.
+inline constexpr int ID_BACK = 1000;
 
 void show_operation_title(Page page, std::string_view title);
+
+// Set by the earlier-generation procedures while they wait for the unit's
+// flash write: the transfer page then shows the hourglass. Cleared by the page.
+void set_wait_cursor(bool waiting);
+bool wait_cursor_set();
 
 // The progress of the passes of one load on its page. The value last shown is
 // kept from one pass to the next, so a pass starting at the value where the

@@ -1,0 +1,120 @@
+#include "loads/earlier_blocks.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "link/commands.h"
+#include "link/serial.h"
+#include "output/log.h"
+#include "output/report.h"
+#include "output/status.h"
+#include "output/status_shown.h"
+#include "platform/window.h"
+
+namespace {
+constexpr uint32_t reply_limit_ms = 2050;
+constexpr int retries_before_asking = 10;
+
+struct BlockCounts {
+    int retries = 0;
+    int errors = 0;
+};
+
+void show_progress(Page page, const BlockRun& run, std::size_t offset, TransferProgress& progress) {
+    const uint64_t at = run.progress_base + offset;
+    if (at <= run.progress_total) return progress.show("Transferring", at, run.progress_total);
+    const int permille = int(at * 1000 / run.progress_total);
+    if (permille == progress.last_shown) return;
+    progress.last_shown = permille;
+    progress_set_position(page, ID_PROGRESS, std::min(permille, 1000));
+    control_set_text(page, ID_TRANSFER_LINE,
+                     formatted("Transferring %" PRIu64 " bytes .. zeroing %" PRIu64, run.progress_total,
+                               at - run.progress_total));
+    yield_to_window();
+}
+
+void count_write_error(Page page, BlockCounts& counts) {
+    ++counts.errors;
+    const std::string title = formatted("    Write error count %i    ", counts.errors);
+    log_write(title);
+    show_operation_title(page, title);
+}
+
+// The unit refused the block or did not answer in time. True when the block
+// is to be sent again; false when the technician gave up (the link is closed).
+bool after_refusal(Page page, const BlockRun& run, BlockCounts& counts, int got) {
+    const char* reply = g_commands.unit_reply.data();
+    ++counts.retries;
+    log_write(reply);
+    const std::string title = formatted("    Retry count %i    ", counts.retries);
+    show_operation_title(page, title);
+    log_write(title);
+    if (counts.retries < retries_before_asking) return true;
+    if (run.replies == BlockReplies::ask_again) {
+        // The count runs on, so every further refusal asks again.
+        const char* question = "Block send timed out\nTry again?";
+        if (got >= 0) {
+            status_note("Unit sent '%s'\r\n", reply);
+            question = "Unit replied with an error\nTry again?";
+        }
+        if (report_error(question)) return true;
+        unit_close_port();
+        return false;
+    }
+    status_note("Unit sent '%s'\r\n", reply);
+    if (!report_error("Unit replied with an error\nTry again at lower baud rate?")) {
+        unit_close_port();
+        return false;
+    }
+    counts.retries = 0;
+    if (send_lower_baud_command() != 1) {
+        unit_close_port();
+        return false;
+    }
+    const std::string rate = formatted("   Baud Rate Set to %i   ", int(g_commands.baud_setting));
+    show_operation_title(page, rate);
+    // The unit's block receiver starts afresh at the new rate.
+    if (!unit_send_command("N\r")) {
+        unit_close_port();
+        return false;
+    }
+    log_write(rate);
+    return true;
+}
+}  // namespace
+
+bool enter_earlier_load_mode(Page page, int mode, const uint8_t* control_block) {
+    const int entered = enter_load_mode_serial(mode, control_block);
+    if (entered == MODE_ABANDONED && !g_commands.abort_requested) page_end(page, PAGE_BACK_TO_SETUP);
+    return entered == MODE_READY;
+}
+
+BlocksEnd send_earlier_blocks(Page page, const BlockRun& run, TransferProgress& progress) {
+    BlockCounts counts;
+    std::size_t offset = run.first;
+    while (offset < run.bytes.size() && !g_commands.abort_requested) {
+        const std::size_t n = std::min(earlier_block_size, run.bytes.size() - offset);
+        const int sent = send_block_serial('D', run.bytes.data() + offset, n, uint32_t(offset + run.address_offset));
+        if (sent != BLOCK_SENT) count_write_error(page, counts);
+        if (g_commands.abort_requested) break;
+        if (run.replies != BlockReplies::none) {
+            std::snprintf(g_commands.unit_reply.data(), g_commands.unit_reply.size(), "no reply");
+            yield_to_window();
+            const int got = unit_read_line(g_commands.unit_reply.data(), g_commands.unit_reply.size(), reply_limit_ms);
+            if (g_commands.abort_requested) break;
+            if (got < 0) std::snprintf(g_commands.unit_reply.data(), g_commands.unit_reply.size(), "no reply");
+            if (got < 0 || std::strncmp(g_commands.unit_reply.data(), "OK", 2) != 0) {
+                if (!after_refusal(page, run, counts, got)) return BlocksEnd::stopped;
+                continue;
+            }
+            counts.retries = 0;
+        }
+        offset += n;
+        show_progress(page, run, offset, progress);
+    }
+    if (!g_commands.abort_requested) return BlocksEnd::sent;
+    unit_close_port();
+    return BlocksEnd::stopped;
+}

@@ -1,0 +1,86 @@
+#include "loads/earlier_flash.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/commands.h"
+#include "link/responsive_wait.h"
+#include "link/serial.h"
+#include "output/status.h"
+#include "output/status_shown.h"
+#include "output/transfer_display.h"
+#include "platform/clock.h"
+
+namespace {
+constexpr uint32_t step_ms = 200;
+// A unit that keeps answering "Retry" has not written its flash: after this
+// many passes its last answer is its verdict.
+constexpr int max_passes = 10;
+
+bool starts_with(const char* text, const char* word) { return std::strncmp(text, word, std::strlen(word)) == 0; }
+
+void start_pass(Page page, const FlashWrite& flash, bool& command_sent) {
+    set_wait_cursor(true);
+    if (flash.baud_each_pass) command_sent = send_baud_command(115200) == 1;
+    command_sent = unit_send_command("W\r\n") && command_sent;
+    if (flash.show_status) status_show("Writing to flash\r\n");
+    else status_note("Writing to flash\r\n");
+    set_cursor(Cursor::wait);
+    show_operation_title(page, flash.title);
+    control_enable(page, ID_BACK, false);
+    control_enable(page, ID_SECOND_PROGRESS, true);
+    control_show(page, ID_SECOND_PROGRESS, true);
+}
+
+void wait_steps(Page page, int steps) {
+    for (int k = 0; steps > 0 && k <= steps; ++k) {
+        progress_set_position(page, ID_SECOND_PROGRESS, k * 100 / steps);
+        if (!wait_responsive(step_ms)) return;
+    }
+}
+
+// The unit's lines up to the first that is not a "Begin" progress line, all
+// within the pass's limit. The line's read result.
+int read_verdict(const FlashWrite& flash, char* reply, std::size_t size) {
+    const uint64_t deadline = now_ms() + flash.reply_limit_ms;
+    for (;;) {
+        std::snprintf(reply, size, "no response");
+        const uint64_t now = now_ms();
+        const uint32_t left = now < deadline ? uint32_t(deadline - now) : 1;
+        const int got = unit_read_line(reply, size, left);
+        if (got <= 0 || !starts_with(reply, "Begin")) return got;
+        status_note("Unit sent '%s'\r\n", reply);
+    }
+}
+}  // namespace
+
+int flash_steps(int generation, int generation_one_steps) { return generation == 1 ? generation_one_steps : 0; }
+
+FlashEnd write_flash(Page page, const FlashWrite& flash) {
+    char* reply = g_commands.unit_reply.data();
+    const std::size_t size = g_commands.unit_reply.size();
+    int got = -1;
+    for (int pass = 1; pass <= max_passes; ++pass) {
+        bool command_sent = true;
+        start_pass(page, flash, command_sent);
+        if (g_commands.abort_requested) {
+            unit_close_port();
+            return FlashEnd::abandoned;
+        }
+        // A "W" that did not reach the unit gets no answer: waiting for one
+        // would only delay the time-out question.
+        if (!command_sent) {
+            got = -1;
+            break;
+        }
+        wait_steps(page, flash.steps);
+        control_enable(page, ID_BACK, true);
+        got = read_verdict(flash, reply, size);
+        if (g_commands.abort_requested) {
+            unit_close_port();
+            return FlashEnd::abandoned;
+        }
+        if (got <= 0 || !starts_with(reply, "Retry")) break;
+    }
+    return check_reply(reply, got, "OK", flash.question) == 0 ? FlashEnd::written : FlashEnd::failed;
+}

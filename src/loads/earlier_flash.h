@@ -1,0 +1,28 @@
+#pragma once
+// The flash write that ends every earlier-generation load: the unit is told
+// to write what it received ("W"), the page waits the mandated steps with the
+// second progress bar, and the unit's "Begin" lines are noted until its
+// verdict. A "Retry" from the unit repeats the write.
+#include <cstdint>
+
+#include "platform/pages.h"
+
+struct FlashWrite {
+    int steps;                // T: 200 ms steps of the second bar (0: none)
+    uint32_t reply_limit_ms;  // the unit's verdict must come within this
+    const char* title;
+    bool show_status;         // "Writing to flash" shown, or only logged
+    bool baud_each_pass;      // the link speed is set before every "W"
+    const char* question;     // asked when the verdict is not "OK"
+};
+
+enum class FlashEnd {
+    written,    // the unit answered "OK"
+    failed,     // the technician was asked and the page ended
+    abandoned,  // abort_requested: the link is closed, the page ends by itself
+};
+
+// The flash wait steps of a generation-1 unit; any other generation waits none.
+int flash_steps(int generation, int generation_one_steps);
+
+FlashEnd write_flash(Page page, const FlashWrite& flash);
