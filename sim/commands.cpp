@@ -44,7 +44,7 @@ void read_parameters(SimState& s, const std::string&, const std::string&) { sim_
 
 void write_parameters(SimState& s, const std::string&, const std::string&) { sim_start_parameter_list(s); }
 
-void link_speed(SimState& s, const std::string&, const std::string& argument) { sim_note(s, "link speed " + argument); }
+void link_speed(SimState& s, const std::string&, const std::string& argument) { sim_link_speed(s, argument); }
 
 void free_space(SimState& s, const std::string&, const std::string&) {
     const SimFreeSpace& f = s.config.free_space;
@@ -125,6 +125,8 @@ bool ends_with_crlf(const SimState& s, const std::string& line) {
     std::string word, argument;
     bool has_argument;
     split(line, word, argument, has_argument);
+    // The earlier generation takes an empty line ended either way.
+    if (line.empty() && s.config.generation != 4) return true;
     const Command* command = find_command(s, word);
     return command && command->crlf;
 }
@@ -166,7 +168,7 @@ void sim_wake(SimState& s) {
 
 void sim_line_settled(SimState& s) {
     s.awaiting_lf = false;
-    end_line(s, "line ended by CR alone, CR LF expected");
+    end_line(s, s.line.empty() ? s.line_fault : "line ended by CR alone, CR LF expected");
 }
 
 void sim_line_byte(SimState& s, uint8_t byte) {

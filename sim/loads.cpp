@@ -92,7 +92,8 @@ void control_block(SimState& s, const SimFrame& frame) {
     crc_begin(reg);
     crc_add_bytes(reg, cb.data(), 252);
     if (!current(s)) {
-        if (s.load.mode == "M" && reg != get_be32(&cb[252])) return refuse_load(s, "control block checksum mismatch");
+        const std::string fault = sim_earlier_control_fault(s, cb);
+        if (!fault.empty()) return refuse_load(s, fault);
         s.mode = SimMode::data_blocks;
         return;
     }

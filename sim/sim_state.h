@@ -73,6 +73,9 @@ struct SimUnit::State {
     int refusals_left = 0;
     int flash_retries_left = 0;
     uint64_t announced_size = 0;
+    std::string announced_kind;     // "terrain header" or "terrain data"
+    uint32_t link_baud = 115200;    // the rate of the last "BR"
+    bool restart_due = false;       // a "BR" came in a load: blocks wait for "N"
 };
 
 using SimState = SimUnit::State;
@@ -130,3 +133,7 @@ void sim_download_line(SimState& s, const std::string& line);
 void sim_earlier_command(SimState& s, const std::string& word, const std::string& argument);
 // `failure`: why the block's framing failed, empty when it did not.
 void sim_earlier_block(SimState& s, const SimFrame& frame, const std::string& failure);
+// Why the unit refuses the control block of an earlier-generation load; empty when it takes it.
+std::string sim_earlier_control_fault(SimState& s, const std::vector<uint8_t>& block);
+// "BR": the link speed from now on.
+void sim_link_speed(SimState& s, const std::string& argument);

@@ -13,9 +13,11 @@ SimConfig earlier() {
     return config;
 }
 
-// An airport control block: its checksum is the raw register over bytes 0..251.
-Bytes airport_block() {
+// An airport control block, relocated, for `length` data bytes: its checksum
+// is the raw register over bytes 0..251.
+Bytes airport_block(uint32_t length) {
     Bytes cb(256, 0x10);
+    put_be32(&cb[244], length);
     put_be32(&cb[252], raw_register(Bytes(cb.begin(), cb.begin() + 252)));
     return cb;
 }
@@ -29,7 +31,7 @@ TEST(SimEarlierGeneration, AirportLoadWithRefusedBlocksAndFlashRetry) {
     SimLink link(config);
     Bytes data(1500, 0x10);
     link.send("M\r");
-    link.send(framed_block('C', airport_block(), 0, true));
+    link.send(framed_block('C', airport_block(1500), 0, true));
     EXPECT_EQ(link.text_after(1000), "");
 
     Bytes first(data.begin(), data.begin() + 1024), second(data.begin() + 1024, data.end());
