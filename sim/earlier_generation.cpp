@@ -140,6 +140,10 @@ void sim_earlier_block(SimState& s, const SimFrame& frame, const std::string& fa
     if (!fault.empty()) return refuse_block(s, fault);
     const uint32_t limit = s.config.faults.answers_up_to_baud;
     if (answers_blocks(s) && limit && s.link_baud > limit) return sim_send_line(s, "NO: garbled");
+    if (answers_blocks(s) && s.silent_blocks_seen < s.config.faults.silent_blocks) {
+        ++s.silent_blocks_seen;
+        return sim_note(s, "block left unanswered");
+    }
     if (answers_blocks(s) && s.refusals_left > 0) {
         --s.refusals_left;
         return sim_send_line(s, "NO: busy");

@@ -76,6 +76,7 @@ struct SimUnit::State {
     std::string announced_kind;     // "terrain header" or "terrain data"
     uint32_t link_baud = 115200;    // the rate of the last "BR"
     bool restart_due = false;       // a "BR" came in a load: blocks wait for "N"
+    int silent_blocks_seen = 0;
 };
 
 using SimState = SimUnit::State;

@@ -55,6 +55,7 @@ struct SimFaults {
     int refused_blocks = 0;                // earlier generation: first N data blocks answered "NO"
     int flash_retries = 0;                 // earlier generation: "Retry" answers before the flash write
     bool flash_fails = false;              // earlier generation: the flash write answers "ERR"
+    int silent_blocks = 0;                 // earlier generation: first N data blocks get no answer
     uint32_t answers_up_to_baud = 0;       // earlier generation: blocks are garbled above this rate (0: any rate)
     long cable_pulled_after = -1;          // bytes received before the link dies (-1 never)
     uint32_t trickle_ms = 0;               // replies go out one byte every trickle_ms (0: at once)

@@ -86,6 +86,9 @@ int run_terrain_phases(Page page, const char* header_phase) {
 int run_route(Page page, const TransferRoute* route) {
     switch (route->step) {
         case RouteStep::earlier_software:
+            // The image is tested before it is sent, also when the setup page
+            // took the current-generation way and did not read it.
+            if (!earlier_load_can_start(page, LF_SYSTEM_SOFTWARE)) return 1;
             if (!earlier_software_passes()) {
                 set_wait_cursor(false);
                 return 0;
@@ -97,21 +100,10 @@ int run_route(Page page, const TransferRoute* route) {
     return run_named(page, route->procedure);
 }
 
-// The routes of an earlier-generation unit that send the files the earlier
-// setup prepares.
-bool sends_earlier_inputs(const TransferRoute& route) {
-    return route.step != RouteStep::run || route.function == LF_AIRPORT || route.function == LF_TERRAIN_DATA;
-}
-
 int run_function(Page page) {
     const UnitFacts unit{g_unit.unit_generation == current_generation, g_unit_tables.p_table.valid, g_link.port_found};
     const TransferRoute* route = route_for(handed_function(), unit);
     if (!route) return 0;
-    if (!unit.current_generation && sends_earlier_inputs(*route) && !earlier_inputs_ready(route->function)) {
-        unit_close_port();
-        page_end(page, RESULT_BACK);
-        return 1;
-    }
     // On the earlier-generation link the framed blocks, the mode command and
     // the baud texts go to the unit as they are written: the port is their
     // staging stream, so none of them is written into nothing.

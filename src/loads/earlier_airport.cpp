@@ -10,6 +10,7 @@
 #include "link/serial.h"
 #include "loads/earlier_blocks.h"
 #include "loads/earlier_flash.h"
+#include "loads/earlier_inputs.h"
 #include "loads/earlier_loads.h"
 #include "output/status_shown.h"
 #include "unit/identity.h"
@@ -59,7 +60,7 @@ void run_airport_load(Page page) {
 }  // namespace
 
 int load_airport_serial(Page page) {
-    run_airport_load(page);
+    if (earlier_load_can_start(page, LF_AIRPORT)) run_airport_load(page);
     // The data is read again from the file for the next load.
     earlier_airport_release();
     return 1;

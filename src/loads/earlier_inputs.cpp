@@ -6,6 +6,8 @@
 #include "catalogue/earlier_generation_files.h"
 #include "catalogue/load_preparation.h"
 #include "catalogue/system_file_reader.h"
+#include "link/commands.h"
+#include "link/serial.h"
 #include "unit/model.h"
 
 namespace {
@@ -45,4 +47,11 @@ bool earlier_inputs_ready(LoaderFunction function) {
                    check(LF_TERRAIN, "", database_choice(earlier_terrain_data_file()));
         default: return true;
     }
+}
+
+bool earlier_load_can_start(Page page, LoaderFunction function) {
+    if (earlier_inputs_ready(function)) return true;
+    unit_close_port();
+    page_end(page, PAGE_BACK_TO_SETUP);
+    return false;
 }

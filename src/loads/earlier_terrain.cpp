@@ -14,6 +14,7 @@
 #include "link/serial.h"
 #include "loads/earlier_blocks.h"
 #include "loads/earlier_flash.h"
+#include "loads/earlier_inputs.h"
 #include "loads/earlier_loads.h"
 #include "output/log.h"
 #include "output/status.h"
@@ -148,6 +149,7 @@ int load_terrain_phase(Page page, const Phase& phase) {
 }  // namespace
 
 int load_terrain_serial_header(Page page) {
+    if (!earlier_load_can_start(page, LF_TERRAIN)) return 1;
     const int result =
         load_terrain_phase(page, {false, earlier_terrain_header_file(), "ZH %X\r\n", "Load terrain header", 8});
     if (result != 0) return result;
@@ -157,6 +159,7 @@ int load_terrain_serial_header(Page page) {
 }
 
 int load_terrain_serial_data(Page page) {
+    if (!earlier_load_can_start(page, LF_TERRAIN_DATA)) return 1;
     const int result =
         load_terrain_phase(page, {true, earlier_terrain_data_file(), "ZT %X\r\n", "Load terrain data", 50});
     if (result != 0) return result;

@@ -1,0 +1,409 @@
+// The earlier-generation loads against the strict simulated unit: airport
+// data and terrain over answered blocks, system software from the ".hex"
+// image, the flash write, the technician's answers to refusals, and a cable
+// pulled in the middle. The inputs come through the setup page either way.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/page_layouts.h"
+#include "app/transfer_page.h"
+#include "app/wizard_fixture.h"
+#include "catalogue/earlier_generation_files.h"
+#include "formats/byte_order.h"
+#include "formats/crc.h"
+#include "link/connection.h"
+#include "link/discovery.h"
+#include "link/serial.h"
+#include "setup/setup_layout.h"
+#include "setup/setup_page.h"
+#include "support/fixtures/bytes.h"
+#include "support/fixtures/catalogue_files.h"
+#include "support/fixtures/database_builder.h"
+#include "support/scripted_pages.h"
+#include "support/scripted_window.h"
+#include "support/sim_port.h"
+#include "unit/identity.h"
+#include "platform/clock.h"
+
+namespace {
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+constexpr uint32_t relocation_base = 0x00100000;
+constexpr std::size_t map_info_at = 64;
+
+std::vector<uint8_t> bytes_of(const std::string& s, std::size_t from = 0, std::size_t n = std::string::npos) {
+    const std::string part = s.substr(from, n);
+    return {part.begin(), part.end()};
+}
+
+uint32_t raw_register(const std::vector<uint8_t>& bytes, std::size_t n) {
+    uint32_t reg;
+    crc_begin(reg);
+    crc_add_bytes(reg, bytes.data(), int32_t(n));
+    return reg;
+}
+
+// A map file whose info section's nine offsets start at `first`: 0 as built
+// for address 0, or past B + 256 when relocated before, with the stored
+// checksum of the relocated block.
+std::string map_file_at(const std::string& data, uint32_t first) {
+    std::string file = build_map_file({.data = data});
+    for (int i = 0; i < 9; ++i) set_be32(file, map_info_at + 8 * i, first + 0x40 * uint32_t(i));
+    // The reader hands the block on with the data's length and register in it.
+    set_be32(file, map_info_at + 244, uint32_t(data.size()));
+    set_be32(file, map_info_at + 248, raw_register(bytes_of(data), data.size()));
+    set_be32(file, map_info_at + 252, raw_register(bytes_of(file, map_info_at, 256), 252));
+    reseal_map_file(file);
+    return file;
+}
+}  // namespace
+
+class EarlierLoads : public WizardTest {
+protected:
+    SimUnit& earlier_unit(SimConfig config = {}) {
+        config.generation = 1;
+        config.p_table.hardware_id = 0x12345FFF;
+        config.p_table.relocation_base = relocation_base;
+        return attach_unit(config);
+    }
+
+    // The setup page on the earlier-generation link (files typed into its
+    // boxes) or, when the unit was found on the "Gadget Serial" port, on the
+    // current-generation link (files from the catalogue).
+    void setup(bool current_way, std::vector<TechAction> actions) {
+        g_link.current_link_seen = current_way;
+        setup_page_start(dir.path(), "", "Uploader");
+        actions.push_back(tech::click(ID_SETUP_NEXT));
+        script_page(SETUP_PAGE, std::move(actions));
+        ASSERT_EQ(DoSetup(), ID_SETUP_NEXT);
+    }
+
+    // What the earlier-generation setup page's Next does with the technician's
+    // choice of a database file (its airport and terrain choices stay
+    // disabled while no model is detected, as on an earlier unit).
+    void choose_database(LoaderFunction function, const std::string& path) {
+        ASSERT_TRUE(earlier_check_next({function, "", path, ""}));
+        set_handed_function(function);
+    }
+
+    // What the waiting page leaves for the transfer page with this unit.
+    int transfer(std::vector<TechAction> actions = {tech::wait(1500), tech::escape()}) {
+        EXPECT_EQ(locate_unit_port(), 1);
+        unit_close_port();
+        g_unit.unit_generation = 1;
+        g_unit_tables.p_table.valid = true;
+        const auto p_table = sim_p_table(unit->config());
+        std::copy(p_table.begin(), p_table.end(), g_unit_tables.p_table.bytes.begin());
+        g_link.port_found = true;
+        script_page(TRANSFER_PAGE, std::move(actions));
+        return DoTransfer();
+    }
+
+    std::string status() const { return page_control(TRANSFER_PAGE, ID_STATUS_BOX).text; }
+    std::string transfer_line() const { return page_control(TRANSFER_PAGE, ID_TRANSFER_LINE).text; }
+
+    std::string airport_file(const std::string& file) {
+        std::filesystem::create_directories(dir.file("Airport Files"));
+        return dir.write("Airport Files/61734-NDB-2301-00017.bin", file);
+    }
+};
+
+TEST_F(EarlierLoads, AirportControlBlockIsRelocatedOnceAndTheDataStoredAsInTheFile) {
+    const std::string data = filler_bytes(2500, 7);
+    struct Case {
+        const char* name;
+        std::string file;
+        bool relocated_already;
+    };
+    const Case cases[] = {{"as built", map_file_at(data, 0), false},
+                          {"relocated before", map_file_at(data, relocation_base + 256), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        SimUnit& sim = earlier_unit();
+        const std::string path = airport_file(c.file);
+        choose_database(LF_AIRPORT, path);
+        EXPECT_EQ(transfer(), 0);
+
+        ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
+        const SimLoad& load = sim.loads()[0];
+        ASSERT_TRUE(load.accepted) << load.verdict;
+        const std::vector<uint8_t> info = bytes_of(c.file, map_info_at, 256);
+        if (c.relocated_already) {
+            EXPECT_EQ(load.control_block, info) << "sent unchanged with its stored checksum";
+        } else {
+            for (int i = 0; i < 9; ++i)
+                EXPECT_EQ(get_be32(&load.control_block[8 * i]), get_be32(&info[8 * i]) + relocation_base + 256);
+            EXPECT_EQ(get_be32(&load.control_block[252]), raw_register(load.control_block, 252));
+            EXPECT_TRUE(std::equal(info.begin() + 72, info.begin() + 252, load.control_block.begin() + 72));
+        }
+        EXPECT_EQ(std::vector<uint8_t>(load.data.begin() + 256, load.data.end()), bytes_of(data));
+        EXPECT_TRUE(has(status(), "Load airport data, 2500 bytes\r\n"));
+        EXPECT_TRUE(has(status(), "Load airport data complete\r\n"));
+        EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, "Load Airport Data Complete");
+    }
+}
+
+TEST_F(EarlierLoads, AirportBlocksRefusedAreSentAgainAndTheFlashWriteRetried) {
+    SimConfig config;
+    config.faults.refused_blocks = 3;
+    config.faults.flash_retries = 1;
+    config.flash_ms = 4000;
+    SimUnit& sim = earlier_unit(config);
+    const std::string data = filler_bytes(3000, 3);
+    choose_database(LF_AIRPORT, airport_file(map_file_at(data, 0)));
+    EXPECT_EQ(transfer(), 0);
+
+    const std::string transcript = sim.transcript_text();
+    EXPECT_EQ(count(transcript, "> D block 1024 bytes at 0x00000100"), 4u) << transcript;
+    EXPECT_EQ(count(transcript, "< NO: busy"), 3u);
+    EXPECT_EQ(count(transcript, "> W\n"), 2u) << "the unit's Retry repeats the write";
+    ASSERT_EQ(sim.loads().size(), 1u);
+    EXPECT_TRUE(sim.loads()[0].accepted);
+    EXPECT_EQ(std::vector<uint8_t>(sim.loads()[0].data.begin() + 256, sim.loads()[0].data.end()), bytes_of(data));
+    const std::string log = log_text();
+    EXPECT_TRUE(has(log, "    Retry count 3    ")) << log;
+    EXPECT_TRUE(has(log, "Unit sent 'Begin erase'")) << log;
+    EXPECT_TRUE(has(log, "Unit sent 'OK: flash written'")) << log;
+    EXPECT_TRUE(has(status(), "Writing to flash\r\n"));
+}
+
+TEST_F(EarlierLoads, AirportUnitRefusingTenTimesIsOfferedALowerRate) {
+    const char* question = "Unit replied with an error\nTry again at lower baud rate?";
+    for (bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        pages_reset();
+        SimConfig config;
+        config.faults.answers_up_to_baud = 57600;
+        SimUnit& sim = earlier_unit(config);
+        const std::string data = filler_bytes(1500, 5);
+        choose_database(LF_AIRPORT, airport_file(map_file_at(data, 0)));
+        script_expect_box(question, "Error", yes ? BOX_YES : BOX_NO);
+        EXPECT_EQ(transfer(), 0);
+
+        const std::string transcript = sim.transcript_text();
+        EXPECT_EQ(count(transcript, "< NO: garbled"), 10u) << transcript;
+        if (yes) {
+            EXPECT_TRUE(has(transcript, "> BR 57600\n# link speed 57600\n> N\n# block receiver restarted\n"
+                                        "> D block 1024 bytes at 0x00000100\n< OK\n"))
+                << transcript;
+            ASSERT_EQ(sim.loads().size(), 1u);
+            EXPECT_TRUE(sim.loads()[0].accepted);
+            EXPECT_TRUE(has(log_text(), "   Baud Rate Set to 57600   "));
+            EXPECT_TRUE(has(status(), "Load airport data complete"));
+        } else {
+            EXPECT_TRUE(sim.loads().empty());
+            EXPECT_FALSE(has(transcript, "> W")) << transcript;
+            EXPECT_FALSE(sim_port_is_open());
+            EXPECT_FALSE(has(status(), "complete"));
+        }
+    }
+}
+
+TEST_F(EarlierLoads, AirportFlashFailureAsksAndEndsThePage) {
+    SimConfig config;
+    config.faults.flash_fails = true;
+    SimUnit& sim = earlier_unit(config);
+    choose_database(LF_AIRPORT, airport_file(map_file_at(filler_bytes(3000, 2), 0)));
+    script_expect_box("Burn flash failed\nTry again?", "Error", BOX_YES);
+    EXPECT_EQ(transfer({}), 1000);
+    EXPECT_FALSE(sim.loads().at(0).accepted);
+    EXPECT_FALSE(has(status(), "complete"));
+}
+
+class EarlierTerrain : public EarlierLoads {
+protected:
+    // A header file of `header_size` bytes and a data file beside it.
+    std::string terrain_files(std::size_t header_size, const std::string& data) {
+        const std::size_t bare = build_terrain_pair({.generation = TerrainGeneration::earlier, .info = ""}).info_file.size();
+        TerrainPair pair = build_terrain_pair(
+            {.generation = TerrainGeneration::earlier, .info = filler_bytes(header_size - bare, 11), .data = "d"});
+        std::filesystem::create_directories(dir.file("Terrain Files"));
+        header = pair.info_file;
+        dir.write("Terrain Files/t1_theader.bin", header);
+        return dir.write("Terrain Files/t1_tdata.bin", data);
+    }
+    std::string header;
+};
+
+TEST_F(EarlierTerrain, HeaderThenDataInChunksOfTwoMebibytesWithTheLastPadded) {
+    SimUnit& sim = earlier_unit();
+    const std::string data = filler_bytes(5000000, 9);
+    const std::string path = terrain_files(300, data);
+    choose_database(LF_TERRAIN, path);
+    EXPECT_EQ(transfer({}), 1000) << "the data phase ends the page";
+
+    const std::string transcript = sim.transcript_text();
+    EXPECT_EQ(count(transcript, "> ZH 12C\n"), 1u) << transcript;
+    EXPECT_EQ(count(transcript, "> ZT 200000\n"), 1u) << "the chunk size is announced once";
+    ASSERT_EQ(sim.loads().size(), 4u);
+    EXPECT_EQ(sim.loads()[0].name, "terrain header");
+    EXPECT_EQ(std::vector<uint8_t>(sim.loads()[0].data.begin() + 256, sim.loads()[0].data.end()), bytes_of(header));
+    for (std::size_t chunk = 0; chunk < 3; ++chunk) {
+        SCOPED_TRACE(chunk);
+        const SimLoad& load = sim.loads()[1 + chunk];
+        EXPECT_TRUE(load.accepted) << load.verdict;
+        EXPECT_EQ(load.length, 2097152u);
+        std::vector<uint8_t> expected = bytes_of(data, chunk * 2097152, 2097152);
+        expected.resize(2097152, 0);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), load.data.begin() + 256));
+    }
+    EXPECT_TRUE(transfer_line().starts_with("Transferring 5000000 bytes .. zeroing 12")) << transfer_line();
+    EXPECT_TRUE(has(log_text(), "Terrain send, bytes 4194304 to 4999999 ...")) << log_text();
+    const std::string text = status();
+    EXPECT_TRUE(has(text, "Load terrain header, 300 bytes\r\nLoad terrain header complete\r\n"));
+    EXPECT_TRUE(has(text, "Load terrain data, 5000000 bytes\r\nLoad terrain data complete\r\n"));
+    EXPECT_EQ(handed_function(), LF_TERRAIN_DATA);
+}
+
+TEST_F(EarlierTerrain, HeaderFlashWaitsNineStepsOnAGenerationOneUnit) {
+    SimUnit& sim = earlier_unit();
+    const std::string path = terrain_files(300, filler_bytes(1000, 1));
+    choose_database(LF_TERRAIN, path);
+    EXPECT_EQ(transfer({}), 1000);
+    const std::vector<SimEvent>& events = sim.transcript();
+    std::vector<uint64_t> flash_asked, next_line;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        if (events[i].kind != SimEvent::received || events[i].text != "W") continue;
+        flash_asked.push_back(events[i].at_ms);
+    }
+    ASSERT_EQ(flash_asked.size(), 2u);
+    const auto after = [&](uint64_t at, const std::string& text) {
+        for (const SimEvent& e : events)
+            if (e.at_ms >= at && e.kind == SimEvent::received && e.text == text) return e.at_ms;
+        return uint64_t(0);
+    };
+    const uint64_t header_wait = after(flash_asked[0], "ZT 3E8") - flash_asked[0];
+    EXPECT_GE(header_wait, 9u * 200);
+    EXPECT_LT(header_wait, 10u * 200);
+}
+
+TEST_F(EarlierTerrain, BlockTimeOutsAskFromTheTenthOn) {
+    SimConfig config;
+    config.faults.silent_blocks = 11;
+    SimUnit& sim = earlier_unit(config);
+    const std::string path = terrain_files(300, filler_bytes(1000, 1));
+    choose_database(LF_TERRAIN, path);
+    script_expect_box("Block send timed out\nTry again?", "Error", BOX_YES);
+    script_expect_box("Block send timed out\nTry again?", "Error", BOX_YES);
+    EXPECT_EQ(transfer({}), 1000);
+    EXPECT_EQ(count(sim.transcript_text(), "> D block 300 bytes at 0x00000100"), 12u);
+    EXPECT_TRUE(has(log_text(), "    Retry count 11    "));
+    EXPECT_TRUE(has(status(), "Load terrain data complete"));
+}
+
+TEST_F(EarlierTerrain, AFailedHeaderSendsNoData) {
+    SimConfig config;
+    config.faults.unanswered = {"ZH"};
+    SimUnit& sim = earlier_unit(config);
+    const std::string path = terrain_files(300, filler_bytes(1000, 1));
+    choose_database(LF_TERRAIN, path);
+    script_expect_box("no reply", "Can't send size");
+    EXPECT_EQ(transfer(), 0);
+    EXPECT_FALSE(has(sim.transcript_text(), "ZT")) << sim.transcript_text();
+    EXPECT_TRUE(sim.loads().empty());
+    EXPECT_EQ(handed_function(), LF_TERRAIN);
+}
+
+class EarlierSoftware : public EarlierLoads {
+protected:
+    std::string image;
+    std::string system_file(uint32_t length) {
+        image = build_system_image({.length = length});
+        std::filesystem::create_directories(dir.file("System Files"));
+        return dir.write("System Files/unit.hex", hex_text(image));
+    }
+    void compatible_unit() {
+        SimConfig config;
+        earlier_unit(config);
+        unit->config().p_table.hardware_id = be32_at(image, 248);
+    }
+};
+
+TEST_F(EarlierSoftware, ControlBlockThenBlocksFromOffset256WithoutReplies) {
+    const std::string path = system_file(272);
+    compatible_unit();
+    setup(false, {tech::click(LF_SYSTEM_SOFTWARE), tech::type(ID_SYSTEM_BOX, path)});
+    EXPECT_EQ(transfer(), 0);
+    const std::string transcript = unit->transcript_text();
+    EXPECT_TRUE(has(transcript, "> P\n> C block 256 bytes at 0x00000000\n> D block 16 bytes at 0x00000100\n"))
+        << transcript;
+    ASSERT_EQ(unit->loads().size(), 1u);
+    const SimLoad& load = unit->loads()[0];
+    EXPECT_TRUE(load.accepted) << load.verdict;
+    EXPECT_EQ(load.control_block, bytes_of(image, 0, 256));
+    EXPECT_EQ(std::vector<uint8_t>(load.data.begin() + 256, load.data.end()), bytes_of(image, 256));
+    EXPECT_TRUE(std::filesystem::exists(configuration_file_path())) << "the configuration is backed up first";
+    EXPECT_TRUE(has(status(), "Load system software, 272 bytes\r\n"));
+    EXPECT_TRUE(has(status(), "System software load complete\r\n"));
+}
+
+TEST_F(EarlierSoftware, RefusedFlashWriteAsks) {
+    const std::string path = system_file(4000);
+    compatible_unit();
+    unit->config().faults.flash_fails = true;
+    setup(false, {tech::click(LF_SYSTEM_SOFTWARE), tech::type(ID_SYSTEM_BOX, path)});
+    script_expect_box("Flash Write failed\nTry again?", "Error", BOX_NO);
+    EXPECT_EQ(transfer({}), 0);
+    EXPECT_FALSE(unit->loads().at(0).accepted);
+    EXPECT_FALSE(has(status(), "complete"));
+}
+
+// When the earlier unit was found on the "Gadget Serial" port the setup page
+// took the current-generation way; the loads still get their inputs, through
+// the earlier-generation checks.
+TEST_F(EarlierLoads, InputsArePreparedWhenTheSetupPageTookTheCurrentWay) {
+    const std::string data = filler_bytes(2000, 4);
+    SimUnit& sim = earlier_unit();
+    airport_file(map_file_at(data, 0));
+    setup(true, {tech::click(LF_AIRPORT)});
+    EXPECT_EQ(transfer(), 0);
+    ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
+    EXPECT_TRUE(sim.loads()[0].accepted);
+    EXPECT_EQ(std::vector<uint8_t>(sim.loads()[0].data.begin() + 256, sim.loads()[0].data.end()), bytes_of(data));
+}
+
+TEST_F(EarlierLoads, ACablePulledEndsTheLoadWithinItsBoundWithoutACompletion) {
+    struct Case {
+        const char* name;
+        long pulled_after;  // -1: when the blocks are done
+        int flash_retries;
+        std::vector<std::pair<std::string, int>> boxes;
+    };
+    const std::string data = filler_bytes(20000, 8);
+    const Case cases[] = {
+        {"mid-blocks", 6000, 0, {{"Unit replied with an error\nTry again at lower baud rate?", BOX_YES}}},
+        {"mid-flash-write", -1, 0, {{"Operation timed out\nTry again?", BOX_NO}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        SimConfig config;
+        config.faults.flash_retries = c.flash_retries;
+        SimUnit& sim = earlier_unit(config);
+        choose_database(LF_AIRPORT, airport_file(map_file_at(data, 0)));
+        sim.config().faults.cable_pulled_after = c.pulled_after;
+        for (const auto& [text, answer] : c.boxes) script_expect_box(text, "Error", answer);
+        const uint64_t start = now_ms();
+        if (c.pulled_after >= 0) {
+            transfer();
+        } else {
+            // Out as the last block has gone: the flash write is asked for on a dead link.
+            transfer({tech::check([&sim] { sim.config().faults.cable_pulled_after = 0; })
+                          .when_progress_passes(ID_PROGRESS, 999)});
+        }
+        EXPECT_LT(now_ms() - start, 120000u);
+        EXPECT_FALSE(has(status(), "complete")) << status();
+        EXPECT_FALSE(sim_port_is_open());
+    }
+}
