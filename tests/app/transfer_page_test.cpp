@@ -18,6 +18,7 @@
 #include "app/transfer_routes.h"
 #include "app/wizard_fixture.h"
 #include "catalogue/loader_function.h"
+#include "catalogue/system_file_reader.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/discovery.h"
@@ -25,6 +26,7 @@
 #include "link/staging.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
+#include "support/fixtures/catalogue_files.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 #include "support/sim_port.h"
@@ -84,6 +86,12 @@ protected:
     }
     // The state the waiting page leaves: the unit's generation, its P table
     // and whether the current-generation port was found.
+    // The earlier-generation system image the setup page read, suiting the unit.
+    void earlier_image_read() {
+        const std::string image = build_system_image({});
+        ASSERT_GT(read_system_file(dir.write("unit.hex", hex_text(image))), 0);
+        std::copy_n(image.begin() + 248, 4, g_unit_tables.p_table.bytes.begin() + 248);
+    }
     void unit_seen(int generation, bool p_table_valid, bool port_found) {
         ASSERT_EQ(locate_unit_port(), 1);
         unit_close_port();
@@ -129,6 +137,7 @@ TEST_F(TransferPage, RunsTheProcedureOfTheFunctionForTheUnitAtHand) {
     };
     attach_unit();
     register_stand_ins();
+    earlier_image_read();
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.function) + " on generation " + std::to_string(c.generation) +
                      (c.p_table_valid ? ", P table" : "") + (c.port_found ? ", port found" : ""));

@@ -11,6 +11,7 @@
 #include "link/staging.h"
 #include "output/log.h"
 #include "platform/clock.h"
+#include "support/fixtures/bytes.h"
 #include "support/fixtures/load_image_builder.h"
 #include "support/scripted_window.h"
 #include "support/sim_port.h"
@@ -267,6 +268,7 @@ TEST_F(CommandsTest, BaudCommandsGoToTheStagingStreamOnly) {
     EXPECT_EQ(send_baud_command(115200), 1);
     EXPECT_EQ(send_baud_command(12345), 0);
     EXPECT_EQ(send_lower_baud_command(), 1);
+    EXPECT_EQ(g_commands.baud_setting, 57600u) << "a further step goes below the rate now set";
     g_commands.baud_setting = 9600;
     EXPECT_EQ(send_lower_baud_command(), 0);
     g_commands.baud_setting = 4800;
@@ -288,6 +290,7 @@ TEST_F(CommandsTest, EarlierGenerationOpeningThroughThePort) {
     earlier.generation = 1;
     open(earlier);
     std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
+    set_be32(block, 8, 1024);  // the image length of an earlier-generation image
     staging_open_port();
     EXPECT_EQ(enter_load_mode_serial(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
     EXPECT_STREQ(g_commands.unit_reply.data(), "no response");
@@ -295,6 +298,9 @@ TEST_F(CommandsTest, EarlierGenerationOpeningThroughThePort) {
     EXPECT_TRUE(transcript_has("C block 256 bytes at 0x00000000")) << unit->transcript_text();
 
     open(earlier);
+    EXPECT_TRUE(unit_send_command("ZT 400\r\n"));
+    char line[256];
+    EXPECT_EQ(unit_read_line(line, sizeof line, 2050), 2);
     EXPECT_EQ(enter_load_mode_serial(LOAD_TERRAIN, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
     EXPECT_TRUE(transcript_has("T")) << "modes other than system software are sent as commands";
 }

@@ -304,6 +304,9 @@ TEST_F(SerialTest, EarlierGenerationBlocksGoToTheStagingFileOrThePort) {
     staging_open_port();
     const std::string block = control_block_for(IMAGE_DATABASE, payload);
     std::string control = block;
+    // Relocated to the unit's airport base, for the 300 data bytes.
+    set_be32(control, 0, 0x00100100);
+    set_be32(control, 244, uint32_t(payload.size()));
     uint32_t reg;
     crc_begin(reg);
     crc_add_bytes(reg, control.data(), 252);
