@@ -407,3 +407,27 @@ TEST_F(EarlierLoads, ACablePulledEndsTheLoadWithinItsBoundWithoutACompletion) {
         EXPECT_FALSE(sim_port_is_open());
     }
 }
+
+// The current way reads no ".hex" file; the image the transfer page reads in
+// its place is tested against the unit before anything is sent.
+TEST_F(EarlierSoftware, ImageReadOnTheCurrentWayIsTestedAgainstTheUnit) {
+    system_file(1024);
+    SimUnit& sim = earlier_unit();
+    sim.config().p_table.hardware_id = be32_at(image, 248) ^ 0x01000000;  // another board
+    setup_page_start(dir.path(), "", "Uploader");
+    set_handed_function(LF_SYSTEM_SOFTWARE);
+    script_expect_box("Software to be loaded is not compatible with attached unit.\nCould not load this system software file",
+                      "Loader Version Error");
+    transfer();
+    EXPECT_FALSE(has(sim.transcript_text(), "> P\n")) << sim.transcript_text();
+    EXPECT_TRUE(has(status(), "Transfer aborted.\r\n"));
+}
+
+TEST_F(EarlierSoftware, WithoutAnImageAnywhereTheSetupPageIsAskedFor) {
+    earlier_unit();
+    setup_page_start(dir.path(), "", "Uploader");
+    set_handed_function(LF_SYSTEM_SOFTWARE);
+    script_expect_box("Need to select Program file name before proceeding", "Error");
+    EXPECT_EQ(transfer({}), 1000);
+    EXPECT_TRUE(unit->loads().empty());
+}
