@@ -36,6 +36,9 @@ const char* const options_help =
     "  --corrupt-packet N        send recording packet N (from 0) with a wrong check\n"
     "  --refuse-blocks N         earlier generation: refuse the first N data blocks\n"
     "  --flash-retries N         earlier generation: answer \"Retry\" N times to W\n"
+    "  --silent-blocks N         earlier generation: leave the first N data blocks unanswered\n"
+    "  --garbled-above BAUD      earlier generation: refuse data blocks until BR sets BAUD or less\n"
+    "  --flash-fails             earlier generation: answer \"ERR\" to the flash write\n"
     "  --pull-cable-after N      vanish after receiving N bytes\n"
     "  --stop-reading-after N    take no more bytes after receiving N (the line stays up)\n"
     "Registration:\n"
@@ -136,6 +139,8 @@ bool apply(const std::string& opt, const std::string& value, ProgramOptions& o) 
     if (opt == "--corrupt-packet") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.corrupt_packet, int(n));
     if (opt == "--refuse-blocks") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.refused_blocks, int(n));
     if (opt == "--flash-retries") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.flash_retries, int(n));
+    if (opt == "--silent-blocks") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.silent_blocks, int(n));
+    if (opt == "--garbled-above") return number(value, 10, n) && assign(c.faults.answers_up_to_baud, uint32_t(n));
     if (opt == "--pull-cable-after") return number(value, 10, n) && assign(c.faults.cable_pulled_after, long(n));
     if (opt == "--stop-reading-after") return number(value, 10, n) && assign(o.stop_reading_after, long(n));
     if (opt == "--name") return !value.empty() && value.find('/') == std::string::npos && assign(o.name, value);
@@ -152,6 +157,7 @@ bool parse_options(int argc, char** argv, ProgramOptions& options, std::string& 
         if (opt == "--help") options.help = true;
         else if (opt == "--silent") options.config.faults.silent = true;
         else if (opt == "--err-during-body") options.config.faults.err_during_body = true;
+        else if (opt == "--flash-fails") options.config.faults.flash_fails = true;
         else if (i + 1 < argc && apply(opt, argv[i + 1], options)) {
             identified = identified || opt == "--hardware-id";
             ++i;

@@ -81,3 +81,69 @@ TEST(SimEarlierGeneration, TerrainSizeAndSoftwareBlocksWithoutReplies) {
     link.send("W\r\n");
     EXPECT_EQ(link.text_after(100), "NO: nothing to write\r\n");
 }
+
+namespace {
+// A terrain chunk of 300 bytes announced, its mode entered and its control
+// block (its own first 256 bytes) sent.
+const Bytes chunk(300, 0x41);
+void start_chunk(SimLink& link) {
+    link.send("ZT 12C\r\n");
+    link.send("T\r");
+    link.send(framed_block('C', Bytes(chunk.begin(), chunk.begin() + 256), 0, true));
+}
+}  // namespace
+
+// What a real unit refuses of a sender that gets the earlier protocol wrong:
+// each case is one mistake, named by the anomaly it leaves.
+TEST(SimEarlierGeneration, RefusesBlocksAndChunksSentWrongly) {
+    struct Case {
+        const char* anomaly;
+        void (*send)(SimLink& link);
+    };
+    const Case cases[] = {
+        {"data block at 0x00000000, 0x00000100 expected",
+         [](SimLink& link) {
+             start_chunk(link);
+             link.send(framed_block('D', chunk, 0, true));
+         }},
+        {"data block after a speed change without \"N\"",
+         [](SimLink& link) {
+             start_chunk(link);
+             link.send("BR 57600\r");
+             link.send(framed_block('D', chunk, 256, true));
+         }},
+        {"terrain load without an announced chunk size",
+         [](SimLink& link) {
+             link.send("T\r");
+             link.send(framed_block('C', Bytes(256, 1), 0, true));
+         }},
+        {"200 bytes received, 300 announced",
+         [](SimLink& link) {
+             start_chunk(link);
+             link.send(framed_block('D', Bytes(chunk.begin(), chunk.begin() + 200), 256, true));
+             link.send("W\r\n");
+         }},
+        {"control block is not the chunk's first 256 bytes",
+         [](SimLink& link) {
+             Bytes other = chunk;
+             other[10] ^= 1;
+             start_chunk(link);
+             link.send(framed_block('D', other, 256, true));
+             link.send("W\r\n");
+         }},
+        {"airport control block not relocated",
+         [](SimLink& link) {
+             Bytes cb(256, 0);
+             put_be32(&cb[252], raw_register(Bytes(cb.begin(), cb.begin() + 252)));
+             link.send("M\r");
+             link.send(framed_block('C', cb, 0, true));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.anomaly);
+        SimLink link(earlier());
+        c.send(link);
+        link.text_after(200);
+        EXPECT_EQ(link.unit.anomalies(), std::vector<std::string>{c.anomaly}) << link.unit.transcript_text();
+    }
+}
