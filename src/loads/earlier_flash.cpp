@@ -1,6 +1,5 @@
 #include "loads/earlier_flash.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "link/commands.h"
@@ -19,10 +18,11 @@ constexpr int max_passes = 10;
 
 bool starts_with(const char* text, const char* word) { return std::strncmp(text, word, std::strlen(word)) == 0; }
 
-void start_pass(Page page, const FlashWrite& flash, bool& command_sent) {
+// True when the write command (and the speed before it) went out.
+bool start_pass(Page page, const FlashWrite& flash) {
     set_wait_cursor(true);
-    if (flash.baud_each_pass) command_sent = send_baud_command(115200) == 1;
-    command_sent = unit_send_command("W\r\n") && command_sent;
+    const bool speed_sent = !flash.baud_each_pass || send_baud_command(115200) == 1;
+    const bool command_sent = unit_send_command("W\r\n") && speed_sent;
     if (flash.show_status) status_show("Writing to flash\r\n");
     else status_note("Writing to flash\r\n");
     set_cursor(Cursor::wait);
@@ -30,6 +30,7 @@ void start_pass(Page page, const FlashWrite& flash, bool& command_sent) {
     control_enable(page, ID_BACK, false);
     control_enable(page, ID_SECOND_PROGRESS, true);
     control_show(page, ID_SECOND_PROGRESS, true);
+    return command_sent;
 }
 
 void wait_steps(Page page, int steps) {
@@ -44,7 +45,6 @@ void wait_steps(Page page, int steps) {
 int read_verdict(const FlashWrite& flash, char* reply, std::size_t size) {
     const uint64_t deadline = now_ms() + flash.reply_limit_ms;
     for (;;) {
-        std::snprintf(reply, size, "no response");
         const uint64_t now = now_ms();
         const uint32_t left = now < deadline ? uint32_t(deadline - now) : 1;
         const int got = unit_read_line(reply, size, left);
@@ -61,18 +61,15 @@ FlashEnd write_flash(Page page, const FlashWrite& flash) {
     const std::size_t size = g_commands.unit_reply.size();
     int got = -1;
     for (int pass = 1; pass <= max_passes; ++pass) {
-        bool command_sent = true;
-        start_pass(page, flash, command_sent);
+        got = -1;
+        const bool command_sent = start_pass(page, flash);
         if (g_commands.abort_requested) {
             unit_close_port();
             return FlashEnd::abandoned;
         }
         // A "W" that did not reach the unit gets no answer: waiting for one
         // would only delay the time-out question.
-        if (!command_sent) {
-            got = -1;
-            break;
-        }
+        if (!command_sent) break;
         wait_steps(page, flash.steps);
         control_enable(page, ID_BACK, true);
         got = read_verdict(flash, reply, size);

@@ -38,13 +38,17 @@ struct Phase {
     int generation_one_steps;
 };
 
-int file_error(const char* caption, const std::string& path, int number) {
-    const int error = errno;
-    const std::string text =
-        formatted("%d -- %s on File %s (%d)", error, system_error_text(error).c_str(), path.c_str(), number);
+// File and memory errors: a box of their own and the log; the load returns -1.
+int error_box(const std::string& text, const char* caption) {
     log_write(text);
     message_box(text, caption, BoxButtons::ok, BoxIcon::error);
     return -1;
+}
+
+int file_error(const char* caption, const std::string& path, int number) {
+    const int error = errno;
+    return error_box(formatted("%d -- %s on File %s (%d)", error, system_error_text(error).c_str(), path.c_str(), number),
+                     caption);
 }
 
 // "OK" to the chunk size, or the unit's answer shown in a box.
@@ -56,8 +60,7 @@ bool size_accepted(int64_t chunk, const char* command) {
     if (unit_send_command(command, unsigned(chunk))) got = unit_read_line(reply, size, size_reply_limit_ms);
     if (got >= 0 && std::strncmp(reply, "OK", 2) == 0) return true;
     if (got < 0) std::snprintf(reply, size, "no reply");
-    message_box(reply, "Can't send size", BoxButtons::ok, BoxIcon::error);
-    log_write(reply);
+    error_box(reply, "Can't send size");
     return false;
 }
 
@@ -84,10 +87,6 @@ bool send_chunk(Page page, const Phase& phase, std::span<const uint8_t> chunk, c
     status_note("Terrain send, bytes %" PRIu64 " to %" PRIu64 " ...\r\n", run.progress_base,
                 run.progress_base + std::min<uint64_t>(chunk.size(), run.progress_total - run.progress_base) - 1);
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return false;
-    if (g_commands.abort_requested) {
-        unit_close_port();
-        return false;
-    }
     if (!speed_set(page)) return false;
     const FlashWrite flash{flash_steps(g_unit.unit_generation, phase.generation_one_steps), 600000,
                            "    WAIT ... Writing to Flash    ", false, false, "Burn flash failed\nTry again?"};
@@ -101,10 +100,7 @@ int send_file(Page page, const Phase& phase, std::FILE* file, int64_t length) {
         // Never shorter than the control block taken from its start.
         buffer.resize(std::max<std::size_t>(std::size_t(chunk_size), control_block_bytes));
     } catch (const std::bad_alloc&) {
-        const std::string text = formatted("Could not allocate %" PRId64 " bytes. for terrain data", chunk_size);
-        log_write(text);
-        message_box(text, "Error", BoxButtons::ok, BoxIcon::error);
-        return -1;
+        return error_box(formatted("Could not allocate %" PRId64 " bytes. for terrain data", chunk_size), "Error");
     }
     if (!size_accepted(chunk_size, phase.size_command)) return 1;
     status_show(formatted("%s, %" PRId64 " bytes\r\n", phase.opening, length));
@@ -129,20 +125,16 @@ int load_terrain_phase(Page page, const Phase& phase) {
     std::FILE* file = std::fopen(phase.path.c_str(), "rb");
     if (!file) return file_error("Open Error", phase.path, 1);
     const int64_t length = file_size(file);
+    int result = -1;
     if (length < 0) {
-        std::fclose(file);
-        return file_error("Seek Error", phase.path, 2);
+        result = file_error("Seek Error", phase.path, 2);
+    } else if (length == 0) {
+        // An empty file has nothing for the unit to write; a load of it would
+        // report a completion with nothing sent.
+        result = error_box(formatted("File %s is empty", phase.path.c_str()), "Read Error");
+    } else {
+        result = send_file(page, phase, file, length);
     }
-    // An empty file has nothing for the unit to write; a load of it would
-    // report a completion with nothing sent.
-    if (length == 0) {
-        std::fclose(file);
-        const std::string text = formatted("File %s is empty", phase.path.c_str());
-        log_write(text);
-        message_box(text, "Read Error", BoxButtons::ok, BoxIcon::error);
-        return -1;
-    }
-    const int result = send_file(page, phase, file, length);
     std::fclose(file);
     return result;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@
 #include "support/sim_port.h"
 #include "unit/identity.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace {
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -313,6 +315,37 @@ TEST_F(EarlierTerrain, AFailedHeaderSendsNoData) {
     EXPECT_FALSE(has(sim.transcript_text(), "ZT")) << sim.transcript_text();
     EXPECT_TRUE(sim.loads().empty());
     EXPECT_EQ(handed_function(), LF_TERRAIN);
+}
+
+TEST_F(EarlierTerrain, FileErrorsAreShownInTheirOwnBoxAndTheLoadStartsOverNextTime) {
+    struct Case {
+        const char* name;
+        void (*spoil)(const std::string& path);
+        std::string (*text)(const std::string& path);
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"gone", [](const std::string& path) { std::filesystem::remove(path); },
+         [](const std::string& path) {
+             return std::to_string(ENOENT) + " -- " + system_error_text(ENOENT) + " on File " + path + " (1)";
+         },
+         "Open Error"},
+        {"empty", [](const std::string& path) { std::filesystem::resize_file(path, 0); },
+         [](const std::string& path) { return "File " + path + " is empty"; }, "Read Error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        SimUnit& sim = earlier_unit();
+        const std::string path = terrain_files(300, filler_bytes(1000, 1));
+        choose_database(LF_TERRAIN, path);
+        c.spoil(path);
+        script_expect_box(c.text(path), c.caption);
+        EXPECT_EQ(transfer(), 0) << "the page stays open after the box";
+        EXPECT_EQ(sim.loads().size(), 1u) << "the header was written, no data";
+        EXPECT_FALSE(has(sim.transcript_text(), "ZT"));
+        EXPECT_EQ(handed_function(), LF_TERRAIN);
+    }
 }
 
 class EarlierSoftware : public EarlierLoads {
