@@ -19,6 +19,8 @@
 #include "link/connection.h"
 #include "link/discovery.h"
 #include "link/serial.h"
+#include "platform/clock.h"
+#include "platform/files.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
 #include "support/fixtures/bytes.h"
@@ -28,8 +30,6 @@
 #include "support/scripted_window.h"
 #include "support/sim_port.h"
 #include "unit/identity.h"
-#include "platform/clock.h"
-#include "platform/files.h"
 
 namespace {
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
