@@ -42,46 +42,42 @@ void count_write_error(Page page, BlockCounts& counts) {
     show_operation_title(page, title);
 }
 
+// After the tenth time-out or refusal in a row, and after every further one:
+// true when the technician wants the block sent again.
+bool ask_again(int got) {
+    if (got < 0) return report_error("Block send timed out\nTry again?");
+    status_note("Unit sent '%s'\r\n", g_commands.unit_reply.data());
+    return report_error("Unit replied with an error\nTry again?");
+}
+
+// After the tenth refusal in a row: true when the technician chose a lower
+// rate and the unit was told of it.
+bool step_down(Page page, BlockCounts& counts) {
+    status_note("Unit sent '%s'\r\n", g_commands.unit_reply.data());
+    if (!report_error("Unit replied with an error\nTry again at lower baud rate?")) return false;
+    counts.retries = 0;
+    if (send_lower_baud_command() != 1) return false;
+    const std::string rate = formatted("   Baud Rate Set to %i   ", int(g_commands.baud_setting));
+    show_operation_title(page, rate);
+    // The unit's block receiver starts afresh at the new rate.
+    if (!unit_send_command("N\r")) return false;
+    log_write(rate);
+    return true;
+}
+
 // The unit refused the block or did not answer in time. True when the block
 // is to be sent again; false when the technician gave up (the link is closed).
 bool after_refusal(Page page, const BlockRun& run, BlockCounts& counts, int got) {
-    const char* reply = g_commands.unit_reply.data();
     ++counts.retries;
-    log_write(reply);
+    log_write(g_commands.unit_reply.data());
     const std::string title = formatted("    Retry count %i    ", counts.retries);
     show_operation_title(page, title);
     log_write(title);
     if (counts.retries < retries_before_asking) return true;
-    if (run.replies == BlockReplies::ask_again) {
-        // The count runs on, so every further refusal asks again.
-        const char* question = "Block send timed out\nTry again?";
-        if (got >= 0) {
-            status_note("Unit sent '%s'\r\n", reply);
-            question = "Unit replied with an error\nTry again?";
-        }
-        if (report_error(question)) return true;
-        unit_close_port();
-        return false;
-    }
-    status_note("Unit sent '%s'\r\n", reply);
-    if (!report_error("Unit replied with an error\nTry again at lower baud rate?")) {
-        unit_close_port();
-        return false;
-    }
-    counts.retries = 0;
-    if (send_lower_baud_command() != 1) {
-        unit_close_port();
-        return false;
-    }
-    const std::string rate = formatted("   Baud Rate Set to %i   ", int(g_commands.baud_setting));
-    show_operation_title(page, rate);
-    // The unit's block receiver starts afresh at the new rate.
-    if (!unit_send_command("N\r")) {
-        unit_close_port();
-        return false;
-    }
-    log_write(rate);
-    return true;
+    // On the terrain loads the count runs on, so every further refusal asks again.
+    if (run.replies == BlockReplies::ask_again ? ask_again(got) : step_down(page, counts)) return true;
+    unit_close_port();
+    return false;
 }
 }  // namespace
 
@@ -100,7 +96,6 @@ BlocksEnd send_earlier_blocks(Page page, const BlockRun& run, TransferProgress& 
         if (sent != BLOCK_SENT) count_write_error(page, counts);
         if (g_commands.abort_requested) break;
         if (run.replies != BlockReplies::none) {
-            std::snprintf(g_commands.unit_reply.data(), g_commands.unit_reply.size(), "no reply");
             yield_to_window();
             const int got = unit_read_line(g_commands.unit_reply.data(), g_commands.unit_reply.size(), reply_limit_ms);
             if (g_commands.abort_requested) break;

@@ -290,18 +290,32 @@ TEST_F(EarlierTerrain, HeaderFlashWaitsNineStepsOnAGenerationOneUnit) {
     EXPECT_LT(header_wait, 10u * 200);
 }
 
-TEST_F(EarlierTerrain, BlockTimeOutsAskFromTheTenthOn) {
-    SimConfig config;
-    config.faults.silent_blocks = 11;
-    SimUnit& sim = earlier_unit(config);
-    const std::string path = terrain_files(300, filler_bytes(1000, 1));
-    choose_database(LF_TERRAIN, path);
-    script_expect_box("Block send timed out\nTry again?", "Error", BOX_YES);
-    script_expect_box("Block send timed out\nTry again?", "Error", BOX_YES);
-    EXPECT_EQ(transfer({}), 1000);
-    EXPECT_EQ(count(sim.transcript_text(), "> D block 300 bytes at 0x00000100"), 12u);
-    EXPECT_TRUE(has(log_text(), "    Retry count 11    "));
-    EXPECT_TRUE(has(status(), "Load terrain data complete"));
+TEST_F(EarlierTerrain, TimeOutsAndRefusalsAskFromTheTenthOn) {
+    struct Case {
+        const char* name;
+        int silent;
+        int refused;
+        std::vector<std::string> questions;
+    };
+    const Case cases[] = {
+        {"eleven time-outs", 11, 0, {"Block send timed out\nTry again?", "Block send timed out\nTry again?"}},
+        {"ten refusals", 0, 10, {"Unit replied with an error\nTry again?"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        SimConfig config;
+        config.faults.silent_blocks = c.silent;
+        config.faults.refused_blocks = c.refused;
+        SimUnit& sim = earlier_unit(config);
+        choose_database(LF_TERRAIN, terrain_files(300, filler_bytes(1000, 1)));
+        for (const std::string& question : c.questions) script_expect_box(question, "Error", BOX_YES);
+        EXPECT_EQ(transfer({}), 1000);
+        const std::size_t tries = std::size_t(c.silent + c.refused + 1);
+        EXPECT_EQ(count(sim.transcript_text(), "> D block 300 bytes at 0x00000100"), tries);
+        EXPECT_TRUE(has(log_text(), "    Retry count " + std::to_string(tries - 1) + "    "));
+        EXPECT_TRUE(has(status(), "Load terrain data complete"));
+    }
 }
 
 TEST_F(EarlierTerrain, AFailedHeaderSendsNoData) {
