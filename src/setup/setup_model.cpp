@@ -17,7 +17,12 @@ std::string g_last_model_seen = no_model_seen;
 }  // namespace
 
 void adjust_setup_for_model(Page page, std::string_view model) {
-    if (model.empty()) {
+    if (model.empty() && g_model.earlier_unit_answered) {
+        // An earlier-generation unit has no model text, yet takes its airport
+        // and terrain data over this link: those loads are its own.
+        control_enable(page, LF_TERRAIN, true);
+        control_enable(page, LF_AIRPORT, true);
+    } else if (model.empty()) {
         control_enable(page, LF_TERRAIN, false);
         control_enable(page, LF_AIRPORT, false);
     } else if (model == served_model) {
@@ -52,9 +57,12 @@ bool identify_for_setup(Page page, const std::string& program_title) {
     const std::string model = detect_model(DETECT_FRESH);
     const std::string caption =
         program_title + (model.empty() ? "  --  NO INSTRUMENT DETECTED " : "  --  Setup for " + model);
-    const bool changed = model != g_last_model_seen;
+    // An earlier-generation unit and no unit both have no model text, yet set
+    // the page up differently.
+    const std::string seen = g_model.earlier_unit_answered ? "(earlier generation)" : model;
+    const bool changed = seen != g_last_model_seen;
     if (changed) {
-        g_last_model_seen = model;
+        g_last_model_seen = seen;
         adjust_setup_for_model(page, model);
         derive_unit_names(model);
     } else if (!model.empty()) {

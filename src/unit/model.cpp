@@ -36,10 +36,12 @@ std::string joined(std::string_view folder, const std::string& name) {
 std::string detect_model(int form) {
     if (form == DETECT_REMEMBERED) return g_model.remembered_model;
     g_model.remembered_model.clear();
+    g_model.earlier_unit_answered = false;
     if (!locate_unit_port()) return {};
     if (connect_unit() == 0 && wait_responsive(tables_pause_ms) && query_unit_tables() == 0) {
         read_hardware_id();
         if (g_unit.unit_generation == current_generation) g_model.remembered_model = served_model;
+        else g_model.earlier_unit_answered = true;
     }
     unit_close_port();
     return g_model.remembered_model;

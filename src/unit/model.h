@@ -16,6 +16,9 @@ struct ParameterFileNames {
 
 struct ModelState {
     std::string remembered_model;  // the last fresh detection: empty or served_model
+    // The last fresh detection read the tables of an earlier-generation unit
+    // (which has no model text).
+    bool earlier_unit_answered = false;
     // The top-level directory of the loadable files, without a trailing separator.
     std::string start_directory;
     ParameterFileNames parameter_files;

@@ -208,3 +208,20 @@ TEST(SetupLayout, FolderBoxIsLabelledAsThePickerItOpens) {
         return std::string(c.text) == "Select Top Level Directory";
     }));
 }
+
+// An earlier-generation unit has no model text, yet its airport and terrain
+// loads are offered; no unit at all offers neither.
+TEST_F(WizardTest, SetupPageOffersAnEarlierUnitItsAirportAndTerrainLoads) {
+    SimConfig config;
+    config.generation = 1;
+    config.p_table.hardware_id = 0x12345FFF;
+    attach_unit(config);
+    script_page(SETUP_PAGE, {tech::check([] {
+                                 EXPECT_TRUE(page_control(SETUP_PAGE, LF_TERRAIN).enabled);
+                                 EXPECT_TRUE(page_control(SETUP_PAGE, LF_AIRPORT).enabled);
+                             }),
+                             tech::close()});
+    run_wizard(std::time(nullptr));
+    EXPECT_EQ(page_runs().back().template_id, SETUP_PAGE);
+    EXPECT_NE(page_runs().back().title.find("  --  NO INSTRUMENT DETECTED "), std::string::npos);
+}
