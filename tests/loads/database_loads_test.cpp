@@ -1,0 +1,162 @@
+// The current-generation database loads against the strict simulated unit,
+// run through the whole wizard: the free-space reply, the configuration
+// backup, the control block's fields, the body and the unit's verdict, and
+// the out-of-space path.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <functional>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/page_layouts.h"
+#include "app/startup.h"
+#include "app/wizard_fixture.h"
+#include "catalogue/loader_function.h"
+#include "formats/byte_order.h"
+#include "formats/crc.h"
+#include "loads/database_protocol.h"
+#include "loads/erase_dialog.h"
+#include "setup/setup_layout.h"
+#include "support/fixtures/database_builder.h"
+#include "support/scripted_pages.h"
+#include "support/scripted_window.h"
+
+namespace {
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+uint32_t final_checksum(const std::string& bytes) {
+    uint32_t reg;
+    crc_begin(reg);
+    crc_add_span(reg, bytes.data(), bytes.size());
+    return crc_end(reg);
+}
+
+struct KindCase {
+    LoaderFunction function;
+    const char* folder;
+    const char* file_name;
+    std::string file;
+    const char* unit_name;
+    const char* size_line;
+    const char* success;
+    const char* title;
+};
+}  // namespace
+
+TEST(DatabaseReplies, FreeSpaceLineIsParsedOnlyWhenWhole) {
+    struct Case {
+        const char* line;
+        bool ok;
+        uint32_t a, c;
+    };
+    const Case cases[] = {
+        {"OK : 00010000 00000000 00001000", true, 0x10000, 0x1000},
+        {"OK : 0000abcd 00000000 0000ff0A", true, 0xabcd, 0xff0a},
+        {"OK : 0001000g 00000000 00001000", false, 0, 0},
+        {"OK : 00010000 00000000 0000100", false, 0, 0},
+        {"ER : 00010000 00000000 00001000", false, 0, 0},
+        {"OK : 00010000-00000000-00001000 trailing", true, 0x10000, 0x1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto reply = parse_df_reply(c.line);
+        ASSERT_EQ(reply.has_value(), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(reply->a, c.a);
+            EXPECT_EQ(reply->c, c.c);
+        }
+    }
+    EXPECT_FALSE(parse_hex8("1234567").has_value());
+    EXPECT_EQ(parse_hex8("FFFFFFFF"), 0xFFFFFFFFu);
+}
+
+TEST(DatabaseReplies, ControlBlockCutsLongNamesAndSplitsTheVersion) {
+    ControlBlock block = database_control_block("a424_database.bin", std::string(40, 'n'), (uint64_t(1) << 32) + 5, 2301);
+    seal_control_block(block, 0x01020304);
+    EXPECT_EQ(get_be32(&block[0]), 1u);
+    EXPECT_EQ(get_be32(&block[4]), 2u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&block[8])), "a424_database.bin");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&block[40])), std::string(31, 'n'));
+    EXPECT_EQ(get_be32(&block[72]), 8u);
+    EXPECT_EQ(get_be32(&block[76]), 0x01020304u);
+    EXPECT_EQ(get_be32(&block[80]), 5u) << "the low 32 bits of the length";
+    EXPECT_EQ(get_be16(&block[84]), 2);
+    EXPECT_EQ(get_be16(&block[86]), 301);
+    EXPECT_EQ(get_be32(&block[92]), 0xFFFFFFFFu);
+    EXPECT_EQ(get_be32(&block[252]), final_checksum(std::string(block.begin(), block.begin() + 252)));
+}
+
+class DatabaseLoads : public WizardTest {
+protected:
+    // The technician chooses the function and Next; `during` scripts the
+    // dialogs of the load; the setup page that comes back is left.
+    void run_load(LoaderFunction function, const std::function<void()>& during = {}) {
+        script_page(SETUP_PAGE, {tech::click(function), tech::click(ID_SETUP_NEXT)});
+        if (during) during();
+        script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
+        run_wizard(std::time(nullptr));
+    }
+    std::string put(const char* folder, const char* name, const std::string& bytes) {
+        std::filesystem::create_directories(dir.file(folder));
+        return dir.write(std::string(folder) + "/" + name, bytes);
+    }
+    std::string status() const { return page_control(TRANSFER_PAGE, ID_STATUS_BOX).text; }
+};
+
+TEST_F(DatabaseLoads, EachKindIsSentWholeAfterTheSpaceCheckAndTheBackup) {
+    const std::string sectioned = build_sectioned_file({.version = 2});
+    const KindCase cases[] = {
+        {LF_OBSTACLE, "Obstacle Files", "61734-ODB-0001-00001.bin", sectioned, "obstacle_database_data.bin",
+         "OBS File Load, ", "OBS Data Load Successful!\r\n", "OBS Data Load Complete"},
+        {LF_OVERLAY, "Overlay Files", "61734-GDB-0001-00001.bin", sectioned, "overlay_database_data.bin",
+         "OVLY File Load, ", "OVLY Data Load Successful!\r\n", "OVLY Data Load Complete"},
+        {LF_AIRPORT, "Airport Files", "61734-NDB-2301-00017.bin", build_map_file({.version = 2}), "a424_database.bin",
+         "NAV File Load, ", "NAV Data Load Successful!\r\n", "NAV Data Load Complete"},
+    };
+    for (const KindCase& c : cases) {
+        SCOPED_TRACE(c.unit_name);
+        pages_reset();
+        SimUnit& sim = attach_unit();
+        put(c.folder, c.file_name, c.file);
+        run_load(c.function);
+
+        const std::string transcript = sim.transcript_text();
+        const auto df = transcript.find("> DF");
+        const auto rp = transcript.find("> RP");
+        const auto p = transcript.find("> P");
+        ASSERT_NE(df, std::string::npos) << transcript;
+        EXPECT_LT(df, rp);
+        EXPECT_LT(rp, p) << "the backup is taken before the load";
+        ASSERT_EQ(sim.loads().size(), 1u) << transcript;
+        const SimLoad& load = sim.loads().front();
+        EXPECT_TRUE(load.accepted) << load.verdict;
+        EXPECT_EQ(load.name, c.unit_name);
+        EXPECT_EQ(load.length, c.file.size());
+        EXPECT_EQ(load.checksum, final_checksum(c.file));
+        EXPECT_EQ(get_be32(&load.control_block[76]), final_checksum(c.file));
+        EXPECT_EQ(get_be32(&load.control_block[80]), uint32_t(c.file.size()));
+        const std::string box = status();
+        EXPECT_TRUE(has(box, c.size_line + std::to_string(c.file.size()) + " bytes\r\n")) << box;
+        EXPECT_TRUE(has(box, "Transfer complete\r\nWaiting for response from unit...\r\n")) << box;
+        EXPECT_TRUE(has(box, c.success)) << box;
+        EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, c.title);
+        EXPECT_TRUE(std::filesystem::exists(dir.file("Parameter Files/Params_SN12345678.dat")))
+            << "the configuration backup";
+    }
+}
+
+TEST_F(DatabaseLoads, OutOfSpaceOffersTheEraseAndCancelSendsNothing) {
+    SimConfig config;
+    config.free_space.blocks = 1;
+    SimUnit& sim = attach_unit(config);
+    put("Obstacle Files", "61734-ODB-0001-00001.bin", build_sectioned_file({.version = 2}));
+    run_load(LF_OBSTACLE, [] { script_page(ERASE_OBSTACLE_DIALOG, {tech::click(ID_RESET_CANCEL)}); });
+    const std::string transcript = sim.transcript_text();
+    EXPECT_FALSE(has(transcript, "> DDB")) << transcript;
+    EXPECT_FALSE(has(transcript, "> P")) << transcript;
+    EXPECT_TRUE(sim.loads().empty());
+    EXPECT_TRUE(has(status(), "Obstacle Database Transfer to HTAWS cancelled.\r\nReturning to Setup Dialog\r\n"))
+        << status();
+}
