@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "catalogue/parameter_file.h"
 #include "formats/byte_order.h"
 #include "formats/crc.h"
 #include "link/commands.h"
@@ -14,7 +15,6 @@
 #include "output/report.h"
 #include "output/status_shown.h"
 #include "platform/files.h"
-#include "setup/setup_page.h"
 #include "unit/configuration.h"
 
 namespace {
@@ -130,7 +130,7 @@ int prompt_and_end(Page page, const char* text) {
 }
 
 bool database_configuration_saved(Page page, int& result) {
-    const int read = read_configuration(page, configuration_file_path());
+    const int read = read_configuration(page, parameter_file_path());
     if (cancelled(page, result)) return false;
     if (read == 0) return true;
     unit_close_port();

@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "app/wizard_fixture.h"
 #include "catalogue/loader_function.h"
+#include "catalogue/parameter_file.h"
 #include "formats/byte_order.h"
 #include "formats/crc.h"
 #include "loads/database_protocol.h"
@@ -142,8 +143,8 @@ TEST_F(DatabaseLoads, EachKindIsSentWholeAfterTheSpaceCheckAndTheBackup) {
         EXPECT_TRUE(has(box, "Transfer complete\r\nWaiting for response from unit...\r\n")) << box;
         EXPECT_TRUE(has(box, c.success)) << box;
         EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, c.title);
-        EXPECT_TRUE(std::filesystem::exists(dir.file("Parameter Files/Params_SN12345678.dat")))
-            << "the configuration backup";
+        EXPECT_TRUE(has(read_whole_file(parameter_file_path()), sim.parameters().front()))
+            << "the configuration backup: " << parameter_file_path();
     }
 }
 
