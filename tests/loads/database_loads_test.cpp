@@ -161,3 +161,86 @@ TEST_F(DatabaseLoads, OutOfSpaceOffersTheEraseAndCancelSendsNothing) {
     EXPECT_TRUE(has(status(), "Obstacle Database Transfer to HTAWS cancelled.\r\nReturning to Setup Dialog\r\n"))
         << status();
 }
+
+TEST_F(DatabaseLoads, OutOfSpaceFlightModeErasesResetsAndEnds) {
+    SimConfig config;
+    config.free_space.blocks = 1;
+    SimUnit& sim = attach_unit(config);
+    put("Overlay Files", "61734-GDB-0001-00001.bin", build_sectioned_file({.version = 2}));
+    script_page(SETUP_PAGE, {tech::click(LF_OVERLAY), tech::click(ID_SETUP_NEXT)});
+    script_page(ERASE_OVERLAY_DIALOG, {tech::click(ID_FLIGHT_MODE)});
+    run_wizard(std::time(nullptr));
+    const std::string transcript = sim.transcript_text();
+    const auto ddb = transcript.find("> DDB 4");
+    ASSERT_NE(ddb, std::string::npos) << transcript;
+    EXPECT_LT(ddb, transcript.find("> RESET 0")) << transcript;
+    EXPECT_FALSE(has(transcript, "> P")) << transcript;
+    EXPECT_TRUE(has(status(), "SENT ERASE OVERLAY DATABASE COMMAND TO HTAWS!!!\r\n"
+                              "HTAWS UNIT WILL RESET NOW AND UPLOADER WILL EXIT!!!\r\n"))
+        << status();
+}
+
+TEST_F(DatabaseLoads, UnitErrorTextDuringAnyPieceFailsTheLoad) {
+    struct Case {
+        const char* name;
+        long err_at;
+        bool at_last;
+    };
+    // A body of several pieces, so that an early "ERR" lies in the first one.
+    const std::string file = build_sectioned_file({.version = 2, .data = std::string(200000, 'o')});
+    for (const Case& c : {Case{"first piece", 10, false}, Case{"last piece", -1, true}}) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        script_reset();
+        SimConfig config;
+        config.faults.err_at_body_byte = c.err_at;
+        config.faults.err_during_body = c.at_last;
+        SimUnit& sim = attach_unit(config);
+        put("Obstacle Files", "61734-ODB-0001-00001.bin", file);
+        script_page(SETUP_PAGE, {tech::click(LF_OBSTACLE), tech::click(ID_SETUP_NEXT)});
+        // Whatever the answer, an obstacle load with a damaged body ends the program.
+        script_expect_box("ERROR transmitting data.", "Error", BOX_YES);
+        run_wizard(std::time(nullptr));
+        EXPECT_EQ(script_pending(), 0u);
+        EXPECT_FALSE(has(status(), "OBS Data Load Successful!")) << status();
+        EXPECT_EQ(sim.loads().size(), 1u);
+    }
+}
+
+TEST_F(DatabaseLoads, NavigationErrorAnswerYesGoesBackToSetup) {
+    SimConfig config;
+    config.faults.err_during_body = true;
+    SimUnit& sim = attach_unit(config);
+    put("Airport Files", "61734-NDB-2301-00017.bin", build_map_file({.version = 2}));
+    script_page(SETUP_PAGE, {tech::click(LF_AIRPORT), tech::click(ID_SETUP_NEXT)});
+    script_expect_box("ERROR transmitting data.", "Error", BOX_YES);
+    script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
+    run_wizard(std::time(nullptr));
+    EXPECT_FALSE(has(sim.transcript_text(), "> RESET")) << "nothing is reset";
+    EXPECT_FALSE(has(status(), "NAV Data Load Successful!")) << status();
+}
+
+TEST_F(DatabaseLoads, TerrainSendsTheInfoFileThenTheCheckedDataFile) {
+    SimUnit& sim = attach_unit();
+    const TerrainPair pair = build_terrain_pair({.version = 1, .data = std::string(150000, 'e')});
+    put("Terrain Files", "61734-TDB-0001-00002_header.bin", pair.info_file);
+    put("Terrain Files", "61734-TDB-0001-00002_data.bin", pair.data_file);
+    run_load(LF_TERRAIN);
+    const std::string transcript = sim.transcript_text();
+    ASSERT_EQ(sim.loads().size(), 2u) << transcript;
+    EXPECT_EQ(sim.loads()[0].name, "terrain_database_info.bin");
+    EXPECT_EQ(sim.loads()[1].name, "terrain_database_data.bin");
+    EXPECT_EQ(sim.loads()[0].length, pair.info_file.size());
+    EXPECT_EQ(sim.loads()[1].checksum, final_checksum(pair.data_file));
+    EXPECT_TRUE(sim.loads()[1].accepted) << sim.loads()[1].verdict;
+    EXPECT_EQ(transcript.find("> RP"), transcript.rfind("> RP")) << "the backup is read once";
+    const std::string box = status();
+    const std::string size = std::to_string(pair.data_file.size());
+    EXPECT_TRUE(has(box, "Terrain Header File Load, " + std::to_string(pair.info_file.size()) + " bytes\r\n"
+                         "Terrain Data File Integrity Check, " + size + " bytes\r\n"
+                         "Terrain Data File Load, " + size + " bytes\r\n"
+                         "Transfer complete\r\n"))
+        << "no completion lines after the info file: " << box;
+    EXPECT_TRUE(has(box, "Terrain Data Load Successful!\r\n")) << box;
+    EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, "Terrain Data Load Complete");
+}
