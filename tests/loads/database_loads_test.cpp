@@ -244,3 +244,23 @@ TEST_F(DatabaseLoads, TerrainSendsTheInfoFileThenTheCheckedDataFile) {
     EXPECT_TRUE(has(box, "Terrain Data Load Successful!\r\n")) << box;
     EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, "Terrain Data Load Complete");
 }
+
+TEST_F(DatabaseLoads, FreeSpaceMustExceedTheNeedByMoreThanTenMebibytes) {
+    const SectionedFileRecipe recipe{.version = 2};
+    // Overlay: info and data sections and a margin of 256 bytes.
+    const uint32_t needed = uint32_t(recipe.info.size() + recipe.data.size() + 256);
+    for (const uint32_t spare : {0u, 1u}) {
+        SCOPED_TRACE(spare);
+        pages_reset();
+        script_reset();
+        SimConfig config;
+        config.free_space.blocks = needed + 0xA00000 + spare;
+        config.free_space.block_size = 1;
+        SimUnit& sim = attach_unit(config);
+        put("Overlay Files", "61734-GDB-0001-00001.bin", build_sectioned_file(recipe));
+        run_load(LF_OVERLAY, [spare] {
+            if (!spare) script_page(ERASE_OVERLAY_DIALOG, {tech::close()});
+        });
+        EXPECT_EQ(sim.loads().size(), spare);
+    }
+}
