@@ -17,6 +17,7 @@
 #include "catalogue/parameter_file.h"
 #include "formats/byte_order.h"
 #include "formats/crc.h"
+#include "link/commands.h"
 #include "loads/database_protocol.h"
 #include "loads/erase_dialog.h"
 #include "setup/setup_layout.h"
@@ -262,5 +263,45 @@ TEST_F(DatabaseLoads, FreeSpaceMustExceedTheNeedByMoreThanTenMebibytes) {
             if (!spare) script_page(ERASE_OVERLAY_DIALOG, {tech::close()});
         });
         EXPECT_EQ(sim.loads().size(), spare);
+    }
+}
+
+TEST_F(DatabaseLoads, CancelDuringTheTerrainDataPassesEndsTheLoadAndKeepsTheBackup) {
+    struct Case {
+        const char* transfer_line;  // the pass during which the technician cancels
+        std::size_t control_blocks;  // sent to the unit
+    };
+    const TerrainPair pair = build_terrain_pair({.version = 1, .data = std::string(400000, 'e')});
+    for (const Case& c : {Case{"Checking integrity on ", 1}, Case{"Transferring ", 2}}) {
+        SCOPED_TRACE(c.transfer_line);
+        pages_reset();
+        script_reset();
+        SimUnit& sim = attach_unit();
+        put("Terrain Files", "61734-TDB-0001-00002_header.bin", pair.info_file);
+        put("Terrain Files", "61734-TDB-0001-00002_data.bin", pair.data_file);
+        script_page(SETUP_PAGE, {tech::click(LF_TERRAIN), tech::click(ID_SETUP_NEXT)});
+        const std::string line = c.transfer_line;
+        const std::string data_size = " of " + std::to_string(pair.data_file.size()) + " bytes";
+        // The technician's Cancel, once a third of the data file has passed.
+        script_on_yield([line, data_size] {
+            if (page_runs().empty() || page_runs().back().template_id != TRANSFER_PAGE) return;
+            const ScriptedControl& shown = page_control(TRANSFER_PAGE, ID_TRANSFER_LINE);
+            if (shown.text.rfind(line, 0) == 0 && has(shown.text, data_size) &&
+                page_control(TRANSFER_PAGE, ID_PROGRESS).position > 300)
+                g_commands.abort_requested = true;
+        });
+        run_wizard(std::time(nullptr));
+
+        ASSERT_EQ(page_runs().back().template_id, TRANSFER_PAGE);
+        EXPECT_EQ(page_runs().back().result, 0) << "Cancel ends the program";
+        const std::string transcript = sim.transcript_text();
+        std::size_t blocks = 0;
+        for (auto at = transcript.find("> C block"); at != std::string::npos; at = transcript.find("> C block", at + 1))
+            ++blocks;
+        EXPECT_EQ(blocks, c.control_blocks) << transcript;
+        ASSERT_EQ(sim.loads().size(), 1u) << "only the info file was taken";
+        EXPECT_LT(page_control(TRANSFER_PAGE, ID_PROGRESS).position, 600) << "stopped after the piece";
+        EXPECT_FALSE(has(status(), "Terrain Data Load Successful!")) << status();
+        EXPECT_TRUE(has(read_whole_file(parameter_file_path()), sim.parameters().front()));
     }
 }
