@@ -305,3 +305,16 @@ TEST_F(DatabaseLoads, CancelDuringTheTerrainDataPassesEndsTheLoadAndKeepsTheBack
         EXPECT_TRUE(has(read_whole_file(parameter_file_path()), sim.parameters().front()));
     }
 }
+
+TEST_F(DatabaseLoads, DeleteAnsweredWithoutDetailFailsAndResetsNothing) {
+    SimConfig config;
+    config.free_space.blocks = 1;
+    config.faults.bare_delete_answer = true;
+    SimUnit& sim = attach_unit(config);
+    put("Overlay Files", "61734-GDB-0001-00001.bin", build_sectioned_file({.version = 2}));
+    run_load(LF_OVERLAY, [] { script_page(ERASE_OVERLAY_DIALOG, {tech::click(ID_MAINTENANCE_MODE)}); });
+    const std::string transcript = sim.transcript_text();
+    EXPECT_TRUE(has(transcript, "> DDB 4")) << transcript;
+    EXPECT_FALSE(has(transcript, "> RESET")) << transcript;
+    EXPECT_TRUE(has(status(), "Delete Overlay Database command failed.\r\nReturning to Setup Dialog\r\n")) << status();
+}
