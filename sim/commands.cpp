@@ -55,7 +55,7 @@ void delete_database(SimState& s, const std::string&, const std::string& argumen
     int kind = small_number(argument);
     if (kind < 1 || kind > 4) return sim_refuse(s, "NO: ", "no such database");
     sim_note(s, "database " + std::to_string(kind) + " erased");
-    sim_send_line(s, "OK : database " + std::to_string(kind) + " erased");
+    sim_send_line(s, s.config.faults.bare_delete_answer ? "OK" : "OK : database " + std::to_string(kind) + " erased");
 }
 
 void reset(SimState& s, const std::string&, const std::string& argument) {

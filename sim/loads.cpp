@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "formats/byte_order.h"
 #include "formats/crc.h"
@@ -79,6 +80,23 @@ bool mode_takes(const std::string& mode, uint32_t image_type) {
     return image_type == 2;
 }
 
+// A database's control block: the fields a unit checks before it takes the
+// file under one of its database names. Empty when they are sound.
+std::string database_block_fault(const std::vector<uint8_t>& cb) {
+    static const char* const names[] = {"terrain_database_info.bin", "terrain_database_data.bin",
+                                        "obstacle_database_data.bin", "a424_database.bin",
+                                        "overlay_database_data.bin"};
+    if (get_be32(&cb[0]) != 1) return "database block format " + std::to_string(get_be32(&cb[0]));
+    if (get_be32(&cb[72]) != 8) return "database release " + std::to_string(get_be32(&cb[72]));
+    if (get_be32(&cb[92]) != 0xFFFFFFFF) return "database block with an embedded checksum offset";
+    if (cb[71] != 0) return "database version text not ended within 32 bytes";
+    if (get_be16(&cb[86]) > 999) return "database version split " + std::to_string(get_be16(&cb[86])) + " above 999";
+    const std::string name(reinterpret_cast<const char*>(&cb[8]), strnlen(reinterpret_cast<const char*>(&cb[8]), 32));
+    for (const char* known : names)
+        if (name == known) return {};
+    return "no database is stored as \"" + name + "\"";
+}
+
 void control_block(SimState& s, const SimFrame& frame) {
     if (frame.type != 'C') return refuse_load(s, "a control block was expected");
     const std::vector<uint8_t>& cb = frame.payload;
@@ -101,6 +119,10 @@ void control_block(SimState& s, const SimFrame& frame) {
     uint32_t image_type = get_be32(&cb[4]);
     if (!mode_takes(s.load.mode, image_type))
         return refuse_load(s, "image type " + std::to_string(image_type) + " in load mode " + s.load.mode);
+    if (image_type == 2) {
+        const std::string fault = database_block_fault(cb);
+        if (!fault.empty()) return refuse_load(s, fault);
+    }
     sim_send_line(s, "OK");
     s.expected = get_be32(&cb[80]);
     if (image_type == 3 || image_type == 5) {

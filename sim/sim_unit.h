@@ -59,6 +59,7 @@ struct SimFaults {
     uint32_t answers_up_to_baud = 0;       // earlier generation: blocks are garbled above this rate (0: any rate)
     long cable_pulled_after = -1;          // bytes received before the link dies (-1 never)
     uint32_t trickle_ms = 0;               // replies go out one byte every trickle_ms (0: at once)
+    bool bare_delete_answer = false;       // "DDB" answered "OK" without the erased database's detail
 };
 
 struct SimConfig {

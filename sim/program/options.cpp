@@ -39,6 +39,7 @@ const char* const options_help =
     "  --silent-blocks N         earlier generation: leave the first N data blocks unanswered\n"
     "  --garbled-above BAUD      earlier generation: refuse data blocks until BR sets BAUD or less\n"
     "  --flash-fails             earlier generation: answer \"ERR\" to the flash write\n"
+    "  --bare-delete-answer      answer \"OK\" to DDB without the erased database's detail\n"
     "  --pull-cable-after N      vanish after receiving N bytes\n"
     "  --stop-reading-after N    take no more bytes after receiving N (the line stays up)\n"
     "Registration:\n"
@@ -158,6 +159,7 @@ bool parse_options(int argc, char** argv, ProgramOptions& options, std::string& 
         else if (opt == "--silent") options.config.faults.silent = true;
         else if (opt == "--err-during-body") options.config.faults.err_during_body = true;
         else if (opt == "--flash-fails") options.config.faults.flash_fails = true;
+        else if (opt == "--bare-delete-answer") options.config.faults.bare_delete_answer = true;
         else if (i + 1 < argc && apply(opt, argv[i + 1], options)) {
             identified = identified || opt == "--hardware-id";
             ++i;

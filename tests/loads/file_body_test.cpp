@@ -10,6 +10,7 @@
 #include "link/commands.h"
 #include "link/link_fixture.h"
 #include "link/serial.h"
+#include "loads/database_protocol.h"
 #include "loads/file_body.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -61,17 +62,9 @@ protected:
     PassResult send(const std::string& bytes, std::vector<TechAction> actions = {}, BodyPacing pacing = {}) {
         path_ = dir_.write("body.bin", bytes);
         file_ = open_binary(path_);
-        uint8_t block[256] = {};
-        put_be32(block + 0, 1);
-        put_be32(block + 4, 2);
-        std::snprintf(reinterpret_cast<char*>(block + 8), 32, "%s", "a424_database.bin");
-        put_be32(block + 76, checksum_of(bytes));
-        put_be32(block + 80, uint32_t(bytes.size()));
-        uint32_t reg = 0;
-        crc_begin(reg);
-        crc_add_bytes(reg, block, 252);
-        put_be32(block + 252, crc_end(reg));
-        EXPECT_EQ(enter_load_mode(LOAD_BINARY, block), MODE_READY);
+        ControlBlock block = database_control_block("a424_database.bin", "", bytes.size(), 0);
+        seal_control_block(block, checksum_of(bytes));
+        EXPECT_EQ(enter_load_mode(LOAD_BINARY, block.data()), MODE_READY);
         char line[64];
         EXPECT_GE(unit_read_line(line, sizeof line, 5000), 0);
         EXPECT_STREQ(line, "OK");

@@ -71,8 +71,34 @@ TEST(SimLoads, BrokenFramesAreRefused) {
 
 TEST(SimLoads, EmptyBodyIsAnsweredAtOnce) {
     SimLink link;
-    EXPECT_EQ(link.load(control_block(2, {}, "x"), {}), "OK\r\nOK\r\nOK\r\n");
+    EXPECT_EQ(link.load(control_block(2, {}, "overlay_database_data.bin"), {}), "OK\r\nOK\r\nOK\r\n");
     EXPECT_EQ(link.unit.loads().at(0).checksum, 1u);
+}
+
+TEST(SimLoads, DatabaseControlBlockFieldsAreChecked) {
+    struct Case {
+        const char* name;
+        std::size_t at;
+        uint32_t value;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"unknown name", 0, 0, "no database is stored as \"x\""},
+        {"format", 0, 2, "database block format 2"},
+        {"release", 72, 7, "database release 7"},
+        {"embedded checksum", 92, 0, "database block with an embedded checksum offset"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes cb = control_block(2, {}, c.at == 0 && c.value == 0 ? "x" : "a424_database.bin");
+        if (c.value || c.at) {
+            put_be32(&cb[c.at], c.value);
+            put_be32(&cb[252], crc_end(raw_register(Bytes(cb.begin(), cb.begin() + 252))));
+        }
+        SimLink link;
+        EXPECT_EQ(link.load(cb, {}), std::string("OK\r\nERR: ") + c.refusal + "\r\n");
+        EXPECT_TRUE(link.unit.loads().empty() || !link.unit.loads().back().accepted);
+    }
 }
 
 TEST(SimLoads, ErrTextDuringTheBodyAndAnUnfinishedBody) {

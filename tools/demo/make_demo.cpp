@@ -59,16 +59,18 @@ void system_files(const fs::path& dir) {
 }
 
 void databases(const fs::path& top) {
-    const TerrainPair terrain = build_terrain_pair({});
+    // Versions the simulated unit's default compatibility masks accept, so that
+    // every current-generation load runs through in the demo.
+    const TerrainPair terrain = build_terrain_pair({.version = 1});
     put(top / "Terrain Files" / "61734-TDB-2024-00001_header.bin", terrain.info_file);
     put(top / "Terrain Files" / "61734-TDB-2024-00001_data.bin", terrain.data_file);
     // The earlier generation's pair: a header file beside the data file it is named after.
     const TerrainPair earlier = build_terrain_pair({.generation = TerrainGeneration::earlier});
     put(top / "Terrain Files" / "demo_theader.bin", earlier.info_file);
     put(top / "Terrain Files" / "demo_tdata.bin", earlier.data_file);
-    put(top / "Airport Files" / "61734-NDB-2301-00017.bin", build_map_file({}));
-    put(top / "Obstacle Files" / "61734-ODB-0001-00001.bin", build_sectioned_file({}));
-    put(top / "Overlay Files" / "61734-GDB-0001-00001.bin", build_sectioned_file({}));
+    put(top / "Airport Files" / "61734-NDB-2301-00017.bin", build_map_file({.version = 2}));
+    put(top / "Obstacle Files" / "61734-ODB-0001-00001.bin", build_sectioned_file({.version = 2}));
+    put(top / "Overlay Files" / "61734-GDB-0001-00001.bin", build_sectioned_file({.version = 2}));
 }
 
 void settings(const fs::path& top) {
