@@ -2,7 +2,9 @@
 
 #include "app/earlier_procedures.h"
 #include "app/transfer_routes.h"
+#include "loads/recordings.h"
 
 void register_load_procedures() {
     register_earlier_generation_procedures();
+    register_transfer_procedure("erase_recordings", erase_recordings);
 }
