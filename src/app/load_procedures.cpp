@@ -7,4 +7,5 @@
 void register_load_procedures() {
     register_earlier_generation_procedures();
     register_transfer_procedure("erase_recordings", erase_recordings);
+    register_transfer_procedure("download_recordings", download_recordings);
 }
