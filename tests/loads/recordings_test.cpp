@@ -44,14 +44,16 @@ protected:
         return attach_unit(config);
     }
 
-    int run(LoaderFunction function) {
+    int run(LoaderFunction function, std::vector<TechAction> actions = {tech::wait(120000)}) {
+        std::filesystem::create_directories(dir.file("System"));
+        EXPECT_TRUE(set_upload_setting(PGM_DIR, dir.file("System")));
         std::filesystem::create_directories(dir.file("FDR"));
         EXPECT_TRUE(set_upload_setting(FDR_DIR, dir.file("FDR")));
         EXPECT_EQ(locate_unit_port(), 1);
         g_unit.unit_generation = 4;
         g_link.port_found = true;
         set_handed_function(function);
-        script_page(TRANSFER_PAGE, {tech::wait(120000)});
+        script_page(TRANSFER_PAGE, std::move(actions));
         return DoTransfer();
     }
 
@@ -103,4 +105,24 @@ TEST_F(Recordings, EraseReportsTheUnitsAnswer) {
     run(LF_ERASE_RECORDING);
     EXPECT_TRUE(has(sim.transcript_text(), "> ER")) << sim.transcript_text();
     EXPECT_TRUE(has(status(), "Erased Flight Recordings from system")) << status();
+}
+
+TEST_F(Recordings, BlockTestStreamsTheWholeFileThenEightCancels) {
+    const std::string test_file = filler_bytes(200000, 5);
+    SimUnit& sim = unit_with({});
+    std::filesystem::create_directories(dir.file("System"));
+    dir.write("System/two_meg.dat", test_file);
+    run(LF_BLOCK_TEST);
+    ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
+    EXPECT_TRUE(sim.loads()[0].accepted) << sim.loads()[0].verdict;
+    EXPECT_EQ(sim.loads()[0].data, bytes(test_file));
+    EXPECT_EQ(file_text(dir.file("System/two_meg.dat")), test_file);
+    EXPECT_TRUE(has(status(), "Load Block Test image complete")) << status();
+}
+
+TEST_F(Recordings, BlockTestWithoutItsFileSaysSo) {
+    SimUnit& sim = unit_with({});
+    run(LF_BLOCK_TEST, {tech::wait(1500), tech::escape()});
+    EXPECT_TRUE(sim.loads().empty());
+    EXPECT_TRUE(has(status(), "two_meg.dat could not be opened")) << status();
 }
