@@ -20,6 +20,7 @@
 #include "setup/setup_page.h"
 #include "support/fixtures/bytes.h"
 #include "support/scripted_pages.h"
+#include "support/scripted_window.h"
 #include "support/sim_port.h"
 #include "unit/identity.h"
 
@@ -36,8 +37,9 @@ std::vector<uint8_t> bytes(const std::string& s) { return {s.begin(), s.end()}; 
 
 class Recordings : public WizardTest {
 protected:
-    SimUnit& unit_with(std::vector<std::vector<uint8_t>> recordings) {
+    SimUnit& unit_with(std::vector<std::vector<uint8_t>> recordings, SimFaults faults = {}) {
         SimConfig config;
+        config.faults = std::move(faults);
         config.generation = 4;
         config.recordings = std::move(recordings);
         config.packet_size = 1000;
@@ -125,4 +127,37 @@ TEST_F(Recordings, BlockTestWithoutItsFileSaysSo) {
     run(LF_BLOCK_TEST, {tech::wait(1500), tech::escape()});
     EXPECT_TRUE(sim.loads().empty());
     EXPECT_TRUE(has(status(), "two_meg.dat could not be opened")) << status();
+}
+
+TEST_F(Recordings, ACorruptedPacketIsReportedAndTheNextRecordingStillFetched) {
+    SimFaults faults;
+    faults.corrupt_packet = 1;
+    SimUnit& sim = unit_with({{}, bytes(filler_bytes(2500, 9))}, faults);
+    script_expect_box("Read Packet Error, Exiting", "Error");
+    run(LF_DOWNLOAD_RECORDING);
+    const std::string transcript = sim.transcript_text();
+    EXPECT_TRUE(has(transcript, "> NO 00001000")) << transcript;
+    EXPECT_TRUE(has(transcript, "> H 0")) << transcript;
+    const std::vector<std::string> names = files();
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(file_text(dir.file("FDR") + "/" + names[0]), "");
+    EXPECT_EQ(file_text(dir.file("FDR") + "/" + names[1]).size(), 1000u);
+}
+
+TEST_F(Recordings, AnUnreadCountIsNotShownAsNoRecordings) {
+    SimFaults faults;
+    faults.unanswered = {"RC"};
+    unit_with({bytes("kept")}, faults);
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), 1000);
+    EXPECT_FALSE(has(status(), "NO FLIGHT DATA RECORDINGS FOUND")) << status();
+    EXPECT_TRUE(has(status(), "did not report its recording count")) << status();
+}
+
+TEST_F(Recordings, ARefusedRecordingLeavesNoFileAndIsNamed) {
+    SimFaults faults;
+    faults.unanswered = {"H"};
+    unit_with({bytes("a"), bytes("b")}, faults);
+    run(LF_DOWNLOAD_RECORDING);
+    EXPECT_TRUE(files().empty());
+    EXPECT_TRUE(has(status(), "Recording 1 was refused by the unit and skipped")) << status();
 }
