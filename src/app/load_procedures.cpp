@@ -2,7 +2,9 @@
 
 #include "app/earlier_procedures.h"
 #include "app/transfer_routes.h"
+#include "loads/block_test.h"
 #include "loads/database_loads.h"
+#include "loads/recordings.h"
 
 void register_load_procedures() {
     register_earlier_generation_procedures();
@@ -10,4 +12,7 @@ void register_load_procedures() {
     register_transfer_procedure("load_nav_database", load_nav_database);
     register_transfer_procedure("load_obstacle_database", load_obstacle_database);
     register_transfer_procedure("load_overlay_database", load_overlay_database);
+    register_transfer_procedure("erase_recordings", erase_recordings);
+    register_transfer_procedure("download_recordings", download_recordings);
+    register_transfer_procedure("load_block_test", load_block_test);
 }
