@@ -4,6 +4,8 @@
 // the out-of-space path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <ctime>
 #include <functional>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include "app/page_layouts.h"
 #include "app/startup.h"
 #include "app/wizard_fixture.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/loader_function.h"
 #include "catalogue/parameter_file.h"
 #include "formats/byte_order.h"
@@ -20,6 +23,7 @@
 #include "link/commands.h"
 #include "loads/database_protocol.h"
 #include "loads/erase_dialog.h"
+#include "platform/clock.h"
 #include "setup/setup_layout.h"
 #include "support/fixtures/database_builder.h"
 #include "support/scripted_pages.h"
@@ -27,6 +31,19 @@
 
 namespace {
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// How the (first) transfer page ended; -1 when none ran.
+int transfer_result() {
+    const auto run = std::find_if(page_runs().begin(), page_runs().end(),
+                                  [](const PageRun& r) { return r.template_id == TRANSFER_PAGE; });
+    return run == page_runs().end() ? -1 : run->result;
+}
 
 uint32_t final_checksum(const std::string& bytes) {
     uint32_t reg;
@@ -150,35 +167,70 @@ TEST_F(DatabaseLoads, EachKindIsSentWholeAfterTheSpaceCheckAndTheBackup) {
 }
 
 TEST_F(DatabaseLoads, OutOfSpaceOffersTheEraseAndCancelSendsNothing) {
-    SimConfig config;
-    config.free_space.blocks = 1;
-    SimUnit& sim = attach_unit(config);
-    put("Obstacle Files", "61734-ODB-0001-00001.bin", build_sectioned_file({.version = 2}));
-    run_load(LF_OBSTACLE, [] { script_page(ERASE_OBSTACLE_DIALOG, {tech::click(ID_RESET_CANCEL)}); });
-    const std::string transcript = sim.transcript_text();
-    EXPECT_FALSE(has(transcript, "> DDB")) << transcript;
-    EXPECT_FALSE(has(transcript, "> P")) << transcript;
-    EXPECT_TRUE(sim.loads().empty());
-    EXPECT_TRUE(has(status(), "Obstacle Database Transfer to HTAWS cancelled.\r\nReturning to Setup Dialog\r\n"))
-        << status();
+    struct Case {
+        const char* name;
+        bool df_answered;  // else the free-space question times out
+    };
+    for (const Case& c : {Case{"too little space", true}, Case{"no free-space answer", false}}) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        script_reset();
+        SimConfig config;
+        config.free_space.blocks = 1;
+        if (!c.df_answered) config.faults.unanswered = {"DF"};
+        SimUnit& sim = attach_unit(config);
+        put("Obstacle Files", "61734-ODB-0001-00001.bin", build_sectioned_file({.version = 2}));
+        run_load(LF_OBSTACLE, [] { script_page(ERASE_OBSTACLE_DIALOG, {tech::click(ID_RESET_CANCEL)}); });
+        const std::string transcript = sim.transcript_text();
+        EXPECT_FALSE(has(transcript, "> DDB")) << transcript;
+        EXPECT_FALSE(has(transcript, "> P")) << transcript;
+        EXPECT_TRUE(sim.loads().empty());
+        EXPECT_TRUE(has(status(), "Obstacle Database Transfer to HTAWS cancelled.\r\nReturning to Setup Dialog\r\n"))
+            << status();
+    }
 }
 
-TEST_F(DatabaseLoads, OutOfSpaceFlightModeErasesResetsAndEnds) {
-    SimConfig config;
-    config.free_space.blocks = 1;
-    SimUnit& sim = attach_unit(config);
-    put("Overlay Files", "61734-GDB-0001-00001.bin", build_sectioned_file({.version = 2}));
-    script_page(SETUP_PAGE, {tech::click(LF_OVERLAY), tech::click(ID_SETUP_NEXT)});
-    script_page(ERASE_OVERLAY_DIALOG, {tech::click(ID_FLIGHT_MODE)});
-    run_wizard(std::time(nullptr));
-    const std::string transcript = sim.transcript_text();
-    const auto ddb = transcript.find("> DDB 4");
-    ASSERT_NE(ddb, std::string::npos) << transcript;
-    EXPECT_LT(ddb, transcript.find("> RESET 0")) << transcript;
-    EXPECT_FALSE(has(transcript, "> P")) << transcript;
-    EXPECT_TRUE(has(status(), "SENT ERASE OVERLAY DATABASE COMMAND TO HTAWS!!!\r\n"
-                              "HTAWS UNIT WILL RESET NOW AND UPLOADER WILL EXIT!!!\r\n"))
-        << status();
+TEST_F(DatabaseLoads, OutOfSpaceEraseDeletesResetsInTheChosenModeAndEnds) {
+    struct Case {
+        LoaderFunction function;
+        const char* folder;
+        const char* file_name;
+        std::string file;
+        int dialog;
+        int button;
+        const char* erase_sent;
+        const char* delete_command;
+        const char* reset_command;
+    };
+    const Case cases[] = {
+        {LF_OVERLAY, "Overlay Files", "61734-GDB-0001-00001.bin", build_sectioned_file({.version = 2}),
+         ERASE_OVERLAY_DIALOG, ID_FLIGHT_MODE, "SENT ERASE OVERLAY DATABASE COMMAND TO HTAWS!!!\r\n", "> DDB 4",
+         "> RESET 0"},
+        {LF_AIRPORT, "Airport Files", "61734-NDB-2301-00017.bin", build_map_file({.version = 2}),
+         ERASE_NAVIGATION_DIALOG, ID_MAINTENANCE_MODE, "SENT ERASE NAVIGATION DATABASE COMMAND TO HTAWS!!!\r\n",
+         "> DDB 3", "> RESET 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reset_command);
+        pages_reset();
+        script_reset();
+        SimConfig config;
+        config.free_space.blocks = 1;
+        SimUnit& sim = attach_unit(config);
+        put(c.folder, c.file_name, c.file);
+        script_page(SETUP_PAGE, {tech::click(c.function), tech::click(ID_SETUP_NEXT)});
+        script_page(c.dialog, {tech::click(c.button)});
+        run_wizard(std::time(nullptr));
+        const std::string transcript = sim.transcript_text();
+        const auto ddb = transcript.find(c.delete_command);
+        ASSERT_NE(ddb, std::string::npos) << transcript;
+        EXPECT_LT(ddb, transcript.find(c.reset_command)) << transcript;
+        EXPECT_FALSE(has(transcript, "> P")) << transcript;
+        EXPECT_FALSE(has(transcript, "> STARTF")) << "the unit resets instead: " << transcript;
+        EXPECT_TRUE(has(status(), std::string(c.erase_sent) + "HTAWS UNIT WILL RESET NOW AND UPLOADER WILL EXIT!!!\r\n"))
+            << status();
+        EXPECT_EQ(transfer_result(), PAGE_QUIT) << "the program ends";
+    }
 }
 
 TEST_F(DatabaseLoads, UnitErrorTextDuringAnyPieceFailsTheLoad) {
@@ -295,10 +347,7 @@ TEST_F(DatabaseLoads, CancelDuringTheTerrainDataPassesEndsTheLoadAndKeepsTheBack
         ASSERT_EQ(page_runs().back().template_id, TRANSFER_PAGE);
         EXPECT_EQ(page_runs().back().result, 0) << "Cancel ends the program";
         const std::string transcript = sim.transcript_text();
-        std::size_t blocks = 0;
-        for (auto at = transcript.find("> C block"); at != std::string::npos; at = transcript.find("> C block", at + 1))
-            ++blocks;
-        EXPECT_EQ(blocks, c.control_blocks) << transcript;
+        EXPECT_EQ(occurrences(transcript, "> C block"), c.control_blocks) << transcript;
         ASSERT_EQ(sim.loads().size(), 1u) << "only the info file was taken";
         EXPECT_LT(page_control(TRANSFER_PAGE, ID_PROGRESS).position, 600) << "stopped after the piece";
         EXPECT_FALSE(has(status(), "Terrain Data Load Successful!")) << status();
@@ -317,4 +366,167 @@ TEST_F(DatabaseLoads, DeleteAnsweredWithoutDetailFailsAndResetsNothing) {
     EXPECT_TRUE(has(transcript, "> DDB 4")) << transcript;
     EXPECT_FALSE(has(transcript, "> RESET")) << transcript;
     EXPECT_TRUE(has(status(), "Delete Overlay Database command failed.\r\nReturning to Setup Dialog\r\n")) << status();
+}
+
+namespace {
+constexpr uint64_t four_gib = uint64_t(1) << 32;
+constexpr uint64_t space_reserve = 0xA00000;
+
+// A "DF" answer of exactly `bytes` free, as blocks times a block size.
+SimFreeSpace free_space_of(uint64_t bytes) {
+    for (uint32_t size = 1; size < 65536; ++size)
+        if (bytes % size == 0 && bytes / size <= UINT32_MAX) return {uint32_t(bytes / size), 0, size};
+    ADD_FAILURE() << bytes << " has no small block size";
+    return {};
+}
+
+bool on_transfer_page() { return !page_runs().empty() && page_runs().back().template_id == TRANSFER_PAGE; }
+
+// The transfer page is running and its transfer line begins with `text`.
+bool transfer_line_starts(const std::string& text) {
+    return on_transfer_page() && page_control(TRANSFER_PAGE, ID_TRANSFER_LINE).text.rfind(text, 0) == 0;
+}
+}  // namespace
+
+class TerrainLoads : public DatabaseLoads {
+protected:
+    // The pair in the terrain folder; the data file grown (sparse) to `data_size` when given.
+    void put_pair(const TerrainPair& pair, uint64_t data_size = 0) {
+        put("Terrain Files", "61734-TDB-0001-00002_header.bin", pair.info_file);
+        const std::string data = put("Terrain Files", "61734-TDB-0001-00002_data.bin", pair.data_file);
+        if (data_size) std::filesystem::resize_file(data, data_size);
+    }
+};
+
+// Beyond 4 GiB the unit must have room for 4 GiB more than the header's
+// 32-bit lengths say; at exactly 4 GiB it need not. The data file is sparse;
+// where the space suffices the load is cancelled in its integrity pass.
+TEST_F(TerrainLoads, DataFileBeyondFourGibNeedsFourGibMoreSpace) {
+    const TerrainRecipe recipe{.version = 1};
+    const TerrainPair pair = build_terrain_pair(recipe);
+    const uint64_t needed = recipe.data.size() + recipe.info.size() + 512;
+    struct Case {
+        uint64_t data_size;
+        uint64_t free;
+        bool fits;
+    };
+    const Case cases[] = {
+        {four_gib, needed + space_reserve + 1, true},
+        {four_gib + 1, needed + space_reserve + 1, false},
+        {four_gib + 1, needed + four_gib + space_reserve, false},
+        {four_gib + 1, needed + four_gib + space_reserve + 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.data_size) + " bytes, " + std::to_string(c.free) + " free");
+        pages_reset();
+        script_reset();
+        SimConfig config;
+        config.free_space = free_space_of(c.free);
+        SimUnit& sim = attach_unit(config);
+        put_pair(pair, c.data_size);
+        script_page(SETUP_PAGE, {tech::click(LF_TERRAIN), tech::click(ID_SETUP_NEXT)});
+        if (c.fits) {
+            script_on_yield([] {
+                if (transfer_line_starts("Checking integrity on ")) g_commands.abort_requested = true;
+            });
+        } else {
+            script_page(ERASE_TERRAIN_DIALOG, {tech::click(ID_RESET_CANCEL)});
+            script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
+        }
+        run_wizard(std::time(nullptr));
+        const std::string transcript = sim.transcript_text();
+        if (!c.fits) {
+            EXPECT_FALSE(has(transcript, "> P")) << transcript;
+            continue;
+        }
+        ASSERT_EQ(sim.loads().size(), 1u) << transcript;
+        EXPECT_EQ(sim.loads()[0].name, "terrain_database_info.bin");
+        EXPECT_TRUE(has(status(), "Terrain Data File Integrity Check, " + std::to_string(c.data_size) + " bytes\r\n"))
+            << status();
+        EXPECT_TRUE(has(page_control(TRANSFER_PAGE, ID_TRANSFER_LINE).text, " of " + std::to_string(c.data_size)));
+    }
+}
+
+// The info file was accepted, then the terrain candidate went (its flag
+// cleared); or the unit reported an error during the info file: the data
+// file is never offered to the unit.
+TEST_F(TerrainLoads, DataFileIsNotSentAfterTheInfoFileFailedOrTheCandidateWent) {
+    struct Case {
+        const char* name;
+        bool clear_candidate;
+        const char* box;
+        int answer;
+        int page_result;
+    };
+    const Case cases[] = {
+        {"candidate cleared", true, "No Loadable Program Image.\nTry again?", BOX_YES, PAGE_BACK_TO_SETUP},
+        {"error during the info file", false, "ERROR transmitting data.", BOX_YES, PAGE_QUIT},
+    };
+    const TerrainPair pair = build_terrain_pair({.version = 1});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        script_reset();
+        SimConfig config;
+        if (!c.clear_candidate) config.faults.err_at_body_byte = 10;
+        SimUnit& sim = attach_unit(config);
+        put_pair(pair);
+        script_page(SETUP_PAGE, {tech::click(LF_TERRAIN), tech::click(ID_SETUP_NEXT)});
+        // Once the info file's body is out; the unit accepts it all the same.
+        const std::string info_sent = "Transferring " + std::to_string(pair.info_file.size()) + " of ";
+        if (c.clear_candidate)
+            script_on_yield([info_sent] {
+                if (transfer_line_starts(info_sent)) set_catalogue_ready(CAT_TERRAIN, false);
+            });
+        script_expect_box(c.box, "Error", c.answer);
+        if (c.page_result == PAGE_BACK_TO_SETUP) script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
+        run_wizard(std::time(nullptr));
+        const std::string transcript = sim.transcript_text();
+        EXPECT_EQ(occurrences(transcript, "> C block"), 1u) << transcript;
+        ASSERT_EQ(sim.loads().size(), 1u) << transcript;
+        EXPECT_EQ(sim.loads()[0].name, "terrain_database_info.bin");
+        EXPECT_EQ(transfer_result(), c.page_result);
+        EXPECT_FALSE(has(status(), "Terrain Data File Integrity Check")) << status();
+    }
+}
+
+// The cable is pulled once a third of a body is out: the body ends at the
+// failed write, the verdict's wait times out within its bound, and the
+// configuration backup taken before the load is whole.
+TEST_F(TerrainLoads, CablePulledMidBodyEndsWithinTheVerdictWait) {
+    struct Case {
+        const char* title;  // the file whose body loses the unit
+        std::size_t control_blocks;
+    };
+    const TerrainPair pair = build_terrain_pair({.version = 1, .info = std::string(300000, 't'),
+                                                 .data = std::string(400000, 'e')});
+    for (const Case& c : {Case{"Terrain Header File Load", 1}, Case{"Terrain Data File Load", 2}}) {
+        SCOPED_TRACE(c.title);
+        pages_reset();
+        script_reset();
+        SimUnit& sim = attach_unit();
+        put_pair(pair);
+        script_page(SETUP_PAGE, {tech::click(LF_TERRAIN), tech::click(ID_SETUP_NEXT)});
+        // The virtual time of the pull and of the last yield before the prompt.
+        uint64_t pulled_at = 0, unprompted_at = 0;
+        const std::string title = c.title;
+        script_on_yield([&sim, &pulled_at, &unprompted_at, title] {
+            if (pulled_at && script_boxes().empty()) unprompted_at = now_ms();
+            if (!pulled_at && transfer_line_starts("Transferring ") &&
+                page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text == title &&
+                page_control(TRANSFER_PAGE, ID_PROGRESS).position > 300) {
+                sim.config().faults.cable_pulled_after = 0;
+                pulled_at = now_ms();
+            }
+        });
+        script_expect_box("Operation timed out\nTry again?", "Error", BOX_NO);
+        run_wizard(std::time(nullptr));
+        ASSERT_NE(pulled_at, 0u);
+        EXPECT_LE(unprompted_at - pulled_at, 2000u + 20000u) << "within the verdict's wait and read";
+        EXPECT_LT(page_control(TRANSFER_PAGE, ID_PROGRESS).position, 600) << "the body stopped at the failed write";
+        EXPECT_EQ(occurrences(sim.transcript_text(), "> C block"), c.control_blocks);
+        EXPECT_EQ(transfer_result(), PAGE_QUIT);
+        const std::string backup = read_whole_file(parameter_file_path());
+        for (const std::string& line : sim.parameters()) EXPECT_TRUE(has(backup, line)) << line;
+    }
 }
