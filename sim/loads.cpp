@@ -57,14 +57,30 @@ void verdict(SimState& s, bool checksum_ok) {
 // sender wrote past the announced length are seen.
 void end_raw_body(SimState& s) {
     body_complete(s);
-    s.past_body = 0;
     s.mode = SimMode::body_end;
 }
 
+// The control block holds only the low 32 bits of a body's length. A body of
+// more than 4 GiB is told apart from bytes sent past the announced length by
+// how it goes on: bytes keep coming without the line falling quiet at the
+// announced length, and the count when it does fall quiet is the announced
+// length plus whole multiples of 4 GiB. The whole-file checksum, taken over
+// every byte, then decides as for any body; any other count is refused with
+// the exact number of bytes past the announced length.
 void raw_body_verdict(SimState& s) {
     sim_event(s, SimEvent::received, "body " + std::to_string(s.load.length) + " bytes");
-    if (s.past_body) return refuse_load(s, std::to_string(s.past_body) + " bytes past the announced body length");
+    const uint64_t past = s.load.length - s.expected;
+    if (past % (uint64_t(1) << 32) != 0)
+        return refuse_load(s, std::to_string(past) + " bytes past the announced body length");
     verdict(s, crc_end(s.body_reg) == get_be32(&s.load.control_block[76]));
+}
+
+// Bytes of a raw body, before or after its announced length.
+void raw_bytes(SimState& s, const uint8_t* bytes, std::size_t n) {
+    sim_add_body(s, s.load.length, bytes, n);
+    const long err_at = s.config.faults.err_at_body_byte;
+    if (err_at >= 0 && s.load.length == uint64_t(err_at)) sim_send_line(s, "ERR: write fault");
+    if (s.mode == SimMode::raw_body && s.load.length == s.expected) end_raw_body(s);
 }
 
 // The image loads send their payload in data blocks and the raw checksum
@@ -194,12 +210,30 @@ void test_stream_byte(SimState& s, uint8_t byte) {
 }  // namespace
 
 void sim_add_body(SimState& s, uint64_t offset, const uint8_t* bytes, std::size_t n) {
-    if (offset + n <= s.config.keep_load_bytes) {
-        if (s.load.data.size() < offset + n) s.load.data.resize(offset + n);
-        std::copy(bytes, bytes + n, s.load.data.begin() + long(offset));
+    const uint64_t keep = s.config.keep_load_bytes;
+    if (offset < keep) {
+        const std::size_t kept = std::size_t(std::min<uint64_t>(n, keep - offset));
+        if (s.load.data.size() < offset + kept) s.load.data.resize(offset + kept);
+        std::copy(bytes, bytes + kept, s.load.data.begin() + long(offset));
     }
     crc_add_span(s.body_reg, bytes, n);
     s.load.length += n;
+}
+
+std::size_t sim_take_raw_run(SimState& s, const uint8_t* bytes, std::size_t n) {
+    if (s.mode != SimMode::raw_body && s.mode != SimMode::body_end) return 0;
+    uint64_t run = n;
+    const uint32_t nak_every = s.config.pacing.nak_every;
+    if (nak_every) {
+        if (s.paced + 1 >= nak_every) return 0;
+        run = std::min<uint64_t>(run, nak_every - 1 - s.paced);
+    }
+    if (s.mode == SimMode::raw_body) run = std::min(run, s.expected - s.load.length);
+    const long err_at = s.config.faults.err_at_body_byte;
+    if (err_at >= 0 && uint64_t(err_at) > s.load.length) run = std::min(run, uint64_t(err_at) - s.load.length);
+    if (nak_every) s.paced += run;
+    raw_bytes(s, bytes, std::size_t(run));
+    return std::size_t(run);
 }
 
 void sim_enter_mode(SimState& s, const std::string& mode) {
@@ -211,14 +245,11 @@ void sim_enter_mode(SimState& s, const std::string& mode) {
 }
 
 void sim_lose_byte(SimState& s) {
-    if (s.mode == SimMode::body_end) {
-        ++s.past_body;
-    } else if (s.mode == SimMode::raw_body) {
-        // The position is counted, the byte is not there: the checksum fails.
-        if (s.load.length < s.config.keep_load_bytes && s.load.data.size() <= s.load.length)
-            s.load.data.resize(s.load.length + 1);
-        if (++s.load.length == s.expected) end_raw_body(s);
-    }
+    if (s.mode != SimMode::raw_body && s.mode != SimMode::body_end) return;
+    // The position is counted, the byte is not there: the checksum fails.
+    if (s.load.length < s.config.keep_load_bytes && s.load.data.size() <= s.load.length)
+        s.load.data.resize(s.load.length + 1);
+    if (++s.load.length == s.expected && s.mode == SimMode::raw_body) end_raw_body(s);
 }
 
 void sim_body_settled(SimState& s) { raw_body_verdict(s); }
@@ -232,14 +263,9 @@ void sim_start_test_stream(SimState& s) {
 void sim_load_byte(SimState& s, uint8_t byte) {
     switch (s.mode) {
     case SimMode::raw_body:
-        sim_pace(s);
-        sim_add_body(s, s.load.length, &byte, 1);
-        if (long(s.load.length) == s.config.faults.err_at_body_byte) sim_send_line(s, "ERR: write fault");
-        if (s.load.length == s.expected) end_raw_body(s);
-        return;
     case SimMode::body_end:
-        ++s.past_body;
-        return;
+        sim_pace(s);
+        return raw_bytes(s, &byte, 1);
     case SimMode::test_stream:
         return test_stream_byte(s, byte);
     default:

@@ -53,7 +53,6 @@ struct SimUnit::State {
     SimLoad load;               // the load in progress
     bool load_open = false;
     uint64_t expected = 0;      // body bytes the control block announces
-    uint64_t past_body = 0;     // bytes that came after the announced body
     uint32_t body_reg = 0;
     std::string load_fault;     // first fault seen in the load's blocks
 
@@ -115,6 +114,10 @@ void sim_lose_byte(SimState& s);
 void sim_body_settled(SimState& s);
 // Adds load bytes that belong at `offset` of the load (kept while under the limit).
 void sim_add_body(SimState& s, uint64_t offset, const uint8_t* bytes, std::size_t n);
+// Takes the first bytes of `bytes` as one run of a raw body: up to the next
+// pacing pause, the injected "ERR" or the announced length. Returns how many;
+// 0 when the unit is not in a raw body or the next byte must come alone.
+std::size_t sim_take_raw_run(SimState& s, const uint8_t* bytes, std::size_t n);
 void sim_pace(SimState& s);
 void sim_finish_load(SimState& s, bool accepted, std::string verdict);
 void sim_start_test_stream(SimState& s);

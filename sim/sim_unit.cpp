@@ -92,6 +92,16 @@ void SimUnit::receive(const uint8_t* data, std::size_t size, uint64_t now) {
             sim_note(s, "cable pulled after " + std::to_string(limit) + " bytes");
             break;
         }
+        if (!holding(s) && !s.resync) {
+            std::size_t room = size - taken;
+            if (limit >= 0) room = std::size_t(std::min<uint64_t>(room, uint64_t(limit) - s.received_total));
+            const std::size_t run = sim_take_raw_run(s, data + taken, room);
+            if (run) {
+                s.received_total += run;
+                taken += run - 1;
+                continue;
+            }
+        }
         ++s.received_total;
         if (holding(s) && ++s.held > s.config.pacing.room_after_nak) {
             ++lost;

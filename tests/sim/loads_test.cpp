@@ -2,6 +2,8 @@
 // and the block test stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "formats/byte_order.h"
 #include "formats/crc.h"
 #include "sim/wire.h"
@@ -111,6 +113,39 @@ TEST(SimLoads, ErrTextDuringTheBodyAndAnUnfinishedBody) {
     SimLink short_body;
     EXPECT_EQ(short_body.load(control_block(1, body, "0x3400"), Bytes(body.begin(), body.begin() + 60)), "OK\r\nOK\r\n");
     EXPECT_EQ(short_body.text_after(5000), "ERR: body incomplete: 60 of 100 bytes\r\n");
+}
+
+// The control block holds only the low 32 bits of a body's length: a body
+// 4 GiB longer that goes on without a pause is taken whole, judged by its
+// checksum; only the kept bytes are stored, the first run cut at the limit.
+TEST(SimLoads, BodyBeyondFourGibIsTakenWholeWhenItGoesOnWithoutAPause) {
+    const Bytes piece = sample_body(1 << 20);
+    const uint64_t length = (uint64_t(1) << 32) + 3000;
+    uint32_t reg;
+    crc_begin(reg);
+    for (uint64_t done = 0; done < length; done += piece.size())
+        crc_add_span(reg, piece.data(), std::size_t(std::min<uint64_t>(piece.size(), length - done)));
+    Bytes cb = control_block(2, Bytes(3000), "terrain_database_data.bin");
+    put_be32(&cb[76], crc_end(reg));
+    seal(cb);
+
+    SimConfig config;
+    config.keep_load_bytes = 100;
+    SimLink link(config);
+    link.send("P\r");
+    std::string replies = link.text_after(1000);
+    link.send(framed_block('C', cb, 0, true));
+    replies += link.text_after(1000);
+    for (uint64_t done = 0; done < length; done += piece.size()) {
+        const std::size_t n = std::size_t(std::min<uint64_t>(piece.size(), length - done));
+        link.send(n == piece.size() ? piece : Bytes(piece.begin(), piece.begin() + long(n)));
+    }
+    EXPECT_EQ(replies + link.text_after(2000), "OK\r\nOK\r\nOK\r\n");
+    ASSERT_EQ(link.unit.loads().size(), 1u);
+    const SimLoad& load = link.unit.loads()[0];
+    EXPECT_TRUE(load.accepted) << load.verdict;
+    EXPECT_EQ(load.length, length);
+    EXPECT_EQ(load.data, Bytes(piece.begin(), piece.begin() + 100));
 }
 
 TEST(SimLoads, ImageLoadsTakeDataBlocksAtTheirAddresses) {
