@@ -52,7 +52,7 @@ int serve(SimUnit& unit, const Pty& pty, long read_limit) {
     uint64_t start = now_ms();
     std::size_t printed = 0;
     std::vector<uint8_t> pending;
-    uint8_t buffer[4096];
+    uint8_t buffer[65536];
     std::size_t taken = 0;
     while (!g_stop && unit.connected()) {
         std::size_t room = sizeof buffer;
