@@ -115,6 +115,48 @@ TEST(SimLoads, ErrTextDuringTheBodyAndAnUnfinishedBody) {
     EXPECT_EQ(short_body.text_after(5000), "ERR: body incomplete: 60 of 100 bytes\r\n");
 }
 
+// Taken in runs or byte by byte, a raw body meets its pauses and the injected
+// "ERR" at the same bytes, and bytes past its end are counted alike: what the
+// unit says during a body sent in pieces of 7 bytes comes with the piece that
+// holds the byte at which it comes when the body goes byte by byte.
+TEST(SimLoads, RawBodyInRunsMeetsWhatByteByByteMeets) {
+    SimConfig config;
+    config.pacing.nak_every = 1000;
+    config.pacing.busy_ms = 0;  // ACK at once: what the unit says is readable at once
+    config.faults.err_at_body_byte = 2500;
+    const Bytes body = sample_body(5000);
+    Bytes sent = body;
+    sent.insert(sent.end(), 7, 0x55);
+    struct Said {
+        std::size_t after;  // body bytes sent
+        std::string text;
+        bool operator==(const Said&) const = default;
+    };
+    std::string past_refusal;
+    auto said_in_pieces_of = [&](std::size_t piece) {
+        SimLink link(config);
+        link.send("P\r");
+        link.text_after(1000);
+        link.send(framed_block('C', control_block(1, body, "0x3400"), 0, true));
+        link.text_after(1000);
+        std::vector<Said> said;
+        for (std::size_t at = 0; at < sent.size(); at += piece) {
+            const std::size_t end = std::min(at + piece, sent.size());
+            link.send(Bytes(sent.begin() + long(at), sent.begin() + long(end)));
+            const std::string text = link.text_after(0);
+            if (!text.empty()) said.push_back({end, text});
+        }
+        past_refusal = link.text_after(2000);
+        return said;
+    };
+    std::vector<Said> expected = said_in_pieces_of(1);
+    ASSERT_EQ(past_refusal, "ERR: 7 bytes past the announced body length\r\n");
+    ASSERT_GE(expected.size(), 5u) << "the pauses and the ERR text";
+    for (Said& s : expected) s.after = (s.after + 6) / 7 * 7;
+    EXPECT_TRUE(said_in_pieces_of(7) == expected);
+    EXPECT_EQ(past_refusal, "ERR: 7 bytes past the announced body length\r\n");
+}
+
 // The control block holds only the low 32 bits of a body's length: a body
 // 4 GiB longer that goes on without a pause is taken whole, judged by its
 // checksum; only the kept bytes are stored, the first run cut at the limit.
