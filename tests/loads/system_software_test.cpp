@@ -383,3 +383,44 @@ TEST_F(SystemSoftware, PulledCableAndCancelEndTheBodyEarly) {
         EXPECT_TRUE(backup_intact(sim));
     }
 }
+
+// The update command or the reset that cannot be written once every image
+// has been taken: never reported as done.
+TEST_F(SystemSoftware, CommandsThatCannotBeWrittenAreNotReportedAsSent) {
+    struct Case {
+        const char* name;
+        bool scripts;
+        const char* box;  // null: no question
+        const char* shown;
+        int page_result;
+    };
+    const Case cases[] = {
+        {"update command", true, "ERROR transmitting data.\nTry again?", "Update Execs Script Load, ", 1000},
+        {"reset", false, nullptr, "** Reset instrument to activate new system software\r\n", 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        script_reset();
+        SimUnit& sim = board_unit();
+        for (Image i : {EXECS, DATA}) std::filesystem::remove(path(i));
+        put_set(true, c.scripts, c.scripts);
+        const std::size_t images = c.scripts ? 6 : 4;
+        // The cable goes once the last image's body is out.
+        const std::string last = c.scripts ? "Update Data Script Load, " : "SCRC32 Load, ";
+        script_on_yield([this, &sim, last] {
+            if (page_runs().empty() || page_runs().back().template_id != TRANSFER_PAGE) return;
+            if (has(status(), last) && page_control(TRANSFER_PAGE, ID_PROGRESS).position == 1000)
+                sim.config().faults.cable_pulled_after = 0;
+        });
+        start_load(flight);
+        if (c.box) script_expect_box(c.box, "Error", BOX_YES);
+        run(true);
+        EXPECT_EQ(sim.loads().size(), images);
+        EXPECT_FALSE(has(sim.transcript_text(), "> UP")) << sim.transcript_text();
+        EXPECT_FALSE(has(sim.transcript_text(), "> RESET")) << sim.transcript_text();
+        EXPECT_FALSE(has(status(), "RESETTING HTAWS UNIT NOW")) << status();
+        EXPECT_TRUE(has(status(), c.shown)) << status();
+        EXPECT_EQ(transfer_result(), c.page_result);
+    }
+}
