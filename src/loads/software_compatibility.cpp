@@ -1,7 +1,7 @@
 #include "loads/software_compatibility.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "formats/image.h"
@@ -24,11 +24,12 @@ Expected expected_for(uint32_t hardware_id) {
 // A header text field up to its first NUL, at most its 32 bytes.
 std::string header_text(const uint8_t* header, int offset) {
     const char* text = reinterpret_cast<const char*>(header + offset);
-    return std::string(text, strnlen(text, header_text_size));
+    return std::string(text, std::find(text, text + header_text_size, '\0'));
 }
 
-// The hexadecimal number after the "0x" of the identifier text, read as
-// strtoul reads it; 0 when there is none, all ones when it does not fit.
+// The hexadecimal number from the identifier text's third character on (after
+// its "0x"), read as "%x" reads one; 0 when there is none, all ones when it
+// does not fit.
 uint32_t image_identifier(const std::string& id_text) {
     if (id_text.size() <= 2) return 0;
     const unsigned long long value = std::strtoull(id_text.c_str() + 2, nullptr, 16);
