@@ -16,19 +16,24 @@
 
 #include "app/page_layouts.h"
 #include "app/startup.h"
+#include "app/transfer_page.h"
 #include "app/wizard_fixture.h"
 #include "catalogue/loader_function.h"
 #include "catalogue/parameter_file.h"
 #include "formats/byte_order.h"
 #include "link/commands.h"
+#include "link/discovery.h"
+#include "link/serial.h"
 #include "loads/software_compatibility.h"
 #include "platform/clock.h"
 #include "setup/reset_mode_dialog.h"
 #include "setup/setup_layout.h"
+#include "setup/setup_page.h"
 #include "support/fixtures/load_image_builder.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 #include "support/sim_port.h"
+#include "unit/identity.h"
 
 namespace {
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -423,4 +428,19 @@ TEST_F(SystemSoftware, CommandsThatCannotBeWrittenAreNotReportedAsSent) {
         EXPECT_TRUE(has(status(), c.shown)) << status();
         EXPECT_EQ(transfer_result(), c.page_result);
     }
+}
+
+// The transfer page reached without a prepared set asks, and sends nothing.
+TEST_F(SystemSoftware, WithoutAPreparedSetNothingIsSent) {
+    SimUnit& sim = board_unit();
+    set_handed_function(LF_SYSTEM_SOFTWARE);
+    ASSERT_EQ(locate_unit_port(), 1);
+    unit_close_port();
+    g_unit.unit_generation = current_generation;
+    g_unit.unit_hardware_id = board;
+    g_link.port_found = true;
+    script_expect_box("No Loadable Program Image.\nTry again?", "Error", BOX_NO);
+    EXPECT_EQ(DoTransfer(), 0);
+    EXPECT_FALSE(has(sim.transcript_text(), "> RP")) << sim.transcript_text();
+    EXPECT_FALSE(has(sim.transcript_text(), "> P\n")) << sim.transcript_text();
 }
