@@ -45,11 +45,7 @@ SimConfig earlier_unit() {
 }
 
 void open_link(const std::string& device) {
-    reset_link_state();
-    reset_command_state();
-    g_link.port_found = true;
-    g_link.port_name = device;
-    if (!unit_open_port()) std::abort();
+    open_unit_link(device);
     staging_open_port();
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/page_layouts.h"
+#include "link/commands.h"
+#include "link/serial.h"
 #include "platform/clock.h"
 
 namespace {
@@ -86,6 +88,14 @@ double plain_write_ms(SimConfig config, uint64_t bytes, std::size_t piece) {
     const uint64_t took = now_ms() - start;
     close(fd);
     return double(took);
+}
+
+void open_unit_link(const std::string& device) {
+    reset_link_state();
+    reset_command_state();
+    g_link.port_found = true;
+    g_link.port_name = device;
+    if (!unit_open_port()) std::abort();
 }
 
 PageWindow headless_transfer_page() {

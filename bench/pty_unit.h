@@ -38,5 +38,8 @@ private:
 // served on a pseudo-terminal, drained.
 double plain_write_ms(SimConfig config, uint64_t bytes, std::size_t piece);
 
+// The uploader's port opened on `device`, the link and command state fresh.
+void open_unit_link(const std::string& device);
+
 // The transfer page's controls, drawn nowhere and never given input.
 PageWindow headless_transfer_page();

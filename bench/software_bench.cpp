@@ -77,15 +77,6 @@ uint64_t prepare_set() {
     return bytes;
 }
 
-void open_link(const std::string& device) {
-    reset_link_state();
-    reset_command_state();
-    g_link.port_found = true;
-    g_link.port_name = device;
-    g_unit.unit_hardware_id = board;
-    if (!unit_open_port()) std::abort();
-}
-
 SimConfig board_unit() {
     SimConfig config;
     config.p_table.hardware_id = board;
@@ -97,7 +88,8 @@ void BM_SystemSoftwareLoad(benchmark::State& state) {
     const uint64_t bytes = prepare_set();
     for (auto _ : state) {
         PtyUnit pty(board_unit());
-        open_link(pty.slave_path());
+        open_unit_link(pty.slave_path());
+        g_unit.unit_hardware_id = board;
         PageWindow page = headless_transfer_page();
         const uint64_t start = now_ms();
         if (load_system_software(&page) != 0 || page.result != PAGE_BACK_TO_SETUP) state.SkipWithError("the load failed");
