@@ -7,21 +7,14 @@
 // mandates plus plain write() of every framed byte to the same terminal.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "app/page_layouts.h"
+#include "pty_unit.h"
 #include "catalogue/earlier_generation_files.h"
 #include "catalogue/loader_function.h"
 #include "link/commands.h"
@@ -30,7 +23,6 @@
 #include "loads/earlier_blocks.h"
 #include "loads/earlier_loads.h"
 #include "platform/clock.h"
-#include "platform/page_model.h"
 #include "sim/sim_unit.h"
 #include "support/fixtures/bytes.h"
 #include "support/fixtures/database_builder.h"
@@ -45,62 +37,6 @@ constexpr int data_steps = 50;           // generation 1
 constexpr uint32_t speed_reply_ms = 1000;  // the unit leaves the empty line unanswered
 constexpr uint32_t closing_pause_ms = 3000;
 
-// The simulated unit served on the master side of a pseudo-terminal.
-class PtyUnit {
-public:
-    explicit PtyUnit(SimConfig config) : unit_(std::move(config)) {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        grantpt(master_);
-        unlockpt(master_);
-        slave_path_ = ptsname(master_);
-        keep_open_ = open(slave_path_.c_str(), O_RDWR | O_NOCTTY);
-        termios t{};
-        tcgetattr(keep_open_, &t);
-        cfmakeraw(&t);
-        tcsetattr(keep_open_, TCSANOW, &t);
-        server_ = std::thread([this] { serve(); });
-    }
-    ~PtyUnit() {
-        stop_ = true;
-        if (server_.joinable()) server_.join();
-        close(keep_open_);
-        close(master_);
-    }
-    const std::string& slave_path() const { return slave_path_; }
-    // Only once the server has stopped.
-    const SimUnit& unit() {
-        stop_ = true;
-        if (server_.joinable()) server_.join();
-        return unit_;
-    }
-
-private:
-    void serve() {
-        std::vector<uint8_t> buffer(65536), pending;
-        while (!stop_) {
-            pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, 1) > 0) {
-                const ssize_t n = read(master_, buffer.data(), buffer.size());
-                if (n > 0) unit_.receive(buffer.data(), std::size_t(n), now_ms());
-            }
-            const std::size_t ready = unit_.available(now_ms());
-            const std::size_t old = pending.size();
-            pending.resize(old + ready);
-            unit_.take(pending.data() + old, ready, now_ms());
-            if (pending.empty()) continue;
-            const ssize_t written = write(master_, pending.data(), pending.size());
-            if (written > 0) pending.erase(pending.begin(), pending.begin() + written);
-        }
-    }
-
-    SimUnit unit_;
-    int master_ = -1;
-    int keep_open_ = -1;
-    std::string slave_path_;
-    std::atomic<bool> stop_{false};
-    std::thread server_;
-};
-
 SimConfig earlier_unit() {
     SimConfig config;
     config.generation = 1;
@@ -108,27 +44,8 @@ SimConfig earlier_unit() {
     return config;
 }
 
-// The transfer page's controls, with nobody looking at them.
-PageInput no_input(Page, int, bool) { return PageInput::nothing; }
-void unseen(Page, bool) {}
-void no_control(Page, int) {}
-void gone(Page) {}
-const PageBackend headless{no_input, unseen, no_control, gone};
-
-PageWindow transfer_page() {
-    PageWindow page;
-    page.layout = app_page_layout(TRANSFER_PAGE);
-    page.backend = &headless;
-    page.controls = controls_of(*page.layout);
-    return page;
-}
-
 void open_link(const std::string& device) {
-    reset_link_state();
-    reset_command_state();
-    g_link.port_found = true;
-    g_link.port_name = device;
-    if (!unit_open_port()) std::abort();
+    open_unit_link(device);
     staging_open_port();
 }
 
@@ -161,27 +78,6 @@ std::vector<uint8_t> chunk_bytes() {
     return {data.begin(), data.end()};
 }
 
-// Plain write() of `bytes` bytes to the terminal, in block-sized writes.
-double plain_write_ms(uint64_t bytes) {
-    PtyUnit sink(earlier_unit());
-    const int fd = open(sink.slave_path().c_str(), O_RDWR | O_NOCTTY);
-    termios t{};
-    tcgetattr(fd, &t);
-    cfmakeraw(&t);
-    tcsetattr(fd, TCSANOW, &t);
-    std::vector<uint8_t> block(1044, 0x55);
-    const uint64_t start = now_ms();
-    for (uint64_t done = 0; done < bytes;) {
-        const std::size_t n = std::size_t(std::min<uint64_t>(block.size(), bytes - done));
-        const ssize_t w = write(fd, block.data(), n);
-        if (w > 0) done += uint64_t(w);
-    }
-    tcdrain(fd);
-    const uint64_t took = now_ms() - start;
-    close(fd);
-    return double(took);
-}
-
 // The blocks alone through send_block_serial and the port, no replies read.
 double block_sending_ms(const std::vector<uint8_t>& chunk) {
     PtyUnit pty(earlier_unit());
@@ -211,7 +107,7 @@ void BM_TerrainDataLoad(benchmark::State& state) {
         if (!earlier_check_next({LF_TERRAIN, "", data_path, ""})) std::abort();
         g_unit.unit_generation = 1;
         open_link(pty.slave_path());
-        PageWindow page = transfer_page();
+        PageWindow page = headless_transfer_page();
         const uint64_t start = now_ms();
         if (load_terrain_serial_data(&page) != 0) state.SkipWithError("the load failed");
         const double total = double(now_ms() - start);
@@ -233,7 +129,7 @@ void BM_TerrainDataLoad(benchmark::State& state) {
         }
         const double sending = block_sending_ms(chunk);
         const double blocks_and_replies = total - flash - closing_pause_ms;
-        const double raw = plain_write_ms(uint64_t(chunks) * framed_bytes(chunk));
+        const double raw = plain_write_ms(earlier_unit(), uint64_t(chunks) * framed_bytes(chunk), 1044);
         const double mandated = chunks * ((data_steps + 1) * step_ms + speed_reply_ms) + closing_pause_ms;
         state.counters["total_ms"] = total;
         state.counters["flash_wait_ms"] = flash;

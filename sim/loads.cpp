@@ -139,6 +139,7 @@ void control_block(SimState& s, const SimFrame& frame) {
         const std::string fault = database_block_fault(cb);
         if (!fault.empty()) return refuse_load(s, fault);
     }
+    if (const std::string fault = sim_image_block_fault(s.config, cb); !fault.empty()) return refuse_load(s, fault);
     sim_send_line(s, "OK");
     s.expected = get_be32(&cb[80]);
     if (image_type == 3 || image_type == 5) {

@@ -133,6 +133,10 @@ void sim_spoil_parameter_list(SimState& s);
 void sim_recording_command(SimState& s, const std::string& word, const std::string& argument);
 void sim_download_line(SimState& s, const std::string& line);
 
+// System software images (images.cpp): why the unit refuses the header of a
+// program or update image; empty when it takes it (and for other image types).
+std::string sim_image_block_fault(const SimConfig& config, const std::vector<uint8_t>& block);
+
 // Earlier generation (earlier_generation.cpp).
 void sim_earlier_command(SimState& s, const std::string& word, const std::string& argument);
 // `failure`: why the block's framing failed, empty when it did not.

@@ -5,6 +5,7 @@
 #include "loads/block_test.h"
 #include "loads/database_loads.h"
 #include "loads/recordings.h"
+#include "loads/software_system.h"
 
 void register_load_procedures() {
     register_earlier_generation_procedures();
@@ -15,4 +16,5 @@ void register_load_procedures() {
     register_transfer_procedure("erase_recordings", erase_recordings);
     register_transfer_procedure("download_recordings", download_recordings);
     register_transfer_procedure("load_block_test", load_block_test);
+    register_transfer_procedure("load_system_software", load_system_software);
 }

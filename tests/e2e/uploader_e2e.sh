@@ -220,6 +220,27 @@ unit_plugged_in_later)
     tmux send-keys -t "$session" Escape
     expect_screen "UPLOADER-ENDED 0"
     ;;
+system_software_load)
+    # The demo's whole set on a board that names its software, then the
+    # reset into maintenance mode ends the program.
+    start_unit --hardware-id 34029FFF
+    start_uploader
+    expect_screen "Setup for"
+    expect_screen "(*) Write new System Software to Unit"
+    tmux send-keys -t "$session" Enter
+    expect_screen "== HTAWS Reset Mode =="
+    focus_on "[MNX Mode]"
+    tmux send-keys -t "$session" Space
+    expect_screen "System IO Software Load"
+    expect_screen "SCRC32 Load"
+    expect_screen "Update Data Script Load"
+    expect_screen "** RESETTING HTAWS UNIT NOW!!!"
+    expect_screen "UPLOADER-ENDED 0"
+    [ "$(grep -c ': accepted' "$work/sim.log")" = 6 ] || fail "the unit did not take all six images"
+    grep -q "> UP" "$work/sim.log" || fail "the scripts were not applied"
+    grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
+    grep -q "> STARTF" "$work/sim.log" && fail "a reset unit was sent STARTF"
+    ;;
 *) echo "unknown case $case_name"; exit 2 ;;
 esac
 

@@ -41,18 +41,26 @@ void put(const fs::path& path, const std::string& bytes) {
     }
 }
 
-std::string image(uint32_t type, bool elf) {
+std::string image(uint32_t type, bool elf, const std::string& id_text = LoadImageRecipe{}.id_text) {
     LoadImageRecipe recipe;
     recipe.type = type;
+    recipe.id_text = id_text;
     recipe.version_text = version;
     recipe.elf = elf;
     return build_load_image(recipe);
 }
 
+// The board that tools/run-uploader's simulated unit reports runs this
+// software identifier without the "A" variant mark.
+constexpr const char* software_id = "0x3400";
+
 void system_files(const fs::path& dir) {
     const std::string v = std::string(version) + ".hhf";
     for (const char* name : {"rk5200h_", "rk5200h_io_", "rk5200h_start_"})
-        put(dir / (name + v), image(IMAGE_SYSTEM_PROGRAM, true));
+        put(dir / (name + v), image(IMAGE_SYSTEM_PROGRAM, true, software_id));
+    // The checksum list and both update scripts complete the system software set.
+    for (const char* name : {"scrc32_", "update_execs_", "update_data_"})
+        put(dir / (name + v), image(IMAGE_UPDATE_PAYLOAD, false, software_id));
     for (const char* name : {"uImage_", "foo_dtb_", "ubi_img_"}) put(dir / (name + v), image(IMAGE_OS, false));
     put(dir / ("u_boot_" + v), image(IMAGE_BOOT, false));
     put(dir / "system.hex", hex_text(build_system_image({})));
