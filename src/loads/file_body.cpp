@@ -68,6 +68,10 @@ PassResult send_file_body(std::FILE* file, uint64_t length, TransferProgress& pr
             break;
         }
     }
+    // A unit that held the sender near the end answers as soon as it has the
+    // last byte, while that piece's write still waits for its ACK: the answer
+    // is left for the line reader that waits for it.
+    if (result.end == PassEnd::done) keep_block_reply_for_reading();
     return result;
 }
 

@@ -65,7 +65,10 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
     }
     if (row.body) {
         columns.push_back(column("NAK storm", Outcome::completes, nak_storm));
-        columns.push_back(column("NAK, never ACK", Outcome::fails, never_ack));
+        FaultColumn held = column("NAK, never ACK", Outcome::fails, never_ack);
+        held.bound_ms = 45000;
+        held.bound_reason = "the sender waits 20 s for the ACK, then up to 22 s for the unit's verdict on the body";
+        columns.push_back(held);
         columns.push_back(column("chatter, never ACK", Outcome::fails, chatter));
         columns.push_back(column("unit restarts mid-load", Outcome::fails, restart));
     }

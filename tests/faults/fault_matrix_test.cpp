@@ -23,6 +23,7 @@
 #include "catalogue/parameter_file.h"
 #include "faults/fault_columns.h"
 #include "faults/fault_rows.h"
+#include "output/transfer_display.h"
 #include "platform/clock.h"
 #include "setup/setup_layout.h"
 #include "support/scripted_pages.h"
@@ -42,6 +43,22 @@ constexpr const char* text_line_end = "\n";
 std::string lines_of(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + text_line_end;
+    return text;
+}
+
+// The unit's transcript with each event's virtual time, runs of the same event folded.
+std::string timed_transcript(const SimUnit& unit) {
+    std::string text, last;
+    int repeats = 0;
+    for (const SimEvent& e : unit.transcript()) {
+        const std::string line = std::string(1, sim_event_mark(e.kind)) + " " + e.text;
+        if (line == last && ++repeats) continue;
+        if (repeats) text += "  (" + std::to_string(repeats) + " more)\n";
+        repeats = 0;
+        last = line;
+        text += std::to_string(e.at_ms) + " " + line + "\n";
+    }
+    if (repeats) text += "  (" + std::to_string(repeats) + " more)\n";
     return text;
 }
 
@@ -78,9 +95,13 @@ int answer(const RecordedBox& box) {
     }
 }
 
-std::optional<TechAction> when_idle(int template_id) {
+// The transfer page is closed once its procedure has run and left it open;
+// other pages work on their timers until they are stuck, then are cancelled.
+std::optional<TechAction> when_idle(int template_id, bool stuck) {
     if (template_id == SETUP_PAGE) return tech::click(ID_SETUP_EXIT);
-    return tech::escape();
+    if (template_id == TRANSFER_PAGE && !page_control(TRANSFER_PAGE, ID_STATUS_BOX).text.empty()) return tech::escape();
+    if (stuck) return tech::escape();
+    return std::nullopt;
 }
 
 // The technician's files: everything under the top-level directory but the
@@ -99,6 +120,15 @@ std::map<std::string, std::string> technician_files(const std::string& top, cons
     return files;
 }
 
+// Cells whose fault is known and not yet mended, with what goes wrong; a
+// known cell that comes out right fails, so the list cannot go stale.
+const char* known_fault(const std::string& row, const std::string& column) {
+    static const std::map<std::string, const char*> known = {
+    };
+    const auto found = known.find(row + " / " + column);
+    return found == known.end() ? nullptr : found->second;
+}
+
 struct RunRecord {
     bool transfer_ran = false;
     TransferSpan span;
@@ -112,6 +142,7 @@ struct RunRecord {
 struct CellReport {
     std::string row, column, outcome;
     uint64_t ms;
+    std::string bound;
 };
 std::vector<CellReport> g_reports;
 
@@ -119,10 +150,10 @@ class FaultReport : public ::testing::Environment {
 public:
     void TearDown() override {
         if (!std::getenv("HTAWS_FAULT_REPORT")) return;
-        std::printf("\n%-20s  %-30s  %-34s  %s\n", "function", "fault", "outcome", "virtual ms to the end");
+        std::printf("\n%-20s  %-30s  %-32s  %9s  %s\n", "function", "fault", "outcome", "ms to end", "bound");
         for (const CellReport& r : g_reports)
-            std::printf("%-20s  %-30s  %-34s  %llu\n", r.row.c_str(), r.column.c_str(), r.outcome.c_str(),
-                        static_cast<unsigned long long>(r.ms));
+            std::printf("%-20s  %-30s  %-32s  %9llu  %s\n", r.row.c_str(), r.column.c_str(), r.outcome.c_str(),
+                        static_cast<unsigned long long>(r.ms), r.bound.c_str());
     }
 };
 const auto* const g_report_environment = ::testing::AddGlobalTestEnvironment(new FaultReport);
@@ -177,35 +208,42 @@ TEST_P(FaultMatrix, EndsWithinItsBoundAndClaimsNothingItDidNotDo) {
 
     const std::string backup = row.backup ? clean.backup_path : "";
     const auto files_before = technician_files(dir.path(), backup);
-    anomalies_allowed = fault.outcome != Outcome::completes;
+    const char* const known = known_fault(row.name, fault.name);
+    anomalies_allowed = fault.outcome != Outcome::completes || known;
     const RunRecord faulty = run(row, &fault, clean.span);
     const uint64_t quiet_ms = faulty.transfer_end_ms - std::max(faulty.transfer_start_ms, faulty.last_unit_event_ms);
+    const uint64_t transfer_ms = faulty.transfer_end_ms - faulty.transfer_start_ms;
     const bool completed = has(faulty.shown, row.success);
-    const std::string trace = "transfer bytes " + std::to_string(clean.span.bytes) + " from " +
-                              std::to_string(faulty.span.start) + "\n" + faulty.shown + "\n" + unit->transcript_text();
 
-    if (fault.outcome == Outcome::completes) {
-        EXPECT_TRUE(completed) << trace;
-    }
-    if (fault.outcome == Outcome::fails) {
-        EXPECT_FALSE(completed) << "success claimed after the fault\n" << trace;
-    }
+    std::vector<std::string> wrong;
+    if (fault.outcome == Outcome::completes && !completed) wrong.push_back("did not complete");
+    if (fault.outcome == Outcome::fails && completed) wrong.push_back("success claimed after the fault");
     if (faulty.transfer_ran && fault.bound_ms) {
-        EXPECT_LE(quiet_ms, fault.bound_ms) << trace;
-        EXPECT_LE(faulty.transfer_end_ms - faulty.transfer_start_ms,
-                  clean.transfer_end_ms - clean.transfer_start_ms + 3 * fault.bound_ms)
-            << "the transfer kept going long after the fault\n" << trace;
+        if (quiet_ms > fault.bound_ms) wrong.push_back("ended " + std::to_string(quiet_ms) + " ms after the unit's last word");
+        if (transfer_ms > clean.transfer_end_ms - clean.transfer_start_ms + 3 * fault.bound_ms)
+            wrong.push_back("kept going " + std::to_string(transfer_ms) + " ms after the fault");
     }
-    if (row.backup && fs::exists(faulty.backup_path)) {
-        EXPECT_EQ(read_whole_file(faulty.backup_path), lines_of(parameters)) << "the configuration backup";
-    }
-    EXPECT_EQ(technician_files(dir.path(), backup), files_before) << "the technician's files";
+    if (row.backup && fs::exists(faulty.backup_path) && read_whole_file(faulty.backup_path) != lines_of(parameters))
+        wrong.push_back("the configuration backup is not what the unit holds");
+    if (technician_files(dir.path(), backup) != files_before) wrong.push_back("a file of the technician's changed");
 
+    std::string found;
+    for (const std::string& w : wrong) found += w + "; ";
+    if (known) {
+        EXPECT_FALSE(wrong.empty()) << "the known fault \"" << known << "\" no longer shows: take it off the list";
+    } else {
+        EXPECT_TRUE(wrong.empty()) << found << "\ntransfer bytes " << clean.span.bytes << " from " << faulty.span.start
+                                   << "\n" << faulty.shown << "\n" << timed_transcript(*unit);
+    }
     g_reports.push_back({row.name, fault.name,
-                         ::testing::Test::HasFailure() ? "WRONG (see the test's failure)"
-                         : completed                   ? "completed"
-                                                       : "failed, shown and ended",
-                         faulty.transfer_ran ? faulty.transfer_end_ms - faulty.transfer_start_ms : 0});
+                         known && !wrong.empty() ? std::string("KNOWN FAULT: ") + known
+                         : !wrong.empty() || ::testing::Test::HasFailure() ? "WRONG: " + found
+                         : completed ? "completed"
+                                     : "failed, shown and ended",
+                         faulty.transfer_ran ? transfer_ms : 0,
+                         !fault.bound_ms ? "completes"
+                                         : std::to_string(fault.bound_ms / 1000) + " s after the unit's last word" +
+                                               (*fault.bound_reason ? std::string(": ") + fault.bound_reason : "")});
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFunction, FaultMatrix, ::testing::ValuesIn(all_cells()), cell_name);

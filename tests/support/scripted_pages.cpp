@@ -29,7 +29,7 @@ struct Pages {
     std::vector<std::string> browsers;
     int idle_ticks = 0;
     int end_signal = 0;
-    std::function<std::optional<TechAction>(int)> when_idle;
+    std::function<std::optional<TechAction>(int, bool)> when_idle;
     std::function<void(int, bool)> on_page;
 };
 Pages g_pages;
@@ -101,6 +101,15 @@ bool take_script_action(Page page) {
     return true;
 }
 
+bool take_idle_action(Page page, bool stuck) {
+    if (!g_pages.when_idle) return false;
+    std::optional<TechAction> a = g_pages.when_idle(page->layout->template_id, stuck);
+    if (!a) return false;
+    g_pages.idle_ticks = 0;
+    perform(page, *a);
+    return true;
+}
+
 // The script's next action for the page; inside a handler only the one waiting
 // for a progress value. With nothing for it, the page's timers run on the
 // virtual clock, and a page waiting for the technician fails the test.
@@ -109,17 +118,12 @@ PageInput scripted_input(Page page, int wait_ms, bool pumping) {
     if (pumping) return PageInput::nothing;
     if (take_script_action(page)) return PageInput::taken;
     if (wait_ms == 0) return PageInput::nothing;
+    if (take_idle_action(page, false)) return PageInput::taken;
     if (!page->timers.empty() && ++g_pages.idle_ticks <= max_idle_ticks) {
         sleep_ms(static_cast<uint32_t>(wait_ms));
         return PageInput::nothing;
     }
-    if (g_pages.when_idle) {
-        if (std::optional<TechAction> a = g_pages.when_idle(page->layout->template_id)) {
-            g_pages.idle_ticks = 0;
-            perform(page, *a);
-            return PageInput::taken;
-        }
-    }
+    if (take_idle_action(page, true)) return PageInput::taken;
     ADD_FAILURE() << "page " << page->layout->template_id
                   << " waits for the technician, but the script has nothing for it; closing it";
     page_end(page, 0);
@@ -200,7 +204,7 @@ void pages_reset() {
     script_pages_pump(pump_pages);
 }
 
-void script_when_idle(std::function<std::optional<TechAction>(int template_id)> policy) {
+void script_when_idle(std::function<std::optional<TechAction>(int template_id, bool stuck)> policy) {
     g_pages.when_idle = std::move(policy);
 }
 

@@ -62,9 +62,11 @@ void script_pick_folder(std::optional<std::string> answer);
 // end_request() answers it from now on; cleared by pages_reset.
 void script_end_request(int signal);
 // From now on a page waiting for the technician when the script has nothing
-// for it takes the action `policy` gives for its template, instead of failing
-// the test; nothing from the policy fails it as before. Cleared by pages_reset.
-void script_when_idle(std::function<std::optional<TechAction>(int template_id)> policy);
+// for it takes the action `policy` gives for its template: asked at once, and
+// again with `stuck` once its timers have run for long with nothing else
+// happening; nothing from the policy then fails the test as before. Cleared
+// by pages_reset.
+void script_when_idle(std::function<std::optional<TechAction>(int template_id, bool stuck)> policy);
 // Runs as each page opens, before its handler sees anything, and as it has
 // ended; cleared by pages_reset.
 void script_on_page(std::function<void(int template_id, bool opening)> action);
