@@ -33,7 +33,7 @@ void slow(SimConfig& u, const TransferSpan&) {
 void restart(SimConfig& u, const TransferSpan& span) { u.faults.restart_after = long(span.start + span.bytes / 2); }
 FaultColumn column(std::string name, Outcome outcome, void (*apply)(SimConfig&, const TransferSpan&),
                    bool from_start = false) {
-    return {std::move(name), outcome, outcome == Outcome::completes ? 0u : 30000u, from_start, apply, ""};
+    return {std::move(name), outcome, outcome == Outcome::completes ? 0u : 30000u, from_start, apply, "", "", ""};
 }
 }  // namespace
 
@@ -50,13 +50,16 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
         columns.push_back(column("cable pulled at 90%", Outcome::fails, pulled_90));
         columns.push_back(column("cable pulled at the last byte", Outcome::fails, pulled_last));
     } else {
-        columns.push_back(column("cable pulled as it starts", Outcome::fails, pulled_start));
+        FaultColumn pulled = column("cable pulled as it starts", Outcome::fails, pulled_start);
+        pulled.bound_ms = 75000;
+        pulled.bound_reason = "connecting makes 20 attempts, each reopening a port that no longer opens and waiting "
+                              "for the greeting (about 3.5 s an attempt)";
+        columns.push_back(pulled);
     }
     if (*row.mode) {
-        columns.push_back(column("mode refused", Outcome::fails,
-                                 row.mode == std::string("PT")
-                                     ? +[](SimConfig& u, const TransferSpan&) { u.faults.refused_modes = "PT"; }
-                                     : +[](SimConfig& u, const TransferSpan&) { u.faults.refused_modes = "P"; }));
+        FaultColumn refused = column("mode refused", Outcome::fails, nullptr);
+        refused.mode = row.mode;
+        columns.push_back(refused);
     }
     for (const std::string& word : row.replies) {
         FaultColumn unanswered = column("no answer to " + word, Outcome::fails, nullptr);

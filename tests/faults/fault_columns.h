@@ -30,6 +30,7 @@ struct FaultColumn {
     bool from_start = false;  // injected before the wizard starts, not at the transfer page
     void (*apply)(SimConfig& unit, const TransferSpan& span) = nullptr;
     std::string word;  // the command word left unanswered, for the reply columns
+    std::string mode;  // the load mode refused, for the refusal column
     const char* bound_reason = "";  // why a bound other than 30 s holds
 };
 

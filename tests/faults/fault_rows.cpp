@@ -33,6 +33,21 @@ void overlay(const TempDir& top, SimConfig&) {
     put(top, "Overlay Files", "61734-GDB-0001-00001.bin",
         build_sectioned_file({.version = 2, .data = filler_bytes(200000, 8)}));
 }
+void earlier_unit(SimConfig& unit) {
+    unit.generation = 1;
+    unit.p_table.hardware_id = 0x12345FFF;
+}
+void earlier_airport(const TempDir& top, SimConfig& unit) {
+    earlier_unit(unit);
+    put(top, "Airport Files", "61734-NDB-2301-00017.bin", build_earlier_map_file(filler_bytes(60000, 12), 0, 2));
+}
+void earlier_terrain(const TempDir& top, SimConfig& unit) {
+    earlier_unit(unit);
+    const TerrainPair pair = build_terrain_pair(
+        {.generation = TerrainGeneration::earlier, .version = 1, .data = filler_bytes(90000, 13)});
+    put(top, "Terrain Files", "61734-TDB-0001-00001_header.bin", pair.info_file);
+    put(top, "Terrain Files", "61734-TDB-0001-00001_data.bin", pair.data_file);
+}
 void settings(const TempDir& top, SimConfig&) {
     put(top, "Parameter Files", "settings.dat", "Audio Volume 0x00000007\nSpeed.Limit 0x00000001\n");
 }
@@ -62,6 +77,10 @@ const std::vector<FunctionRow>& fault_rows() {
          "Flight Data Recording file transfers complete", {"RC", "H"}, "", false, true, false},
         {"erase-recordings", LF_ERASE_RECORDING, erasable, next, "Erased Flight Recordings from system", {"ER"}, "",
          false, false, false},
+        {"earlier-airport", LF_AIRPORT, earlier_airport, next, "Load airport data complete", {"M"}, "M", true, false,
+         true},
+        {"earlier-terrain", LF_TERRAIN, earlier_terrain, next, "Load terrain data complete", {"T"}, "T", true, false,
+         true},
         {"block-test", LF_BLOCK_TEST, test_image, block_test_key, "Load Block Test image complete", {"PT"}, "PT", true,
          false, false},
     };
