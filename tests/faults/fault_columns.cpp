@@ -26,8 +26,9 @@ void pulled_90(SimConfig& u, const TransferSpan& span) { pulled_at(u, span, 90);
 void pulled_last(SimConfig& u, const TransferSpan& span) {
     u.faults.cable_pulled_after = long(span.start + (span.bytes ? span.bytes - 1 : 0));
 }
-void slow(SimConfig& u, const TransferSpan&) {
-    u.reply_latency_ms = 400;
+void slow(SimConfig& u, const TransferSpan&) { u.reply_latency_ms = 400; }
+void slow_and_pacing(SimConfig& u, const TransferSpan& span) {
+    slow(u, span);
     u.pacing = {pause_every, 1000};
 }
 void restart(SimConfig& u, const TransferSpan& span) { u.faults.restart_after = long(span.start + span.bytes / 2); }
@@ -41,7 +42,7 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
     std::vector<FaultColumn> columns = {
         column("silent unit", Outcome::fails, silent),
         column("corrupted P table", Outcome::either, corrupt_table, true),
-        column("unit ten times slower", Outcome::completes, slow),
+        column("unit ten times slower", Outcome::completes, row.paced ? slow_and_pacing : slow),
     };
     // A function that sends a few command bytes has no middle to pull the cable in.
     if (row.body || row.packets) {
@@ -66,14 +67,14 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
         unanswered.word = word;
         columns.push_back(unanswered);
     }
-    if (row.body) {
+    if (row.body) columns.push_back(column("unit restarts mid-load", Outcome::fails, restart));
+    if (row.paced) {
         columns.push_back(column("NAK storm", Outcome::completes, nak_storm));
         FaultColumn held = column("NAK, never ACK", Outcome::fails, never_ack);
         held.bound_ms = 45000;
         held.bound_reason = "the sender waits 20 s for the ACK, then up to 22 s for the unit's verdict on the body";
         columns.push_back(held);
         columns.push_back(column("chatter, never ACK", Outcome::fails, chatter));
-        columns.push_back(column("unit restarts mid-load", Outcome::fails, restart));
     }
     if (row.body && row.mode == std::string("P")) {
         columns.push_back(column("ERR in the first piece", Outcome::fails, err_early));

@@ -168,7 +168,7 @@ protected:
         row.prepare(dir, config);
         if (fault && fault->from_start) fault->apply(config, clean);
         SimUnit& sim = attach_unit(config);
-        script_page(SETUP_PAGE, row.choose(row.function));
+        if (row.choose) script_page(SETUP_PAGE, row.choose(row.function));
         script_answer_unexpected(answer);
         script_when_idle(when_idle);
         script_on_page([&record, &sim, fault, clean](int page, bool opening) {
@@ -183,7 +183,10 @@ protected:
             if (!fault->mode.empty()) return void(sim.config().faults.refused_modes = fault->mode);
             fault->apply(sim.config(), {record.span.start, clean.bytes});
         });
-        run_wizard(std::time(nullptr));
+        if (row.start)
+            row.start(dir);
+        else
+            run_wizard(std::time(nullptr));
         script_on_page(nullptr);
 
         for (const PageRun& page : page_runs())

@@ -2,8 +2,14 @@
 
 #include <filesystem>
 
+#include "app/page_loop.h"
+#include "app/transfer_page.h"
+#include "app/waiting_page.h"
+#include "catalogue/earlier_generation_files.h"
 #include "setup/setup_layout.h"
+#include "setup/setup_page.h"
 #include "support/fixtures/bytes.h"
+#include "support/fixtures/catalogue_files.h"
 #include "support/fixtures/database_builder.h"
 
 namespace {
@@ -43,10 +49,38 @@ void earlier_airport(const TempDir& top, SimConfig& unit) {
 }
 void earlier_terrain(const TempDir& top, SimConfig& unit) {
     earlier_unit(unit);
-    const TerrainPair pair = build_terrain_pair(
-        {.generation = TerrainGeneration::earlier, .version = 1, .data = filler_bytes(90000, 13)});
-    put(top, "Terrain Files", "61734-TDB-0001-00001_header.bin", pair.info_file);
-    put(top, "Terrain Files", "61734-TDB-0001-00001_data.bin", pair.data_file);
+    const TerrainPair pair = build_terrain_pair({.generation = TerrainGeneration::earlier, .version = 1, .data = "d"});
+    put(top, "Terrain Files", "t1_theader.bin", pair.info_file);
+    put(top, "Terrain Files", "t1_tdata.bin", filler_bytes(90000, 13));
+}
+
+void earlier_software(const TempDir& top, SimConfig& unit) {
+    earlier_unit(unit);
+    const std::string image = build_system_image({.length = 40000});
+    unit.p_table.hardware_id = uint32_t(uint8_t(image[248])) << 24 | uint32_t(uint8_t(image[249])) << 16 |
+                               uint32_t(uint8_t(image[250])) << 8 | uint8_t(image[251]);
+    put(top, "System Files", "unit.hex", hex_text(image));
+    std::filesystem::create_directories(top.file("Parameter Files"));
+}
+
+// The earlier-generation setup page's Next with the technician's typed file,
+// then the pages that follow it.
+void typed_on_earlier_setup(LoaderFunction function, const EarlierChoice& choice) {
+    if (!earlier_check_next(choice)) return;
+    set_handed_function(function);
+    if (DoWaiting() == RESULT_NEXT) DoTransfer();
+}
+// The system file typed on the earlier-generation setup page, which the unit
+// was not found for.
+void start_earlier_software(const TempDir& top) {
+    setup_page_start(top.path(), "", "Uploader");
+    script_page(SETUP_PAGE, {tech::click(LF_SYSTEM_SOFTWARE), tech::type(ID_SYSTEM_BOX, top.file("System Files/unit.hex")),
+                             tech::click(ID_SETUP_NEXT)});
+    if (DoSetup() == ID_SETUP_NEXT && DoWaiting() == RESULT_NEXT) DoTransfer();
+}
+void start_earlier_terrain(const TempDir& top) {
+    setup_page_start(top.path(), "", "Uploader");
+    typed_on_earlier_setup(LF_TERRAIN, {LF_TERRAIN, "", top.file("Terrain Files/t1_tdata.bin"), ""});
 }
 void settings(const TempDir& top, SimConfig&) {
     put(top, "Parameter Files", "settings.dat", "Audio Volume 0x00000007\nSpeed.Limit 0x00000001\n");
@@ -67,22 +101,24 @@ std::vector<TechAction> block_test_key(LoaderFunction f) { return {tech::command
 
 const std::vector<FunctionRow>& fault_rows() {
     static const std::vector<FunctionRow> rows = {
-        {"read-config", LF_READ_CONFIG, nothing, backup_name, "Configuration read complete", {"RP"}, "", false, false, true},
-        {"write-config", LF_WRITE_CONFIG, settings, next, "Configuration write complete", {"WP"}, "", false, false, false},
-        {"terrain", LF_TERRAIN, terrain, next, "Terrain Data Load Successful!", {"DF", "RP", "P"}, "P", true, false, true},
-        {"airport", LF_AIRPORT, airport, next, "NAV Data Load Successful!", {"DF", "RP", "P"}, "P", true, false, true},
-        {"obstacle", LF_OBSTACLE, obstacle, next, "OBS Data Load Successful!", {"DF", "RP", "P"}, "P", true, false, true},
-        {"overlay", LF_OVERLAY, overlay, next, "OVLY Data Load Successful!", {"DF", "RP", "P"}, "P", true, false, true},
+        {"read-config", LF_READ_CONFIG, nothing, backup_name, "Configuration read complete", {"RP"}, "", false, false, false, true},
+        {"write-config", LF_WRITE_CONFIG, settings, next, "Configuration write complete", {"WP"}, "", false, false, false, false},
+        {"terrain", LF_TERRAIN, terrain, next, "Terrain Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
+        {"airport", LF_AIRPORT, airport, next, "NAV Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
+        {"obstacle", LF_OBSTACLE, obstacle, next, "OBS Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
+        {"overlay", LF_OVERLAY, overlay, next, "OVLY Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
         {"download-recordings", LF_DOWNLOAD_RECORDING, recordings, next,
-         "Flight Data Recording file transfers complete", {"RC", "H"}, "", false, true, false},
+         "Flight Data Recording file transfers complete", {"RC", "H"}, "", false, false, true, false},
         {"erase-recordings", LF_ERASE_RECORDING, erasable, next, "Erased Flight Recordings from system", {"ER"}, "",
-         false, false, false},
+         false, false, false, false},
         {"earlier-airport", LF_AIRPORT, earlier_airport, next, "Load airport data complete", {"M"}, "M", true, false,
-         true},
-        {"earlier-terrain", LF_TERRAIN, earlier_terrain, next, "Load terrain data complete", {"T"}, "T", true, false,
-         true},
+         false, true},
+        {"earlier-terrain", LF_TERRAIN, earlier_terrain, nullptr, "Load terrain data complete", {"T"}, "T", true,
+         false, false, true, start_earlier_terrain},
+        {"earlier-software", LF_SYSTEM_SOFTWARE, earlier_software, nullptr, "System software load complete", {}, "",
+         true, false, false, true, start_earlier_software},
         {"block-test", LF_BLOCK_TEST, test_image, block_test_key, "Load Block Test image complete", {"PT"}, "PT", true,
-         false, false},
+         true, false, false},
     };
     return rows;
 }

@@ -20,9 +20,13 @@ struct FunctionRow {
     const char* success;                // a status line only a completed run shows
     std::vector<std::string> replies;   // command words whose answers the transfer reads
     const char* mode;                   // the load mode it asks for, "" when none
-    bool body;                          // sends a load's bytes the unit paces
+    bool body;                          // sends a load's bytes
+    bool paced;                         // the unit paces them with NAK and ACK (the current generation)
     bool packets;                       // reads framed packets from the unit
     bool backup;                        // writes the unit's configuration to the parameter file
+    // Starts it where the setup page cannot: the files typed on the
+    // earlier-generation setup page, then the waiting and transfer pages.
+    void (*start)(const TempDir& top) = nullptr;
 };
 
 const std::vector<FunctionRow>& fault_rows();
