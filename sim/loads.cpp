@@ -282,6 +282,12 @@ void sim_pace(SimState& s) {
     uint32_t naks = std::max<uint32_t>(p.naks_per_pause, 1);
     sim_send(s, {NAK}, "<NAK>");
     s.busy_from = s.last_ready;
+    if (p.chatter_ms) {
+        constexpr uint32_t chatter_for_ms = 60000;
+        for (uint32_t t = p.chatter_ms; t <= chatter_for_ms; t += p.chatter_ms) sim_send_line(s, "BUSY", t);
+        s.busy_until = s.last_ready + 3600000;
+        return;
+    }
     for (uint32_t k = 1; k < naks; ++k) sim_send(s, {NAK}, "<NAK>", k * p.busy_ms / naks);
     sim_send(s, {ACK}, "<ACK>", p.busy_ms);
     s.busy_until = s.last_ready;

@@ -39,6 +39,22 @@ void sim_send_line(SimState& s, const std::string& text, uint32_t extra_delay_ms
 }
 
 namespace {
+// A restart forgets the load and the line in progress and whatever was queued
+// for the uploader; the unit greets as after power-up.
+void sim_restart(SimState& s) {
+    sim_note(s, "unit restarted after " + std::to_string(s.received_total) + " bytes");
+    if (s.load_open) sim_finish_load(s, false, "lost in a restart");
+    s.mode = SimMode::command;
+    s.line.clear();
+    s.line_fault.clear();
+    s.awaiting_lf = false;
+    s.frame.stop();
+    s.out_removed += s.out.size();
+    s.out.clear();
+    s.busy_from = s.busy_until = 0;
+    sim_send_line(s, "OK: Ready for commands.");
+}
+
 // Moves the unit's time on, first judging at its own moment what waited for
 // the line to fall quiet.
 void advance(SimState& s, uint64_t now) {
@@ -92,9 +108,13 @@ void SimUnit::receive(const uint8_t* data, std::size_t size, uint64_t now) {
             sim_note(s, "cable pulled after " + std::to_string(limit) + " bytes");
             break;
         }
+        const long restart = s.config.faults.restart_after;
+        if (restart >= 0 && s.received_total == uint64_t(restart)) sim_restart(s);
         if (!holding(s) && !s.resync) {
             std::size_t room = size - taken;
             if (limit >= 0) room = std::size_t(std::min<uint64_t>(room, uint64_t(limit) - s.received_total));
+            if (restart >= 0 && s.received_total < uint64_t(restart))
+                room = std::size_t(std::min<uint64_t>(room, uint64_t(restart) - s.received_total));
             const std::size_t run = sim_take_raw_run(s, data + taken, room);
             if (run) {
                 s.received_total += run;
@@ -132,6 +152,8 @@ std::size_t SimUnit::take(uint8_t* data, std::size_t size, uint64_t now) {
 void SimUnit::discard(uint64_t now) {
     remove_output(*state_, available(now));
 }
+
+uint64_t SimUnit::bytes_received() const { return state_->received_total; }
 
 bool SimUnit::connected() const { return state_->cable_in; }
 

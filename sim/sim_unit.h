@@ -42,6 +42,7 @@ struct SimPacing {
     uint32_t busy_ms = 100;
     uint32_t naks_per_pause = 1;
     uint32_t room_after_nak = 8192;
+    uint32_t chatter_ms = 0;  // not 0: a pause sends a text line this often for a minute and no ACK
 };
 
 struct SimFaults {
@@ -60,6 +61,7 @@ struct SimFaults {
     long cable_pulled_after = -1;          // bytes received before the link dies (-1 never)
     uint32_t trickle_ms = 0;               // replies go out one byte every trickle_ms (0: at once)
     bool bare_delete_answer = false;       // "DDB" answered "OK" without the erased database's detail
+    long restart_after = -1;               // bytes received before the unit restarts and greets again (-1 never)
 };
 
 struct SimConfig {
@@ -125,6 +127,8 @@ public:
     // False once the simulated cable is pulled.
     bool connected() const;
 
+    // Bytes the unit has received since it was made.
+    uint64_t bytes_received() const;
     const std::vector<SimEvent>& transcript() const;
     // The transcript one event a line, each after its mark and a space.
     std::string transcript_text() const;

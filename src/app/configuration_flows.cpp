@@ -37,6 +37,7 @@ int read_configuration_flow(Page page) {
     title(page, "Configuration Read");
     const int result = read_configuration(page, configuration_file_path());
     if (g_commands.abort_requested) {
+        status_show("Configuration read aborted\r\n");
         page_end(page, RESULT_QUIT);
         unit_close_port();
         return 1;
@@ -62,13 +63,17 @@ int write_configuration_flow(Page page) {
     const ConfigurationWrite write{configuration_file_path(), current, detect_model(DETECT_REMEMBERED),
                                    unit_serial(current)};
     const int result = write_configuration(page, write);
+    if (result != 0 || g_commands.abort_requested) {
+        // A Cancel and a unit that stopped answering both stop the write;
+        // either way the technician reads that it did not complete.
+        title(page, "Configuration Write Aborted");
+        status_show("Configuration write aborted\r\n");
+    }
     if (g_commands.abort_requested) {
         unit_close_port();
         return 1;
     }
     if (result != 0) {
-        title(page, "Configuration Write Aborted");
-        status_show("Configuration write aborted\r\n");
         if (current)
             back_to_setup_momentarily(page);
         else

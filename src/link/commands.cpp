@@ -168,7 +168,9 @@ int check_reply(const char* reply, int read_result, const char* expected, const 
         return 1;
     }
     status_note("Unit sent '%s'\r\n", reply);
-    if (std::strncmp(reply, expected, 2) == 0) return 0;
+    const bool restarted = std::string_view(reply).starts_with(unit_greeting);
+    if (restarted) status_note("The unit has restarted: what it was sent before is lost\r\n");
+    if (!restarted && std::strncmp(reply, expected, 2) == 0) return 0;
     ask_and_end_page(question);
     return 1;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 struct CommandState {
     // The last reply line a procedure read.
@@ -39,8 +40,13 @@ inline constexpr int PAGE_QUIT = 0;
 // byte_wait_limit_ms), however the unit paces its bytes.
 [[nodiscard]] int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms);
 
+// What the unit says after it has started, and after the wake-up bytes.
+inline constexpr std::string_view unit_greeting = "OK: Ready for commands.";
+
 // 0 when the reply is good (read_result not negative, reply begins with
-// `expected`'s two characters). Otherwise closes the port, asks the user
+// `expected`'s two characters, and is not the unit's greeting: a unit that
+// greets in the middle of an exchange has restarted and lost what it was
+// sent). Otherwise closes the port, asks the user
 // ("Operation timed out\nTry again?" after a time-out, else `question`), ends
 // the page with 1000 on Yes or 0 on No, and returns 1.
 [[nodiscard]] int check_reply(const char* reply, int read_result, const char* expected, const char* question);

@@ -27,7 +27,6 @@ constexpr std::size_t wake_bytes = 8;
 constexpr std::size_t reply_text_max = 2000;
 // A whole table reply, however the unit paces its bytes.
 constexpr uint32_t table_reply_limit_ms = 10000;
-constexpr std::string_view greeting = "OK: Ready for commands.";
 
 bool begins_ok(const char* reply) { return std::strncmp(reply, "OK", 2) == 0; }
 
@@ -60,7 +59,7 @@ int hex_value(int c) { return std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' 
 // The greeting may follow the LF that ended the previous reply.
 bool is_greeting(const std::string& text) {
     const std::size_t start = text.find_first_not_of(" \t\r\n\v\f");
-    return start != std::string::npos && std::string_view(text).substr(start).starts_with(greeting);
+    return start != std::string::npos && std::string_view(text).substr(start).starts_with(unit_greeting);
 }
 
 }  // namespace

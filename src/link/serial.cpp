@@ -264,12 +264,13 @@ int write_multi_byte(const void* data, std::size_t length) {
     return 0;
 }
 
-void keep_block_reply_for_reading() {
+void keep_block_reply_for_reading(std::size_t from) {
     std::array<uint8_t, 256>& rx = g_link.rx_buffer;
     const std::size_t unread = g_link.rx_count - g_link.rx_next;
-    const std::size_t kept = std::min(g_link.block_reply_fill, rx.size() - unread);
+    from = std::min(from, g_link.block_reply_fill);
+    const std::size_t kept = std::min(g_link.block_reply_fill - from, rx.size() - unread);
     std::memmove(rx.data() + kept, rx.data() + g_link.rx_next, unread);
-    std::memcpy(rx.data(), g_link.block_reply.data(), kept);
+    std::memcpy(rx.data(), g_link.block_reply.data() + from, kept);
     g_link.rx_next = 0;
     g_link.rx_count = kept + unread;
 }

@@ -97,8 +97,9 @@ bool unit_port_usable();
 [[nodiscard]] int write_multi_byte(const void* data, std::size_t length);
 // Hands what the unit sent during the last write_multi_byte call to the line
 // reader as well, ahead of anything not yet read: an answer that came while a
-// block's last byte was written is then the next reply line. block_reply keeps it.
-void keep_block_reply_for_reading();
+// block's last byte was written is then the next reply line. block_reply keeps
+// it. `from`: where in block_reply the text handed over starts.
+void keep_block_reply_for_reading(std::size_t from = 0);
 // 1 when "ERR" is not in block_reply (read as a text), 0 when it is.
 [[nodiscard]] int reply_has_no_error();
 

@@ -37,6 +37,19 @@ private:
     std::string tail_;
     bool seen_ = false;
 };
+// A unit that held the sender near the end answers as soon as it has the last
+// byte, while that piece's write still waits for its ACK. That answer, the
+// last line of the piece's text when it begins "OK", is left for the line
+// reader that waits for it; text the unit sent during the body (an "ERR") is
+// judged as such, not as the answer.
+void keep_answer_for_reading() {
+    const std::string_view text(reinterpret_cast<const char*>(g_link.block_reply.data()), g_link.block_reply_fill);
+    const std::size_t end = text.find_last_not_of("\r\n");
+    if (end == std::string_view::npos) return;
+    const std::size_t line = text.find_last_of("\r\n", end);
+    const std::size_t start = line == std::string_view::npos ? 0 : line + 1;
+    if (text.substr(start).starts_with("OK")) keep_block_reply_for_reading(start);
+}
 }  // namespace
 
 PassResult send_file_body(std::FILE* file, uint64_t length, TransferProgress& progress, const BodyPacing& pacing) {
@@ -68,6 +81,7 @@ PassResult send_file_body(std::FILE* file, uint64_t length, TransferProgress& pr
             break;
         }
     }
+    if (result.end == PassEnd::done) keep_answer_for_reading();
     return result;
 }
 

@@ -18,9 +18,16 @@ protected:
     // Attaches a unit with this configuration (none: no unit at all).
     SimUnit& attach_unit(SimConfig config = {});
     std::string log_text() const;
+    // A run of the wizard in the same folder: every module's state reset, no
+    // unit attached; and its end, failing on what the run left unchecked.
+    void start_run();
+    void finish_run();
 
     TempDir dir;
     std::unique_ptr<SimUnit> unit;
+    // Set by a test that provokes the unit's anomalies on purpose, too many
+    // to declare one by one (a fault injected in the middle of a load).
+    bool anomalies_allowed = false;
 
 private:
     std::filesystem::path previous_directory;

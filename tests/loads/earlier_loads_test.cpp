@@ -16,6 +16,7 @@
 #include "catalogue/earlier_generation_files.h"
 #include "formats/byte_order.h"
 #include "formats/crc.h"
+#include "formats/map_file.h"
 #include "link/connection.h"
 #include "link/discovery.h"
 #include "link/serial.h"
@@ -41,7 +42,6 @@ std::size_t count(const std::string& text, const std::string& part) {
 }
 
 constexpr uint32_t relocation_base = 0x00100000;
-constexpr std::size_t map_info_at = 64;
 
 std::vector<uint8_t> bytes_of(const std::string& s, std::size_t from = 0, std::size_t n = std::string::npos) {
     const std::string part = s.substr(from, n);
@@ -55,19 +55,6 @@ uint32_t raw_register(const std::vector<uint8_t>& bytes, std::size_t n) {
     return reg;
 }
 
-// A map file whose info section's nine offsets start at `first`: 0 as built
-// for address 0, or past B + 256 when relocated before, with the stored
-// checksum of the relocated block.
-std::string map_file_at(const std::string& data, uint32_t first) {
-    std::string file = build_map_file({.data = data});
-    for (int i = 0; i < 9; ++i) set_be32(file, map_info_at + 8 * i, first + 0x40 * uint32_t(i));
-    // The reader hands the block on with the data's length and register in it.
-    set_be32(file, map_info_at + 244, uint32_t(data.size()));
-    set_be32(file, map_info_at + 248, raw_register(bytes_of(data), data.size()));
-    set_be32(file, map_info_at + 252, raw_register(bytes_of(file, map_info_at, 256), 252));
-    reseal_map_file(file);
-    return file;
-}
 }  // namespace
 
 class EarlierLoads : public WizardTest {
@@ -127,8 +114,8 @@ TEST_F(EarlierLoads, AirportControlBlockIsRelocatedOnceAndTheDataStoredAsInTheFi
         std::string file;
         bool relocated_already;
     };
-    const Case cases[] = {{"as built", map_file_at(data, 0), false},
-                          {"relocated before", map_file_at(data, relocation_base + 256), true}};
+    const Case cases[] = {{"as built", build_earlier_map_file(data, 0), false},
+                          {"relocated before", build_earlier_map_file(data, relocation_base + 256), true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         pages_reset();
@@ -140,7 +127,7 @@ TEST_F(EarlierLoads, AirportControlBlockIsRelocatedOnceAndTheDataStoredAsInTheFi
         ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
         const SimLoad& load = sim.loads()[0];
         ASSERT_TRUE(load.accepted) << load.verdict;
-        const std::vector<uint8_t> info = bytes_of(c.file, map_info_at, 256);
+        const std::vector<uint8_t> info = bytes_of(c.file, map_header_size, 256);
         if (c.relocated_already) {
             EXPECT_EQ(load.control_block, info) << "sent unchanged with its stored checksum";
         } else {
@@ -163,7 +150,7 @@ TEST_F(EarlierLoads, AirportBlocksRefusedAreSentAgainAndTheFlashWriteRetried) {
     config.flash_ms = 4000;
     SimUnit& sim = earlier_unit(config);
     const std::string data = filler_bytes(3000, 3);
-    choose_database(LF_AIRPORT, airport_file(map_file_at(data, 0)));
+    choose_database(LF_AIRPORT, airport_file(build_earlier_map_file(data, 0)));
     EXPECT_EQ(transfer(), 0);
 
     const std::string transcript = sim.transcript_text();
@@ -189,7 +176,7 @@ TEST_F(EarlierLoads, AirportUnitRefusingTenTimesIsOfferedALowerRate) {
         config.faults.answers_up_to_baud = 57600;
         SimUnit& sim = earlier_unit(config);
         const std::string data = filler_bytes(1500, 5);
-        choose_database(LF_AIRPORT, airport_file(map_file_at(data, 0)));
+        choose_database(LF_AIRPORT, airport_file(build_earlier_map_file(data, 0)));
         script_expect_box(question, "Error", yes ? BOX_YES : BOX_NO);
         EXPECT_EQ(transfer(), 0);
 
@@ -216,7 +203,7 @@ TEST_F(EarlierLoads, AirportFlashFailureAsksAndEndsThePage) {
     SimConfig config;
     config.faults.flash_fails = true;
     SimUnit& sim = earlier_unit(config);
-    choose_database(LF_AIRPORT, airport_file(map_file_at(filler_bytes(3000, 2), 0)));
+    choose_database(LF_AIRPORT, airport_file(build_earlier_map_file(filler_bytes(3000, 2), 0)));
     script_expect_box("Burn flash failed\nTry again?", "Error", BOX_YES);
     EXPECT_EQ(transfer({}), 1000);
     EXPECT_FALSE(sim.loads().at(0).accepted);
@@ -412,7 +399,7 @@ TEST_F(EarlierSoftware, RefusedFlashWriteAsks) {
 TEST_F(EarlierLoads, InputsArePreparedWhenTheSetupPageTookTheCurrentWay) {
     const std::string data = filler_bytes(2000, 4);
     SimUnit& sim = earlier_unit();
-    airport_file(map_file_at(data, 0));
+    airport_file(build_earlier_map_file(data, 0));
     setup(true, {tech::click(LF_AIRPORT)});
     EXPECT_EQ(transfer(), 0);
     ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
@@ -438,7 +425,7 @@ TEST_F(EarlierLoads, ACablePulledEndsTheLoadWithinItsBoundWithoutACompletion) {
         SimConfig config;
         config.faults.flash_retries = c.flash_retries;
         SimUnit& sim = earlier_unit(config);
-        choose_database(LF_AIRPORT, airport_file(map_file_at(data, 0)));
+        choose_database(LF_AIRPORT, airport_file(build_earlier_map_file(data, 0)));
         sim.config().faults.cable_pulled_after = c.pulled_after;
         for (const auto& [text, answer] : c.boxes) script_expect_box(text, "Error", answer);
         const uint64_t start = now_ms();

@@ -29,6 +29,8 @@ struct Pages {
     std::vector<std::string> browsers;
     int idle_ticks = 0;
     int end_signal = 0;
+    std::function<std::optional<TechAction>(int, bool)> when_idle;
+    std::function<void(int, bool)> on_page;
 };
 Pages g_pages;
 
@@ -79,6 +81,7 @@ void perform(Page page, const TechAction& a) {
         case TechAction::hover: page_deliver(page, PageEvent::cursor, 0); break;
         case TechAction::wait: fire_timers_until(page, now_ms() + a.ms); break;
         case TechAction::check: a.inspect(); break;
+        case TechAction::command: page_post_command(page, a.control); break;
     }
 }
 
@@ -98,6 +101,15 @@ bool take_script_action(Page page) {
     return true;
 }
 
+bool take_idle_action(Page page, bool stuck) {
+    if (!g_pages.when_idle) return false;
+    std::optional<TechAction> a = g_pages.when_idle(page->layout->template_id, stuck);
+    if (!a) return false;
+    g_pages.idle_ticks = 0;
+    perform(page, *a);
+    return true;
+}
+
 // The script's next action for the page; inside a handler only the one waiting
 // for a progress value. With nothing for it, the page's timers run on the
 // virtual clock, and a page waiting for the technician fails the test.
@@ -106,10 +118,12 @@ PageInput scripted_input(Page page, int wait_ms, bool pumping) {
     if (pumping) return PageInput::nothing;
     if (take_script_action(page)) return PageInput::taken;
     if (wait_ms == 0) return PageInput::nothing;
+    if (take_idle_action(page, false)) return PageInput::taken;
     if (!page->timers.empty() && ++g_pages.idle_ticks <= max_idle_ticks) {
         sleep_ms(static_cast<uint32_t>(wait_ms));
         return PageInput::nothing;
     }
+    if (take_idle_action(page, true)) return PageInput::taken;
     ADD_FAILURE() << "page " << page->layout->template_id
                   << " waits for the technician, but the script has nothing for it; closing it";
     page_end(page, 0);
@@ -128,6 +142,7 @@ void scripted_ending(Page page) {
     PageRun& run = g_pages.runs[g_pages.running_runs.back()];
     run.result = page->result;
     run.title = page->title;
+    run.ended_ms = now_ms();
     g_pages.last_controls[page->layout->template_id] = page->controls;
 }
 
@@ -170,6 +185,11 @@ TechAction wait(uint32_t ms) {
     a.ms = ms;
     return a;
 }
+TechAction command(int id) {
+    TechAction a = action(TechAction::command);
+    a.control = id;
+    return a;
+}
 TechAction check(std::function<void()> inspect) {
     TechAction a = action(TechAction::check);
     a.inspect = std::move(inspect);
@@ -183,6 +203,12 @@ void pages_reset() {
     page_model_stop_between_pages(nullptr);
     script_pages_pump(pump_pages);
 }
+
+void script_when_idle(std::function<std::optional<TechAction>(int template_id, bool stuck)> policy) {
+    g_pages.when_idle = std::move(policy);
+}
+
+void script_on_page(std::function<void(int template_id, bool opening)> action) { g_pages.on_page = std::move(action); }
 
 void script_end_request(int signal) { g_pages.end_signal = signal; }
 
@@ -223,7 +249,9 @@ int page_run(const PageLayout& layout, PageHandler handler) {
     g_pages.running_runs.push_back(g_pages.runs.size());
     g_pages.runs.push_back({layout.template_id, 0, layout.caption});
     g_pages.idle_ticks = 0;
+    if (g_pages.on_page) g_pages.on_page(layout.template_id, true);
     const int result = page_model_run(layout, handler, scripted_backend);
+    if (g_pages.on_page) g_pages.on_page(layout.template_id, false);
     g_pages.running_runs.pop_back();
     return result;
 }

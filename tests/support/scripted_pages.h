@@ -12,7 +12,7 @@
 #include "platform/page_model.h"
 
 struct TechAction {
-    enum Kind { click, type, escape, enter, close, mouse, hover, wait, check } kind = click;
+    enum Kind { click, type, escape, enter, close, mouse, hover, wait, check, command } kind = click;
     int control = 0;
     std::string text;
     uint32_t ms = 0;
@@ -36,6 +36,8 @@ TechAction mouse();
 TechAction hover();
 // Lets the page's timers run for this long.
 TechAction wait(uint32_t ms);
+// A command the page takes without a control of its own (a key of its accelerators).
+TechAction command(int id);
 // Runs a test's checks at this point of the page's life.
 TechAction check(std::function<void()> inspect);
 }  // namespace tech
@@ -46,6 +48,7 @@ struct PageRun {
     int template_id;
     int result;
     std::string title;
+    uint64_t ended_ms = 0;  // virtual time the page ended
 };
 
 void pages_reset();
@@ -58,6 +61,15 @@ void script_pick_folder(std::optional<std::string> answer);
 // A request to end the program, as the terminal's signal `signal` gives it:
 // end_request() answers it from now on; cleared by pages_reset.
 void script_end_request(int signal);
+// From now on a page waiting for the technician when the script has nothing
+// for it takes the action `policy` gives for its template: asked at once, and
+// again with `stuck` once its timers have run for long with nothing else
+// happening; nothing from the policy then fails the test as before. Cleared
+// by pages_reset.
+void script_when_idle(std::function<std::optional<TechAction>(int template_id, bool stuck)> policy);
+// Runs as each page opens, before its handler sees anything, and as it has
+// ended; cleared by pages_reset.
+void script_on_page(std::function<void(int template_id, bool opening)> action);
 // Actions and picker answers not yet used.
 std::size_t script_actions_pending();
 

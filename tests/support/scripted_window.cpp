@@ -15,6 +15,7 @@ struct Script {
     std::deque<ExpectedBox> expected;
     std::vector<RecordedBox> shown;
     std::function<void()> on_yield;
+    std::function<int(const RecordedBox&)> unexpected;
 };
 Script g_script;
 void (*g_pages_pump)() = nullptr;
@@ -33,6 +34,7 @@ std::size_t script_pending() { return g_script.expected.size(); }
 int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
     g_script.shown.push_back({std::string(text), std::string(caption), buttons, icon});
     if (g_script.expected.empty()) {
+        if (g_script.unexpected) return g_script.unexpected(g_script.shown.back());
         ADD_FAILURE() << "unexpected message box [" << caption << "]: " << text;
         return buttons == BoxButtons::yes_no ? BOX_NO : BOX_CANCEL;
     }
@@ -41,6 +43,10 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
     EXPECT_EQ(next.caption, caption) << "box text: " << text;
     EXPECT_EQ(next.text, text);
     return next.answer;
+}
+
+void script_answer_unexpected(std::function<int(const RecordedBox&)> policy) {
+    g_script.unexpected = std::move(policy);
 }
 
 void script_on_yield(std::function<void()> action) { g_script.on_yield = std::move(action); }

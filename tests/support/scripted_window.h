@@ -18,6 +18,10 @@ struct RecordedBox {
 void script_reset();
 // Expects the next box to have this exact text and caption; answers `answer`.
 void script_expect_box(std::string text, std::string caption, int answer = BOX_OK);
+// From now on a box the script does not expect is answered by `policy`
+// instead of failing the test (a run that answers as a rule would); cleared by
+// script_reset.
+void script_answer_unexpected(std::function<int(const RecordedBox&)> policy);
 // Every box shown since the last reset.
 const std::vector<RecordedBox>& script_boxes();
 // Expected boxes not yet shown.

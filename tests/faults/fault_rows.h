@@ -1,0 +1,32 @@
+#pragma once
+// The loader functions of the fault matrix: what each needs on disk and in the
+// unit, how the technician starts it on the setup page, and what only a
+// completed run shows.
+#include <string>
+#include <vector>
+
+#include "catalogue/loader_function.h"
+#include "sim/sim_unit.h"
+#include "support/scripted_pages.h"
+#include "support/temp_dir.h"
+
+struct FunctionRow {
+    const char* name;
+    LoaderFunction function;
+    // Puts the function's files under the top-level directory and sets the unit up.
+    void (*prepare)(const TempDir& top, SimConfig& unit);
+    // The setup page's actions that start it.
+    std::vector<TechAction> (*choose)(LoaderFunction function);
+    const char* success;                // a status line only a completed run shows
+    std::vector<std::string> replies;   // command words whose answers the transfer reads
+    const char* mode;                   // the load mode it asks for, "" when none
+    bool body;                          // sends a load's bytes
+    bool paced;                         // the unit paces them with NAK and ACK (the current generation)
+    bool packets;                       // reads framed packets from the unit
+    bool backup;                        // writes the unit's configuration to the parameter file
+    // Starts it where the setup page cannot: the files typed on the
+    // earlier-generation setup page, then the waiting and transfer pages.
+    void (*start)(const TempDir& top) = nullptr;
+};
+
+const std::vector<FunctionRow>& fault_rows();
