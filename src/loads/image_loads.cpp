@@ -188,8 +188,9 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
     StagingGuard staging;
     errno = 0;
     if (!staging_open_file(staging_name)) {
+        const int error = errno;
         status_note("Failed to open '%s' for writing\n", staging_name);
-        return fail_transfer(page, staging_failure("create", errno));
+        return fail_transfer(page, staging_failure("create", error));
     }
     // The unit takes the payload's raw checksum register: the negated final value.
     put_be32(&header[hdr_payload_crc_offset], 0u - get_be32(&header[hdr_payload_crc_offset]));

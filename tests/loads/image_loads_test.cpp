@@ -67,13 +67,19 @@ protected:
     void expect_backup_intact(const SimUnit& sim) {
         EXPECT_TRUE(has(read_whole_file(parameter_file_path()), sim.parameters().front())) << parameter_file_path();
     }
-    // Runs `change` on the unit once it has taken `loads` images.
-    void after_loads(std::size_t loads, std::function<void(SimUnit&)> change) {
-        script_on_yield([this, loads, change, done = false]() mutable {
-            if (done || !unit || unit->loads().size() != loads) return;
+    // Runs `change` on the unit once, as soon as `when` holds for it.
+    void once(std::function<bool(const SimUnit&)> when, std::function<void(SimUnit&)> change) {
+        script_on_yield([this, when, change, done = false]() mutable {
+            if (done || !unit || !when(*unit)) return;
             done = true;
             change(*unit);
         });
+    }
+    void after_loads(std::size_t loads, std::function<void(SimUnit&)> change) {
+        once([loads](const SimUnit& u) { return u.loads().size() == loads; }, std::move(change));
+    }
+    void after_event(const std::string& event, std::function<void(SimUnit&)> change) {
+        once([event](const SimUnit& u) { return has(u.transcript_text(), event); }, std::move(change));
     }
 };
 }  // namespace
@@ -175,4 +181,75 @@ TEST_F(ImageLoads, TheBlockDelayFollowsEveryStagedPiece) {
         gaps.push_back(next_read_at - staged_at);
     }
     EXPECT_EQ(gaps[1] - gaps[0], 700u) << "one staged piece, one delay; none with a delay of 0";
+}
+
+TEST_F(ImageLoads, AFailedImageEndsTheLoadWithoutACompletionText) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        std::string box;  // answered No; empty: none
+        std::size_t images_begun;  // mode commands the unit received
+        std::size_t accepted;      // images the unit took
+        bool page_left_open;
+    };
+    const std::string kernel_second_block = "> D block 1024 bytes at 0x00000400";
+    const Case cases[] = {
+        {"the unit's error after the device tree's staged bytes",
+         [this] { after_loads(1, [](SimUnit& u) { u.config().faults.err_during_body = true; }); },
+         "ERROR transmitting data.", 2, 2, false},
+        {"a short root file system payload",
+         [this] { images[2].resize(256 + 2000); },
+         "ERROR transmitting data.", 3, 2, false},
+        {"the cable pulled during the kernel's blocks",
+         [&] { after_event(kernel_second_block, [](SimUnit& u) { u.config().faults.cable_pulled_after = 0; }); },
+         "ERROR transmitting data.", 1, 0, false},
+        {"Cancel during the kernel's blocks",
+         [&] { after_event(kernel_second_block, [](SimUnit&) { g_commands.abort_requested = true; }); },
+         "", 1, 0, true},
+        {"the load mode refused for the device tree",
+         [this] { after_loads(1, [](SimUnit& u) { u.config().faults.refused_modes = "P"; }); },
+         "Unit replied with an error.\nTry again?", 2, 1, false},
+        {"the backup unanswered before the device tree",
+         [this] { after_loads(1, [](SimUnit& u) { u.config().faults.unanswered = {"RP"}; }); },
+         "Problem reading configuration\nTry again?", 1, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        script_reset();
+        images = {os_image(2500, "kernel"), os_image(700, "dtb"), os_image(3000, "rootfs")};
+        c.arrange();
+        put_os_set();
+        SimUnit& sim = attach_unit();
+        run_load(LF_OS_IMAGE, c.page_left_open, [&c] {
+            if (!c.box.empty()) script_expect_box(c.box, "Error", BOX_NO);
+        });
+        EXPECT_EQ(page_runs().back().template_id, TRANSFER_PAGE);
+        EXPECT_EQ(page_runs().back().result, 0);
+        const std::string transcript = sim.transcript_text();
+        EXPECT_EQ(occurrences(transcript, "> P\n"), c.images_begun) << transcript;
+        std::size_t accepted = 0;
+        for (const SimLoad& load : sim.loads()) accepted += load.accepted;
+        EXPECT_EQ(accepted, c.accepted) << transcript;
+        EXPECT_FALSE(has(status(), completion_os)) << status();
+        EXPECT_NE(title(), "System OS Image file Load Complete");
+        expect_backup_intact(sim);
+        EXPECT_EQ(sim_port_finish(), "") << transcript;
+    }
+}
+
+TEST_F(ImageLoads, AStagingFileThatCannotBeMadeIsNamedAndNothingIsSent) {
+    // An older "temp.dat" that must never be sent, here one that cannot be
+    // replaced either (the tests may run with every file permission).
+    std::filesystem::create_directory(dir.file("temp.dat"));
+    SimUnit& sim = attach_unit();
+    put("u_boot_1.07.hhf", build_load_image({.type = IMAGE_BOOT, .elf = false, .payload_size = 100}));
+    const std::string path = (std::filesystem::current_path() / "temp.dat").string();
+    run_load(LF_BOOT_IMAGE, false, [&path] {
+        script_expect_box("Unable to create the staging file '" + path + "': Is a directory", "Error", BOX_YES);
+    });
+    EXPECT_FALSE(has(sim.transcript_text(), "> P\n")) << sim.transcript_text();
+    EXPECT_TRUE(sim.loads().empty());
+    EXPECT_TRUE(has(log_text(), "Failed to open 'temp.dat' for writing\n")) << log_text();
+    EXPECT_FALSE(has(status(), completion_boot)) << status();
 }
