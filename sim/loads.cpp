@@ -191,6 +191,9 @@ void data_block(SimState& s, const SimFrame& frame) {
     if (frame.payload.size() > image_block_max && s.load_fault.empty())
         s.load_fault = "data block of " + std::to_string(frame.payload.size()) + " bytes, over 1024";
     sim_add_body(s, frame.address, frame.payload.data(), frame.payload.size());
+    const long err_at = s.config.faults.err_at_body_byte;
+    if (err_at >= 0 && s.load.length >= uint64_t(err_at) && s.load.length - frame.payload.size() < uint64_t(err_at))
+        sim_send_line(s, "ERR: write fault");
 }
 
 void frame_byte(SimState& s, uint8_t byte) {

@@ -291,8 +291,8 @@ int send_block(char type, const void* data, std::size_t length, uint32_t address
     build_frame(g_link.block_stage, type, static_cast<const uint8_t*>(data), length, address, type == 'C');
     // Byte by byte, so that the unit's NAK stops the sender after any byte. The
     // driver is flushed once, after the last byte: the block counts as sent
-    // only when all of it has left the driver.
-    clear_block_reply();
+    // only when all of it has left the driver. block_reply keeps what the
+    // unit said from the marker on.
     WindowPacing pacing = start_window_pacing();
     for (const uint8_t& b : g_link.block_stage) {
         static_cast<void>(yield_when_due(pacing));

@@ -52,7 +52,7 @@ constexpr ImageLoad os_load{
     "No Loadable OS Image file.",
     "Unable to open Update script file for transfer.",
     "Unable to read OS Image file header segment.",
-    "Load OS Image file, %d bytes\r\n",
+    "Load OS Image file, %u bytes\r\n",
     "Load OS Image file",
     "System OS Image file load complete\r\n",
     "System OS Image file Load Complete",
@@ -64,7 +64,7 @@ constexpr ImageLoad boot_load{
     "No Loadable Boot image.",
     "Unable to open Boot image file for transfer.",
     "Unable to read Boot image file header segment.",
-    "Load Boot image, %d bytes\r\n",
+    "Load Boot image, %u bytes\r\n",
     "Load Boot image",
     "System Boot image load complete\r\n",
     "System Boot image Load Complete",
@@ -131,8 +131,8 @@ ImageEnd configuration_saved(Page page) {
 }
 
 // The payload as 'D' blocks at their payload offsets. A short read or a block
-// that did not go out fails the image: the unit would hold a payload with a
-// hole in it.
+// that did not go out fails the image (the unit would hold a payload with a
+// hole in it), and so does an error the unit reports while a block is written.
 ImageEnd send_payload(Page page, std::FILE* file, uint32_t length) {
     std::array<uint8_t, image_block_bytes> block;
     uint32_t sent = 0;
@@ -141,9 +141,11 @@ ImageEnd send_payload(Page page, std::FILE* file, uint32_t length) {
         if (std::fread(block.data(), 1, n, file) != n) return fail_transfer(page);
         if (send_block('D', block.data(), n, sent) != BLOCK_SENT) {
             if (g_commands.abort_requested) break;
-            show_operation_title(page, formatted("    Write error count %i    ", 1));
+            // The first failed block ends the image, so the count is one.
+            show_operation_title(page, "    Write error count 1    ");
             return fail_transfer(page);
         }
+        if (!reply_has_no_error()) return fail_transfer(page);
         sent += uint32_t(n);
     }
     if (g_commands.abort_requested) return cancelled();
@@ -197,7 +199,7 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
     if (enter_load_mode(LOAD_BINARY, header.data()) != MODE_READY) return ImageEnd::stopped;
     if (waiting_text_has_error()) return fail_transfer(page);
 
-    status_show(formatted(load.size_line, int(length)));
+    status_show(formatted(load.size_line, unsigned(length)));
     show_operation_title(page, load.title);
     if (send_payload(page, file.get(), length) != ImageEnd::sent) return ImageEnd::stopped;
     file.reset();
