@@ -125,6 +125,12 @@ void BM_PerByteSendBlock(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(block_bytes + 2 + 10 + 4));
 }
 
+// Seconds per payload byte ("u" microseconds, "n" nanoseconds).
+void per_byte(benchmark::State& state, std::size_t size) {
+    state.counters["time_per_byte"] =
+        benchmark::Counter(double(size), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // An OS image's payload: 'D' blocks of 1024 bytes at their load addresses
 // against the same bytes sent as one raw body in 65,536-byte pieces. The
 // payload is the 1 MiB body repeated up to the size.
@@ -136,8 +142,7 @@ void BM_ImageRawBody(benchmark::State& state) {
         for (std::size_t at = 0; at < size; at += piece)
             if (write_multi_byte(body().data() + at % body().size(), piece) != 0) state.SkipWithError("write failed");
     reset_link_state();
-    state.counters["ns_per_byte"] = benchmark::Counter(double(size) * 1e-9, benchmark::Counter::kIsIterationInvariantRate |
-                                                                                benchmark::Counter::kInvert);
+    per_byte(state, size);
 }
 
 void BM_ImageDataBlocks(benchmark::State& state) {
@@ -148,8 +153,7 @@ void BM_ImageDataBlocks(benchmark::State& state) {
             if (send_block('D', body().data() + at % body().size(), block_bytes, uint32_t(at)) != BLOCK_SENT)
                 state.SkipWithError("send failed");
     reset_link_state();
-    state.counters["ns_per_byte"] = benchmark::Counter(double(size) * 1e-9, benchmark::Counter::kIsIterationInvariantRate |
-                                                                                benchmark::Counter::kInvert);
+    per_byte(state, size);
 }
 }  // namespace
 
