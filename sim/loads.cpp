@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "formats/byte_order.h"
 #include "formats/crc.h"
@@ -9,6 +11,7 @@
 namespace {
 constexpr uint64_t control_block_wait_ms = 30000;  // the uploader may ask the technician first
 constexpr uint64_t body_idle_ms = 5000;            // well inside the uploader's wait for the verdict
+constexpr std::size_t image_block_max = 1024;      // a data block of an image fills at most one flash buffer
 
 bool current(const SimState& s) { return s.config.generation == 4; }
 
@@ -20,6 +23,7 @@ void start_load(SimState& s, const std::string& mode) {
     s.load_fault.clear();
     s.paced = 0;
     s.can_run = 0;
+    s.staged.clear();
     crc_begin(s.body_reg);
 }
 
@@ -84,10 +88,52 @@ void raw_bytes(SimState& s, const uint8_t* bytes, std::size_t n) {
 }
 
 // The image loads send their payload in data blocks and the raw checksum
-// register in place of the header's final value.
+// register in place of the header's final value. The unit judges the image
+// once the staged baud command that ends it has come.
 void end_data_blocks(SimState& s) {
     body_complete(s);
     verdict(s, s.body_reg == get_be32(&s.load.control_block[76]));
+}
+
+bool data_block_image(uint32_t image_type) { return image_type == 3 || image_type == 5; }
+
+constexpr std::string_view staged_command = "BR 115200\r";
+
+std::string printable(const std::string& bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        if (c >= 0x20 && c < 0x7F) text += c;
+        else text += c == '\r' ? "\\r" : "?";
+    }
+    return text;
+}
+
+// After the payload: the bytes of the uploader's staging file.
+void staged_byte(SimState& s, uint8_t byte) {
+    sim_pace(s);
+    s.staged += char(byte);
+    if (staged_command.substr(0, s.staged.size()) != s.staged)
+        return refuse_load(s, "staged bytes \"" + printable(s.staged) + "\" are not the baud command");
+    if (s.staged.size() < staged_command.size()) return;
+    sim_event(s, SimEvent::received, "staged " + printable(s.staged));
+    sim_link_speed(s, "115200");
+    end_data_blocks(s);
+}
+
+bool awaiting_staged_bytes(const SimState& s) {
+    return current(s) && s.mode == SimMode::data_blocks && s.load.length >= s.expected;
+}
+
+// The header as the image file holds it: a data-block image's payload
+// checksum arrives negated, and the header checksum covers the stored value.
+uint32_t header_checksum(const std::vector<uint8_t>& cb) {
+    std::array<uint8_t, 252> header;
+    std::copy(cb.begin(), cb.begin() + 252, header.begin());
+    if (data_block_image(get_be32(&cb[4]))) put_be32(&header[76], 0u - get_be32(&header[76]));
+    uint32_t reg;
+    crc_begin(reg);
+    crc_add_bytes(reg, header.data(), header.size());
+    return crc_end(reg);
 }
 
 // Current generation: the image types each load mode takes.
@@ -122,16 +168,13 @@ void control_block(SimState& s, const SimFrame& frame) {
     if (frame.address != 0) return refuse_load(s, "control block at address " + hex_address(frame.address) + ", not 0");
     s.load.control_block = cb;
     s.load.name = id_text(cb);
-    uint32_t reg;
-    crc_begin(reg);
-    crc_add_bytes(reg, cb.data(), 252);
     if (!current(s)) {
         const std::string fault = sim_earlier_control_fault(s, cb);
         if (!fault.empty()) return refuse_load(s, fault);
         s.mode = SimMode::data_blocks;
         return;
     }
-    if (crc_end(reg) != get_be32(&cb[252])) return refuse_load(s, "control block checksum mismatch");
+    if (header_checksum(cb) != get_be32(&cb[252])) return refuse_load(s, "control block checksum mismatch");
     uint32_t image_type = get_be32(&cb[4]);
     if (!mode_takes(s.load.mode, image_type))
         return refuse_load(s, "image type " + std::to_string(image_type) + " in load mode " + s.load.mode);
@@ -142,9 +185,8 @@ void control_block(SimState& s, const SimFrame& frame) {
     if (const std::string fault = sim_image_block_fault(s.config, cb); !fault.empty()) return refuse_load(s, fault);
     sim_send_line(s, "OK");
     s.expected = get_be32(&cb[80]);
-    if (image_type == 3 || image_type == 5) {
+    if (data_block_image(image_type)) {
         s.mode = SimMode::data_blocks;
-        if (s.expected == 0) end_data_blocks(s);
         return;
     }
     s.mode = SimMode::raw_body;
@@ -163,12 +205,17 @@ void data_block(SimState& s, const SimFrame& frame) {
     if (frame.address != s.load.length && s.load_fault.empty()) s.load_fault = "data block at an unexpected address";
     if (frame.address + frame.payload.size() > s.expected && s.load_fault.empty())
         s.load_fault = "data block past the announced body length";
+    if (frame.payload.size() > image_block_max && s.load_fault.empty())
+        s.load_fault = "data block of " + std::to_string(frame.payload.size()) + " bytes, over 1024";
     sim_add_body(s, frame.address, frame.payload.data(), frame.payload.size());
-    if (s.load.length >= s.expected) end_data_blocks(s);
+    const long err_at = s.config.faults.err_at_body_byte;
+    if (err_at >= 0 && s.load.length >= uint64_t(err_at) && s.load.length - frame.payload.size() < uint64_t(err_at))
+        sim_send_line(s, "ERR: write fault");
 }
 
 void frame_byte(SimState& s, uint8_t byte) {
     if (!s.frame.active()) {
+        if (byte != DLE && awaiting_staged_bytes(s)) return staged_byte(s, byte);
         if (byte != DLE) return sim_line_byte(s, byte);
         if (s.mode == SimMode::control_block && current(s)) s.block_early = s.out_removed < s.mode_ok_end;
         s.frame.start(!current(s));
@@ -305,8 +352,9 @@ void sim_load_idle(SimState& s) {
         s.mode = SimMode::command;
         s.load_open = false;
     } else if ((s.mode == SimMode::raw_body || (s.mode == SimMode::data_blocks && current(s))) && idle >= body_idle_ms) {
-        refuse_load(s, !s.load_fault.empty() ? s.load_fault
-                       : "body incomplete: " + std::to_string(s.load.length) + " of " + std::to_string(s.expected) + " bytes");
+        refuse_load(s, !s.load_fault.empty()    ? s.load_fault
+                       : awaiting_staged_bytes(s) ? "no staged baud command after the payload"
+                                                  : "body incomplete: " + std::to_string(s.load.length) + " of " + std::to_string(s.expected) + " bytes");
     }
 }
 

@@ -55,6 +55,7 @@ struct SimUnit::State {
     uint64_t expected = 0;      // body bytes the control block announces
     uint32_t body_reg = 0;
     std::string load_fault;     // first fault seen in the load's blocks
+    std::string staged;         // an image's staged bytes after its payload
 
     uint64_t paced = 0;         // load bytes since the last pause
     uint64_t busy_from = 0;     // NAK readable

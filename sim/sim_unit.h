@@ -50,7 +50,7 @@ struct SimFaults {
     std::string refused_modes;             // mode letters answered "NO" ("P", "MT", ...)
     std::set<std::string> unanswered;      // command words ignored entirely ("DF", "P", "QT", ...)
     bool err_during_body = false;          // "ERR" text when a load's last byte arrives
-    long err_at_body_byte = -1;            // "ERR" text once a raw body holds this many bytes (-1 never)
+    long err_at_body_byte = -1;            // "ERR" text once a body (or an image's data blocks) holds this many bytes (-1 never)
     char corrupt_table = 0;                // table letter sent with a wrong check ('P', 'T', ...)
     int corrupt_packet = -1;               // packet number (from 0, per "H") with a wrong check
     int refused_blocks = 0;                // earlier generation: first N data blocks answered "NO"

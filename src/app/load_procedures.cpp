@@ -4,6 +4,7 @@
 #include "app/transfer_routes.h"
 #include "loads/block_test.h"
 #include "loads/database_loads.h"
+#include "loads/image_loads.h"
 #include "loads/recordings.h"
 #include "loads/software_system.h"
 
@@ -17,4 +18,6 @@ void register_load_procedures() {
     register_transfer_procedure("download_recordings", download_recordings);
     register_transfer_procedure("load_block_test", load_block_test);
     register_transfer_procedure("load_system_software", load_system_software);
+    register_transfer_procedure("load_os_image", load_os_image);
+    register_transfer_procedure("load_boot_image", load_boot_image);
 }

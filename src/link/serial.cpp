@@ -29,8 +29,9 @@ constexpr uint64_t serial_payload_limit_ms = 4296;
 uint64_t elapsed_since(uint64_t start) { return now_ms() - start; }
 
 // A write counts only once the bytes have left the driver: a flush that fails
-// or does not complete fails the write like a refused write does.
-bool write_bytes(const uint8_t* data, std::size_t size, bool clear_errors) {
+// or does not complete fails the write like a refused write does. Without
+// `flush` the caller flushes once after a run of writes.
+bool write_bytes(const uint8_t* data, std::size_t size, bool clear_errors, bool flush = true) {
     uint64_t progress_at = now_ms();
     WindowPacing pacing = start_window_pacing();
     while (size > 0) {
@@ -38,7 +39,7 @@ bool write_bytes(const uint8_t* data, std::size_t size, bool clear_errors) {
         const long written = serial_write(g_link.port_handle, data, size);
         if (written < 0) break;
         if (written > 0) {
-            if (!serial_flush(g_link.port_handle)) break;
+            if (flush && !serial_flush(g_link.port_handle)) break;
             data += written;
             size -= std::size_t(written);
             progress_at = now_ms();
@@ -289,10 +290,20 @@ int send_block(char type, const void* data, std::size_t length, uint32_t address
     if (write_multi_byte(marker, sizeof marker) != 0) return BLOCK_WRITE_FAILED;
     if (!is_block_type(type)) return BLOCK_SENT;
     build_frame(g_link.block_stage, type, static_cast<const uint8_t*>(data), length, address, type == 'C');
-    // Byte by byte, so that the unit's NAK stops the sender after any byte.
+    // Byte by byte, so that the unit's NAK stops the sender after any byte. The
+    // driver is flushed once, after the last byte: the block counts as sent
+    // only when all of it has left the driver. block_reply keeps what the
+    // unit said from the marker on.
+    WindowPacing pacing = start_window_pacing();
     for (const uint8_t& b : g_link.block_stage) {
+        static_cast<void>(yield_when_due(pacing));
         if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
-        if (write_multi_byte(&b, 1) != 0) return BLOCK_WRITE_FAILED;
+        if (g_commands.abort_requested || g_link.port_failed) return BLOCK_WRITE_FAILED;
+        if (!write_bytes(&b, 1, false, false) || !wait_while_busy()) return BLOCK_WRITE_FAILED;
+    }
+    if (!serial_flush(g_link.port_handle)) {
+        g_link.port_failed = true;
+        return BLOCK_WRITE_FAILED;
     }
     return BLOCK_SENT;
 }

@@ -170,6 +170,9 @@ TEST_F(TransferPage, WithoutTheLinkTheProgramQuits) {
 TEST_F(TransferPage, AProcedureNotInThisBuildIsNamedOnThePage) {
     attach_unit();
     unit_seen(4, true, true);
+    // A build without the loads.
+    transfer_procedures_reset();
+    register_shell_procedures();
     set_handed_function(LF_OS_IMAGE);
     script_page(TRANSFER_PAGE, {tech::wait(1500), tech::escape()});
     EXPECT_EQ(DoTransfer(), 0);

@@ -178,6 +178,20 @@ configuration_write_factory)
     grep -q "> WP" "$work/sim.log" || fail "the unit was sent no configuration"
     grep -q "Audio Volume 0x00000007" "$work/sim.log" || fail "the unit did not receive the file's line"
     ;;
+os_image_load)
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    focus_on "( ) Write new OS files to Unit"
+    tmux send-keys -t "$session" Space
+    expect_screen ">(*) Write new OS files to Unit"
+    tmux send-keys -t "$session" Enter
+    expect_screen "System OS Image file Load Complete"
+    tmux send-keys -t "$session" Escape
+    expect_screen "UPLOADER-ENDED 0"
+    [ "$(grep -c "load P .*: accepted" "$work/sim.log")" = 3 ] || fail "the unit did not take the three images"
+    [ "$(grep -c "> staged BR 115200" "$work/sim.log")" = 3 ] || fail "the staged baud command did not come"
+    ;;
 reset_maintenance_mode)
     start_unit
     start_uploader

@@ -192,27 +192,51 @@ TEST(SimLoads, BodyBeyondFourGibIsTakenWholeWhenItGoesOnWithoutAPause) {
 
 TEST(SimLoads, ImageLoadsTakeDataBlocksAtTheirAddresses) {
     Bytes payload = sample_body(2500);
-    Bytes cb = control_block(3, payload, "kernel");
-    put_be32(&cb[76], raw_register(payload));
-    seal(cb);
-    for (bool spoil : {false, true}) {
+    const Bytes cb = control_block(3, payload, "kernel");
+    Bytes resealed = cb;
+    seal(resealed);
+    struct Case {
+        const char* name;
+        const Bytes& control;
+        std::size_t block_size;
+        uint32_t second_address;  // of the block at 1024 when sent whole
+        bool spoil_second;
+        const char* staged;
+        const char* reply;  // the last one
+    };
+    const Case cases[] = {
+        {"whole", cb, 1024, 1024, false, "BR 115200\r", "OK\r\nOK\r\nOK\r\n"},
+        {"a spoiled block", cb, 1024, 1024, true, "BR 115200\r", "ERR: data block check mismatch\r\n"},
+        {"blocks over 1024 bytes", cb, 1250, 1250, false, "BR 115200\r", "ERR: data block of 1250 bytes, over 1024\r\n"},
+        {"a block out of place", cb, 1024, 1000, false, "BR 115200\r", "ERR: data block at an unexpected address\r\n"},
+        {"another staged command", cb, 1024, 1024, false, "BR 57600\r",
+         "ERR: staged bytes \"BR 5\" are not the baud command\r\n"},
+        {"no staged command", cb, 1024, 1024, false, "", "ERR: no staged baud command after the payload\r\n"},
+        {"the header checksum over the sent field", resealed, 1024, 1024, false, "BR 115200\r",
+         "ERR: control block checksum mismatch\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         SimLink link;
         link.send("P\r");
         std::string replies = link.text_after(1000);
-        link.send(framed_block('C', cb, 0, true));
-        for (uint32_t at = 0; at < payload.size(); at += 1024) {
-            Bytes piece(payload.begin() + at, payload.begin() + std::min<std::size_t>(at + 1024, payload.size()));
-            Bytes block = framed_block('D', piece, at, false);
-            if (spoil && at == 1024) block.back() ^= 1;
+        link.send(framed_block('C', c.control, 0, true));
+        for (uint32_t at = 0; at < payload.size(); at += uint32_t(c.block_size)) {
+            Bytes piece(payload.begin() + at, payload.begin() + std::min<std::size_t>(at + c.block_size, payload.size()));
+            Bytes block = framed_block('D', piece, at == c.block_size ? c.second_address : at, false);
+            if (c.spoil_second && at == c.block_size) block.back() ^= 1;
             link.send(block);
         }
-        link.send("BR 115200\r");
-        replies += link.text_after(2000);
-        EXPECT_EQ(replies, spoil ? "OK\r\nOK\r\nERR: data block check mismatch\r\n" : "OK\r\nOK\r\nOK\r\n");
+        if (*c.staged) link.send(c.staged);
+        replies += link.text_after(6000);
+        const bool whole = std::string(c.name) == "whole";
+        EXPECT_NE(replies.find(c.reply), std::string::npos) << replies;
         ASSERT_EQ(link.unit.loads().size(), 1u);
-        EXPECT_EQ(link.unit.loads()[0].accepted, !spoil);
-        EXPECT_EQ(link.unit.loads()[0].data, payload);
-        EXPECT_TRUE(link.noted("link speed 115200"));
+        EXPECT_EQ(link.unit.loads()[0].accepted, whole) << link.unit.loads()[0].verdict;
+        if (whole) {
+            EXPECT_EQ(link.unit.loads()[0].data, payload);
+            EXPECT_TRUE(link.noted("link speed 115200"));
+        }
     }
 }
 

@@ -128,6 +128,7 @@ TEST(SimStrictness, BytesPastTheAnnouncedBodyFailTheLoad) {
     std::string replies = blocks.text_after(1000);
     blocks.send(framed_block('C', control_block(3, Bytes(body.begin(), body.begin() + 100), "kernel"), 0, true));
     blocks.send(framed_block('D', Bytes(body.begin(), body.begin() + 120), 0, false));
+    blocks.send("BR 115200\r");
     replies += blocks.text_after(1000);
     EXPECT_EQ(replies, "OK\r\nOK\r\nERR: data block past the announced body length\r\n");
 

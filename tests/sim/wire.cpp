@@ -43,6 +43,9 @@ Bytes control_block(uint32_t image_type, const Bytes& body, const std::string& n
     put_be32(&cb[80], uint32_t(body.size()));
     put_be32(&cb[92], 0xFFFFFFFF);
     put_be32(&cb[252], crc_end(raw_register(Bytes(cb.begin(), cb.begin() + 252))));
+    // A data-block image goes out with the payload's raw register in place of
+    // the final value, the header checksum left as filed.
+    if (image_type == 3 || image_type == 5) put_be32(&cb[76], raw_register(body));
     return cb;
 }
 

@@ -15,7 +15,8 @@ Bytes can_burst();
 // A framed block: DLE, type, length, address, header check, payload (DLE
 // doubled when `stuffed`), payload check.
 Bytes framed_block(char type, const Bytes& payload, uint32_t address, bool stuffed);
-// A 256-byte control block for a body: image type, payload checksum and length, hdr_crc.
+// A 256-byte control block for a body as the uploader sends it: image type,
+// payload checksum (the raw register for data-block images) and length, hdr_crc.
 Bytes control_block(uint32_t image_type, const Bytes& body, const std::string& name);
 // The load checksum register over `data`, before the final step.
 uint32_t raw_register(const Bytes& data);

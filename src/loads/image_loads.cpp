@@ -1,0 +1,237 @@
+#include "loads/image_loads.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/load_preparation.h"
+#include "catalogue/parameter_file.h"
+#include "catalogue/upload_settings.h"
+#include "formats/byte_order.h"
+#include "formats/image.h"
+#include "link/commands.h"
+#include "link/responsive_wait.h"
+#include "link/serial.h"
+#include "link/staging.h"
+#include "loads/file_body.h"
+#include "output/report.h"
+#include "output/status_shown.h"
+#include "platform/files.h"
+#include "unit/configuration.h"
+
+namespace {
+constexpr const char* staging_name = "temp.dat";
+constexpr std::size_t image_block_bytes = 1024;
+constexpr uint32_t image_settle_ms = 2000;
+constexpr uint32_t last_os_image_settle_ms = 4000;
+constexpr int page_back_to_waiting = 4;
+
+struct ImageLoad {
+    CatalogueKind catalogue;
+    std::size_t images;
+    const char* no_candidate;
+    const char* open_failed;
+    const char* header_failed;
+    const char* size_line;
+    const char* title;
+    const char* complete_line;
+    const char* complete_title;
+};
+
+constexpr ImageLoad os_load{
+    CAT_OS_IMAGES,
+    3,
+    "No Loadable OS Image file.",
+    "Unable to open Update script file for transfer.",
+    "Unable to read OS Image file header segment.",
+    "Load OS Image file, %u bytes\r\n",
+    "Load OS Image file",
+    "System OS Image file load complete\r\n",
+    "System OS Image file Load Complete",
+};
+
+constexpr ImageLoad boot_load{
+    CAT_BOOT_PROGRAM,
+    1,
+    "No Loadable Boot image.",
+    "Unable to open Boot image file for transfer.",
+    "Unable to read Boot image file header segment.",
+    "Load Boot image, %u bytes\r\n",
+    "Load Boot image",
+    "System Boot image load complete\r\n",
+    "System Boot image Load Complete",
+};
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// The staging stream is never left open past one image.
+struct StagingGuard {
+    ~StagingGuard() { staging_close(); }
+};
+
+enum class ImageEnd { sent, stopped };
+
+ImageEnd end_page(Page page, int result) {
+    page_end(page, result);
+    return ImageEnd::stopped;
+}
+
+// The unit's verdict on an image it did not take, or a transfer that did not
+// reach it: the program ends.
+ImageEnd fail_transfer(Page page, const std::string& text = "ERROR transmitting data.") {
+    static_cast<void>(report_error(text));
+    page_end(page, PAGE_QUIT);
+    g_commands.abort_requested = true;
+    return ImageEnd::stopped;
+}
+
+ImageEnd cancelled() {
+    unit_close_port();
+    return ImageEnd::stopped;
+}
+
+std::string staging_failure(const char* doing, int error) {
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::absolute(staging_name, ec);
+    if (ec) path = staging_name;
+    return "Unable to " + std::string(doing) + " the staging file '" + path.string() + "': " +
+           std::error_code(error, std::generic_category()).message();
+}
+
+// Takes everything the unit has sent and nobody read, so that none of it can
+// later pass for the answer to another command; true when it reports an error.
+bool waiting_text_has_error() {
+    std::string tail;
+    bool error = false;
+    for (int c; (c = unit_get_byte_within(0)) >= 0;) {
+        tail += char(c);
+        if (tail.find("ERR") != std::string::npos) error = true;
+        if (tail.size() > 2) tail.erase(0, tail.size() - 2);
+    }
+    return error;
+}
+
+ImageEnd configuration_saved(Page page) {
+    const int read = read_configuration(page, parameter_file_path());
+    if (g_commands.abort_requested) return cancelled();
+    if (read == 0) return ImageEnd::sent;
+    unit_close_port();
+    return end_page(page, report_error("Problem reading configuration\nTry again?") ? page_back_to_waiting : PAGE_QUIT);
+}
+
+// The payload as 'D' blocks at their payload offsets. A short read or a block
+// that did not go out fails the image (the unit would hold a payload with a
+// hole in it), and so does an error the unit reports while a block is written.
+ImageEnd send_payload(Page page, std::FILE* file, uint32_t length) {
+    std::array<uint8_t, image_block_bytes> block;
+    uint32_t sent = 0;
+    while (sent < length && !g_commands.abort_requested) {
+        const std::size_t n = std::min<std::size_t>(block.size(), length - sent);
+        if (std::fread(block.data(), 1, n, file) != n) return fail_transfer(page);
+        if (send_block('D', block.data(), n, sent) != BLOCK_SENT) {
+            if (g_commands.abort_requested) break;
+            // The first failed block ends the image, so the count is one.
+            show_operation_title(page, "    Write error count 1    ");
+            return fail_transfer(page);
+        }
+        if (!reply_has_no_error()) return fail_transfer(page);
+        sent += uint32_t(n);
+    }
+    if (g_commands.abort_requested) return cancelled();
+    return ImageEnd::sent;
+}
+
+// The staging file written for this image, passed through the link with the
+// block delay after every piece; stops at the unit's "ERR".
+ImageEnd send_staged(Page page, TransferProgress& progress, uint32_t settle_ms) {
+    errno = 0;
+    OpenFile staged(std::fopen(staging_name, "rb"));
+    if (!staged) return fail_transfer(page, staging_failure("reopen", errno));
+    const int64_t size = file_size(staged.get());
+    if (size < 0) return fail_transfer(page, staging_failure("read", EIO));
+    const PassResult pass = send_file_body(
+        staged.get(), uint64_t(size), progress, BodyPacing{uint32_t(std::max(block_delay(), 0)), true});
+    staged.reset();
+    if (pass.end == PassEnd::cancelled) return cancelled();
+    if (pass.end != PassEnd::done || pass.unit_error) return fail_transfer(page);
+    if (!wait_responsive(settle_ms)) return cancelled();
+    const bool late_error = waiting_text_has_error();
+    if (!reply_has_no_error() || late_error) return fail_transfer(page);
+    return ImageEnd::sent;
+}
+
+ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, uint32_t settle_ms,
+                    TransferProgress& progress) {
+    OpenFile file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        static_cast<void>(report_error(load.open_failed));
+        return end_page(page, PAGE_QUIT);
+    }
+    std::array<uint8_t, 256> header;
+    if (std::fread(header.data(), 1, header.size(), file.get()) != header.size()) {
+        static_cast<void>(report_error(load.header_failed));
+        return end_page(page, PAGE_QUIT);
+    }
+    const uint32_t length = get_be32(&header[hdr_payload_length_offset]);
+    if (configuration_saved(page) != ImageEnd::sent) return ImageEnd::stopped;
+
+    // A fresh staging file for every image: an older "temp.dat" is never sent.
+    StagingGuard staging;
+    errno = 0;
+    if (!staging_open_file(staging_name)) {
+        const int error = errno;
+        status_note("Failed to open '%s' for writing\n", staging_name);
+        return fail_transfer(page, staging_failure("create", error));
+    }
+    // The unit takes the payload's raw checksum register: the negated final value.
+    put_be32(&header[hdr_payload_crc_offset], 0u - get_be32(&header[hdr_payload_crc_offset]));
+    if (enter_load_mode(LOAD_BINARY, header.data()) != MODE_READY) return ImageEnd::stopped;
+    if (waiting_text_has_error()) return fail_transfer(page);
+
+    status_show(formatted(load.size_line, unsigned(length)));
+    show_operation_title(page, load.title);
+    if (send_payload(page, file.get(), length) != ImageEnd::sent) return ImageEnd::stopped;
+    file.reset();
+
+    if (send_baud_command(115200) != 1) return fail_transfer(page);
+    staging_close();
+    return send_staged(page, progress, settle_ms);
+}
+
+int run_image_load(Page page, const ImageLoad& load) {
+    control_show(page, ID_TRANSFER_LINE, true);
+    const std::vector<std::string>& paths = prepared_files();
+    if (!catalogue_ready(load.catalogue) || paths.size() < load.images) {
+        static_cast<void>(report_error(load.no_candidate));
+        page_end(page, PAGE_QUIT);
+        return 1;
+    }
+    TransferProgress progress{page};
+    for (std::size_t i = 0; i < load.images; ++i) {
+        const bool last_os_image = load.images > 1 && i + 1 == load.images;
+        const uint32_t settle_ms = last_os_image ? last_os_image_settle_ms : image_settle_ms;
+        if (send_image(page, load, paths[i], settle_ms, progress) != ImageEnd::sent) return 1;
+    }
+    status_show(load.complete_line);
+    status_show("** When finished loading all files\r\n");
+    status_show("** Reset instrument to activate new system software\r\n");
+    show_operation_title(page, load.complete_title);
+    unit_close_port();
+    return 1;
+}
+}  // namespace
+
+int load_os_image(Page page) { return run_image_load(page, os_load); }
+
+int load_boot_image(Page page) { return run_image_load(page, boot_load); }
