@@ -40,9 +40,6 @@ inline constexpr int PAGE_QUIT = 0;
 // byte_wait_limit_ms), however the unit paces its bytes.
 [[nodiscard]] int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms);
 
-// What the unit says after it has started, and after the wake-up bytes.
-inline constexpr std::string_view unit_greeting = "OK: Ready for commands.";
-
 // 0 when the reply is good (read_result not negative, reply begins with
 // `expected`'s two characters, and is not the unit's greeting: a unit that
 // greets in the middle of an exchange has restarted and lost what it was

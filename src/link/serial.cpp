@@ -276,11 +276,19 @@ void keep_block_reply_for_reading(std::size_t from) {
     g_link.rx_count = kept + unread;
 }
 
+void UnitTextWatch::add(std::string_view part) {
+    tail_ += part;
+    if (tail_.find("ERR") != std::string::npos || tail_.find(unit_greeting) != std::string::npos) seen_ = true;
+    const std::size_t keep = unit_greeting.size() - 1;
+    if (tail_.size() > keep) tail_.erase(0, tail_.size() - keep);
+}
+
 int reply_has_no_error() {
     const auto begin = g_link.block_reply.begin();
     const auto end = std::find(begin, begin + g_link.block_reply_fill, uint8_t{0});
-    const std::string_view text(reinterpret_cast<const char*>(g_link.block_reply.data()), std::size_t(end - begin));
-    return text.find("ERR") == std::string_view::npos ? 1 : 0;
+    UnitTextWatch watch;
+    watch.add(std::string_view(reinterpret_cast<const char*>(g_link.block_reply.data()), std::size_t(end - begin)));
+    return watch.seen() ? 0 : 1;
 }
 
 int send_block(char type, const void* data, std::size_t length, uint32_t address) {

@@ -100,7 +100,24 @@ bool unit_port_usable();
 // block's last byte was written is then the next reply line. block_reply keeps
 // it. `from`: where in block_reply the text handed over starts.
 void keep_block_reply_for_reading(std::size_t from = 0);
-// 1 when "ERR" is not in block_reply (read as a text), 0 when it is.
+// What the unit says after it has started, and after the wake-up bytes.
+inline constexpr std::string_view unit_greeting = "OK: Ready for commands.";
+
+// The unit's text during a transfer, taken in parts as it comes, for a failure
+// report that may straddle two parts: an "ERR", or the unit's greeting (it
+// restarted and lost what it had been sent).
+class UnitTextWatch {
+public:
+    void add(std::string_view part);
+    bool seen() const { return seen_; }
+
+private:
+    std::string tail_;
+    bool seen_ = false;
+};
+
+// 1 when block_reply (read as a text) reports no failure as UnitTextWatch
+// judges it, 0 when it does.
 [[nodiscard]] int reply_has_no_error();
 
 // Results of send_block and send_block_serial.

@@ -20,23 +20,12 @@ int64_t read_piece(std::FILE* file) {
     return static_cast<int64_t>(got);
 }
 
-// What the unit said while the body was written, searched for "ERR" across
-// the texts of successive writes (each write starts its own reply text).
-class UnitTextWatch {
-public:
-    void take_last_reply() {
-        const auto begin = g_link.block_reply.begin();
-        const auto end = std::find(begin, begin + g_link.block_reply_fill, uint8_t{0});
-        tail_.append(begin, end);
-        if (tail_.find("ERR") != std::string::npos) seen_ = true;
-        if (tail_.size() > 2) tail_.erase(0, tail_.size() - 2);
-    }
-    bool seen() const { return seen_; }
-
-private:
-    std::string tail_;
-    bool seen_ = false;
-};
+// What the unit said during the last write (each write starts its own reply text).
+std::string_view last_reply_text() {
+    const auto begin = g_link.block_reply.begin();
+    const auto end = std::find(begin, begin + g_link.block_reply_fill, uint8_t{0});
+    return {reinterpret_cast<const char*>(g_link.block_reply.data()), std::size_t(end - begin)};
+}
 // A unit that held the sender near the end answers as soon as it has the last
 // byte, while that piece's write still waits for its ACK. That answer, the
 // last line of the piece's text when it begins "OK", is left for the line
@@ -64,7 +53,7 @@ PassResult send_file_body(std::FILE* file, uint64_t length, TransferProgress& pr
         }
         if (got == 0) break;
         const int written = write_multi_byte(g_piece, static_cast<std::size_t>(got));
-        watch.take_last_reply();
+        watch.add(last_reply_text());
         result.unit_error = watch.seen();
         if (written != 0) {
             result.end = g_commands.abort_requested ? PassEnd::cancelled : PassEnd::write_failed;

@@ -112,14 +112,12 @@ std::string staging_failure(const char* doing, int error) {
 // Takes everything the unit has sent and nobody read, so that none of it can
 // later pass for the answer to another command; true when it reports an error.
 bool waiting_text_has_error() {
-    std::string tail;
-    bool error = false;
+    UnitTextWatch watch;
     for (int c; (c = unit_get_byte_within(0)) >= 0;) {
-        tail += char(c);
-        if (tail.find("ERR") != std::string::npos) error = true;
-        if (tail.size() > 2) tail.erase(0, tail.size() - 2);
+        const char byte = char(c);
+        watch.add(std::string_view(&byte, 1));
     }
-    return error;
+    return watch.seen();
 }
 
 ImageEnd configuration_saved(Page page) {

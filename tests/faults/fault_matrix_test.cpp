@@ -168,12 +168,12 @@ protected:
         row.prepare(dir, config);
         if (fault && fault->from_start) fault->apply(config, clean);
         SimUnit& sim = attach_unit(config);
-        if (row.choose) script_page(SETUP_PAGE, row.choose(row.function));
+        if (row.choose) row.choose(row.function);
         script_answer_unexpected(answer);
         script_when_idle(when_idle);
-        script_on_page([&record, &sim, fault, clean](int page, bool opening) {
+        script_on_page([&record, &sim, &row, fault, clean](int page, bool opening) {
             if (page != TRANSFER_PAGE) return;
-            if (!opening) return void(record.span.bytes = sim.bytes_received() - record.span.start);
+            if (!opening) return void(record.span.bytes = sim.bytes_received() - record.span.start - row.trailing_bytes);
             if (record.transfer_ran) return;
             record.transfer_ran = true;
             record.transfer_start_ms = now_ms();

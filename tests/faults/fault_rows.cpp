@@ -6,11 +6,13 @@
 #include "app/transfer_page.h"
 #include "app/waiting_page.h"
 #include "catalogue/earlier_generation_files.h"
+#include "setup/reset_mode_dialog.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
 #include "support/fixtures/bytes.h"
 #include "support/fixtures/catalogue_files.h"
 #include "support/fixtures/database_builder.h"
+#include "support/fixtures/load_image_builder.h"
 
 namespace {
 void put(const TempDir& top, const std::string& folder, const std::string& name, const std::string& bytes) {
@@ -21,7 +23,7 @@ void put(const TempDir& top, const std::string& folder, const std::string& name,
 std::vector<uint8_t> bytes_of(const std::string& s) { return {s.begin(), s.end()}; }
 
 void nothing(const TempDir&, SimConfig&) {}
-std::vector<TechAction> next(LoaderFunction f) { return {tech::click(f), tech::click(ID_SETUP_NEXT)}; }
+void next(LoaderFunction f) { script_page(SETUP_PAGE, {tech::click(f), tech::click(ID_SETUP_NEXT)}); }
 
 void terrain(const TempDir& top, SimConfig&) {
     const TerrainPair pair = build_terrain_pair({.version = 1, .data = filler_bytes(300000, 5)});
@@ -82,6 +84,27 @@ void start_earlier_terrain(const TempDir& top) {
     setup_page_start(top.path(), "", "Uploader");
     typed_on_earlier_setup(LF_TERRAIN, {LF_TERRAIN, "", top.file("Terrain Files/t1_tdata.bin"), ""});
 }
+// A set the board 0x34029FFF runs: identifier 0x3400 without the variant mark.
+void system_software(const TempDir& top, SimConfig& unit) {
+    unit.p_table.hardware_id = 0x34029FFF;
+    const char* const programs[] = {"rk5200h_", "rk5200h_io_", "rk5200h_start_"};
+    for (const char* name : programs)
+        put(top, "System Files", std::string(name) + "1.07.hhf",
+            build_load_image({.id_text = "0x3400", .version_text = "1.07", .payload_size = 120000}));
+    const char* const updates[] = {"scrc32_", "update_execs_", "update_data_"};
+    for (const char* name : updates)
+        put(top, "System Files", std::string(name) + "1.07.hhf",
+            build_load_image({.type = IMAGE_UPDATE_PAYLOAD, .id_text = "0x3400", .version_text = "1.07",
+                              .elf = false, .payload_size = 3000}));
+}
+void os_images(const TempDir& top, SimConfig&) {
+    const char* const names[] = {"uImage_1.07.hhf", "foo_dtb_1.07.hhf", "ubi_img_1.07.hhf"};
+    for (const char* name : names)
+        put(top, "System Files", name, build_load_image({.type = IMAGE_OS, .elf = false, .payload_size = 20000}));
+}
+void boot_image(const TempDir& top, SimConfig&) {
+    put(top, "System Files", "u_boot_1.07.hhf", build_load_image({.type = IMAGE_BOOT, .elf = false, .payload_size = 30000}));
+}
 void settings(const TempDir& top, SimConfig&) {
     put(top, "Parameter Files", "settings.dat", "Audio Volume 0x00000007\nSpeed.Limit 0x00000001\n");
 }
@@ -92,11 +115,16 @@ void recordings(const TempDir&, SimConfig& unit) {
 void erasable(const TempDir&, SimConfig& unit) { unit.recordings = {bytes_of("flight")}; }
 void test_image(const TempDir& top, SimConfig&) { put(top, "System Files", "two_meg.dat", filler_bytes(2u << 20, 11)); }
 
-std::vector<TechAction> backup_name(LoaderFunction f) {
-    return {tech::click(f), tech::type(ID_PARAMETER_BOX, "backup.dat"), tech::click(ID_SETUP_NEXT)};
+void backup_name(LoaderFunction f) {
+    script_page(SETUP_PAGE, {tech::click(f), tech::type(ID_PARAMETER_BOX, "backup.dat"), tech::click(ID_SETUP_NEXT)});
 }
 // The block test has no button of its own: a key of the page starts it.
-std::vector<TechAction> block_test_key(LoaderFunction f) { return {tech::command(f)}; }
+void block_test_key(LoaderFunction f) { script_page(SETUP_PAGE, {tech::command(f)}); }
+// After Next the unit is to restart in flight mode once loaded.
+void next_then_flight_mode(LoaderFunction f) {
+    next(f);
+    script_page(RESET_MODE_DIALOG, {tech::click(ID_FLIGHT_MODE)});
+}
 }  // namespace
 
 const std::vector<FunctionRow>& fault_rows() {
@@ -107,6 +135,12 @@ const std::vector<FunctionRow>& fault_rows() {
         {"airport", LF_AIRPORT, airport, next, "NAV Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
         {"obstacle", LF_OBSTACLE, obstacle, next, "OBS Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
         {"overlay", LF_OVERLAY, overlay, next, "OVLY Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
+        {"system-software", LF_SYSTEM_SOFTWARE, system_software, next_then_flight_mode, "System software load complete",
+         {"RP", "P"}, "P", true, true, false, true, nullptr, 11},
+        {"os-image", LF_OS_IMAGE, os_images, next, "System OS Image file load complete", {"RP", "P"}, "P", true, true,
+         false, true},
+        {"boot-image", LF_BOOT_IMAGE, boot_image, next, "System Boot image load complete", {"RP", "P"}, "P", true, true,
+         false, true},
         {"download-recordings", LF_DOWNLOAD_RECORDING, recordings, next,
          "Flight Data Recording file transfers complete", {"RC", "H"}, "", false, false, true, false},
         {"erase-recordings", LF_ERASE_RECORDING, erasable, next, "Erased Flight Recordings from system", {"ER"}, "",

@@ -15,8 +15,8 @@ struct FunctionRow {
     LoaderFunction function;
     // Puts the function's files under the top-level directory and sets the unit up.
     void (*prepare)(const TempDir& top, SimConfig& unit);
-    // The setup page's actions that start it.
-    std::vector<TechAction> (*choose)(LoaderFunction function);
+    // Scripts the setup page's actions that start it, and the dialogs they open.
+    void (*choose)(LoaderFunction function);
     const char* success;                // a status line only a completed run shows
     std::vector<std::string> replies;   // command words whose answers the transfer reads
     const char* mode;                   // the load mode it asks for, "" when none
@@ -27,6 +27,9 @@ struct FunctionRow {
     // Starts it where the setup page cannot: the files typed on the
     // earlier-generation setup page, then the waiting and transfer pages.
     void (*start)(const TempDir& top) = nullptr;
+    // Command bytes that follow the load's last byte ("UP\r", "RESET 0\r"):
+    // the cable pulled at the load's end is pulled before them.
+    unsigned trailing_bytes = 0;
 };
 
 const std::vector<FunctionRow>& fault_rows();
