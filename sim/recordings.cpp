@@ -48,7 +48,8 @@ long reported_total(const std::string& line) {
 
 void sim_recording_command(SimState& s, const std::string& word, const std::string& argument) {
     if (word == "RC") {
-        sim_send_line(s, std::to_string(s.recordings.size()) + " recordings OK");
+        const std::string& reply = s.config.faults.count_reply;
+        sim_send_line(s, reply.empty() ? std::to_string(s.recordings.size()) + " recordings OK" : reply);
     } else if (word == "H") {
         select_recording(s, argument);
     } else {

@@ -54,6 +54,7 @@ struct SimFaults {
     int corrupt_packet = -1;               // packet number (from 0, per "H") with a wrong check
     long corrupt_recording = -1;           // with corrupt_packet: only in this recording (-1: in every one)
     long refused_recording = -1;           // "H" for this recording index answered "NO" (-1 none)
+    std::string count_reply;               // answer to "RC" in place of "<count> recordings OK" (empty: that)
     int refused_blocks = 0;                // earlier generation: first N data blocks answered "NO"
     int flash_retries = 0;                 // earlier generation: "Retry" answers before the flash write
     bool flash_fails = false;              // earlier generation: the flash write answers "ERR"

@@ -120,7 +120,7 @@ std::string store_recording(const std::string& part, const std::string& path, co
     const bool whole = got.end == RecordingEnd::complete;
     if (!whole && got.bytes == 0) {
         std::remove(part.c_str());
-        return formatted("Recording %d ended before any of its bytes came.\r\n", index);
+        return formatted("Recording %d is incomplete and nothing of it was kept.\r\n", index);
     }
     const std::string name = whole ? path : path.substr(0, path.size() - 4) + "_partial.dat";
     const std::optional<std::string> kept = keep_recording(part, name);
