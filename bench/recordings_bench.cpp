@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -106,7 +107,7 @@ double uploader_ms(const std::string& link, const fs::path& folder, long& peak_g
     g_link.port_found = true;
     g_link.port_name = link;
     g_unit.unit_generation = current_generation;
-    if (!unit_open_port() || !set_upload_setting(FDR_DIR, folder.string())) std::abort();
+    if (!unit_open_port() || !set_upload_setting(FDR_DIR, folder.string())) return -1;
     PageWindow page;
     page.layout = app_page_layout(TRANSFER_PAGE);
     page.backend = &headless;
@@ -118,8 +119,7 @@ double uploader_ms(const std::string& link, const fs::path& folder, long& peak_g
     const double took = double(now_ms() - start) - closing_pause_ms;
     peak_growth_kib = status_kib("VmHWM:") - rss_before;
     reset_link_state();
-    if (ran != 1) std::abort();
-    return took;
+    return ran == 1 ? took : -1;
 }
 
 int open_raw(const std::string& path) {
@@ -131,20 +131,24 @@ int open_raw(const std::string& path) {
     return fd;
 }
 
-void write_text(int fd, const std::string& text) {
-    if (write(fd, text.data(), text.size()) != ssize_t(text.size())) std::abort();
+bool write_text(int fd, const std::string& text) {
+    return write(fd, text.data(), text.size()) == ssize_t(text.size());
 }
 
-void read_exactly(int fd, std::vector<uint8_t>& buffer, std::size_t size) {
+// False when the unit falls silent for 10 s or the terminal fails.
+bool read_exactly(int fd, std::vector<uint8_t>& buffer, std::size_t size) {
     for (std::size_t done = 0; done < size;) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 10000) <= 0) return false;
         const ssize_t got = read(fd, buffer.data(), std::min(buffer.size(), size - done));
-        if (got <= 0) std::abort();
+        if (got <= 0) return false;
         done += std::size_t(got);
     }
+    return true;
 }
 
 // The same recording with plain read()s of each packet's bytes (their framed
-// sizes known beforehand) and the same acknowledgements; ms.
+// sizes known beforehand) and the same acknowledgements; ms, -1 on a failure.
 double plain_read_ms(const std::string& link) {
     std::vector<uint8_t> recording(recording_size);
     for (std::size_t i = 0; i < recording.size(); ++i) recording[i] = uint8_t(i * 13);
@@ -156,22 +160,20 @@ double plain_read_ms(const std::string& link) {
     const int fd = open_raw(link);
     std::vector<uint8_t> buffer(8192);
     const uint64_t start = now_ms();
-    write_text(fd, "H 0\r\n");
-    read_exactly(fd, buffer, 4);  // "OK\r\n"
+    bool ok = write_text(fd, "H 0\r\n") && read_exactly(fd, buffer, 4);  // "OK\r\n"
     std::size_t total = 0;
-    for (std::size_t i = 0; i < framed.size(); ++i) {
-        read_exactly(fd, buffer, framed[i]);
+    for (std::size_t i = 0; ok && i < framed.size(); ++i) {
+        ok = read_exactly(fd, buffer, framed[i]);
         total += std::min(packet_size, recording_size - i * packet_size);
         std::this_thread::sleep_for(std::chrono::milliseconds(ack_pause_ms));
         char ack[32];
         std::snprintf(ack, sizeof ack, "OK %08zu\r", total);
-        write_text(fd, ack);
+        ok = ok && write_text(fd, ack);
     }
-    read_exactly(fd, buffer, end_packet);
-    write_text(fd, "OK end\r");
+    ok = ok && read_exactly(fd, buffer, end_packet) && write_text(fd, "OK end\r");
     const double took = double(now_ms() - start);
     close(fd);
-    return took;
+    return ok ? took : -1;
 }
 
 void BM_RecordingDownload(benchmark::State& state) {
@@ -182,7 +184,11 @@ void BM_RecordingDownload(benchmark::State& state) {
         for (auto _ : state) {
             long peak_growth_kib = 0;
             const double uploader = uploader_ms(unit.link(), folder / "FDR", peak_growth_kib);
-            const double baseline = plain_read_ms(unit.link());
+            const double baseline = uploader < 0 ? -1 : plain_read_ms(unit.link());
+            if (uploader < 0 || baseline < 0) {
+                state.SkipWithError(uploader < 0 ? "the download failed" : "the plain read failed");
+                break;
+            }
             for (const auto& entry : fs::directory_iterator(folder / "FDR")) {
                 if (entry.file_size() != recording_size) state.SkipWithError("the recording file is incomplete");
                 fs::remove(entry.path());
