@@ -68,7 +68,7 @@ enum class RecordingEnd { complete, bad_packet, write_failed, link_lost };
 
 struct Received {
     RecordingEnd end = RecordingEnd::complete;
-    uint32_t bytes = 0;
+    uint64_t bytes = 0;
 };
 
 // Reads the packets of the selected recording into `file` and acknowledges
@@ -85,7 +85,7 @@ Received receive_recording(Page page, std::FILE* file, const std::string& part, 
             uint32_t count = 0;
             int result = read_htaws_packet(piece, total, count, piece_limit, calls);
             if (result < 0) {
-                if (!unit_port_usable() || !unit_send_command("NO %08" PRIu32 "\r", got.bytes))
+                if (!unit_port_usable() || !unit_send_command("NO %08" PRIu64 "\r", got.bytes))
                     return {RecordingEnd::link_lost, got.bytes};
                 message_box("Read Packet Error, Exiting", "Error", BoxButtons::ok, BoxIcon::none);
                 return {RecordingEnd::bad_packet, got.bytes};
@@ -98,7 +98,7 @@ Received receive_recording(Page page, std::FILE* file, const std::string& part, 
             if (count == 0) break;
             if (std::fwrite(piece, 1, count, file) != count) {
                 const int err = errno;
-                if (!unit_send_command("NO %08" PRIu32 "\r", got.bytes + count)) return {RecordingEnd::link_lost, got.bytes};
+                if (!unit_send_command("NO %08" PRIu64 "\r", got.bytes + count)) return {RecordingEnd::link_lost, got.bytes};
                 message_box("Cannot write " + part + ": " + system_error_text(err), "Error", BoxButtons::ok, BoxIcon::error);
                 return {RecordingEnd::write_failed, got.bytes};
             }
@@ -109,7 +109,7 @@ Received receive_recording(Page page, std::FILE* file, const std::string& part, 
             return got;
         }
         wait_responsive(50);
-        if (!unit_send_command("OK %08" PRIu32 "\r", got.bytes)) return {RecordingEnd::link_lost, got.bytes};
+        if (!unit_send_command("OK %08" PRIu64 "\r", got.bytes)) return {RecordingEnd::link_lost, got.bytes};
     }
 }
 
@@ -131,7 +131,7 @@ std::string store_recording(const std::string& part, const std::string& path, co
         return formatted("Recording %d kept in ", index) + part + "\r\n";
     }
     if (whole) return {};
-    return formatted("Recording %d is incomplete: %" PRIu32 " bytes kept in ", index, got.bytes) + *kept + "\r\n";
+    return formatted("Recording %d is incomplete: %" PRIu64 " bytes kept in ", index, got.bytes) + *kept + "\r\n";
 }
 
 // Leaves for the setup page the way a download with nothing to fetch does.
