@@ -197,6 +197,12 @@ int download_recordings(Page page) {
             received.end = RecordingEnd::write_failed;
         }
         const std::string where = store_recording(part, path, received, index);
+        // The technician's Cancel closed the link and ended the page already.
+        if (received.end == RecordingEnd::link_lost && g_commands.abort_requested) {
+            status_show(formatted("The download was stopped during recording %d.\r\n", index));
+            status_show(where);
+            return 0;
+        }
         if (received.end == RecordingEnd::link_lost) {
             message_box(formatted("The link to the unit was lost during recording %d.", index), "Error", BoxButtons::ok,
                         BoxIcon::error);

@@ -238,6 +238,20 @@ TEST_F(Recordings, ALostLinkStopsTheDownloadAndKeepsWhatCame) {
     EXPECT_FALSE(has(status(), "transfers complete")) << status();
 }
 
+TEST_F(Recordings, CancelStopsTheDownloadAndKeepsWhatCame) {
+    const std::string big = filler_bytes(2500, 6);
+    SimUnit& sim = unit_with({bytes("a"), bytes(big)});
+    run(LF_DOWNLOAD_RECORDING, {tech::escape().when_progress_passes(ID_PROGRESS, 500)});
+    EXPECT_FALSE(has(sim.transcript_text(), "> H 0")) << sim.transcript_text();
+    const std::string partial = recording_name("00000000", 1, "_partial.dat");
+    EXPECT_EQ(files(), std::vector<std::string>{partial});
+    EXPECT_EQ(file_text(fdr(partial)), big.substr(0, 1000));
+    // The page is gone: the log keeps the lines.
+    EXPECT_TRUE(has(log_text(), "The download was stopped during recording 1.")) << log_text();
+    EXPECT_TRUE(has(log_text(), "Recording 1 is incomplete: 1000 bytes kept in " + fdr(partial))) << log_text();
+    EXPECT_FALSE(has(log_text(), "transfers complete")) << log_text();
+}
+
 TEST_F(Recordings, DiskFaultsAreShownAtOnceAndSayWhereTheBytesAre) {
 #ifdef _WIN32
     constexpr int folder_in_the_way = EACCES;
