@@ -8,11 +8,14 @@ void send_packet(SimState& s) {
     const std::vector<uint8_t>& rec = s.recordings[s.recording];
     std::size_t n = std::min(std::max<std::size_t>(s.config.packet_size, 1), rec.size() - s.rec_sent);
     uint8_t type = n ? 'D' : 'X';
-    bool spoil = s.packet_number++ == s.config.faults.corrupt_packet;
+    const SimFaults& f = s.config.faults;
+    bool spoil = s.packet_number++ == f.corrupt_packet && (f.corrupt_recording < 0 || s.recording == std::size_t(f.corrupt_recording));
     sim_send(s, sim_packet(type, rec.data() + s.rec_sent, n, spoil),
              std::string("packet ") + char(type) + " " + std::to_string(n) + " bytes" + (spoil ? " (check spoiled)" : ""));
     s.rec_sent += n;
-    s.rec_end_sent = type == 'X';
+    s.rec_spoiled = spoil;
+    // A spoiled end packet leaves the recording open: the uploader answers it with "NO".
+    s.rec_end_sent = type == 'X' && !spoil;
     s.mode = SimMode::download;
 }
 
@@ -21,6 +24,10 @@ void select_recording(SimState& s, const std::string& argument) {
     char rest = 0;
     if (std::sscanf(argument.c_str(), "%lx%c", &index, &rest) != 1 || index >= s.recordings.size())
         return sim_refuse(s, "NO: ", "no such recording");
+    if (long(index) == s.config.faults.refused_recording) {
+        sim_note(s, "recording " + std::to_string(index) + " refused");
+        return sim_send_line(s, "NO: recording unavailable");
+    }
     s.recording = index;
     s.rec_sent = 0;
     s.packet_number = 0;
@@ -41,7 +48,8 @@ long reported_total(const std::string& line) {
 
 void sim_recording_command(SimState& s, const std::string& word, const std::string& argument) {
     if (word == "RC") {
-        sim_send_line(s, std::to_string(s.recordings.size()) + " recordings OK");
+        const std::string& reply = s.config.faults.count_reply;
+        sim_send_line(s, reply.empty() ? std::to_string(s.recordings.size()) + " recordings OK" : reply);
     } else if (word == "H") {
         select_recording(s, argument);
     } else {
@@ -62,6 +70,8 @@ void sim_download_line(SimState& s, const std::string& line) {
             if (total != long(s.rec_sent)) sim_note(s, counts);
             return sim_note(s, "recording " + std::to_string(s.recording) + " abandoned by the uploader");
         }
+        if (s.rec_spoiled)
+            return sim_refuse(s, "NO: ", "uploader took a packet with a wrong check: recording " + std::to_string(s.recording) + " ended");
         if (total != long(s.rec_sent)) return sim_refuse(s, "NO: ", counts + ": recording " + std::to_string(s.recording) + " ended");
         return send_packet(s);
     }

@@ -68,6 +68,7 @@ struct SimUnit::State {
     std::size_t recording = 0;  // recording being downloaded
     std::size_t rec_sent = 0;   // its bytes sent so far
     bool rec_end_sent = false;
+    bool rec_spoiled = false;   // the packet out has a wrong check: the uploader owes "NO"
     int packet_number = 0;
 
     int refusals_left = 0;

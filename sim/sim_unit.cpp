@@ -76,6 +76,12 @@ void remove_output(SimState& s, std::size_t n) {
     s.out_removed += n;
 }
 
+void pull_cable(SimState& s, const std::string& why) {
+    s.cable_in = false;
+    remove_output(s, s.out.size());
+    sim_note(s, "cable pulled after " + why);
+}
+
 void accept_byte(SimState& s, uint8_t byte) {
     switch (s.mode) {
     case SimMode::command:
@@ -103,9 +109,7 @@ void SimUnit::receive(const uint8_t* data, std::size_t size, uint64_t now) {
     for (; taken < size && s.cable_in; ++taken) {
         long limit = s.config.faults.cable_pulled_after;
         if (limit >= 0 && s.received_total >= uint64_t(limit)) {
-            s.cable_in = false;
-            remove_output(s, s.out.size());
-            sim_note(s, "cable pulled after " + std::to_string(limit) + " bytes");
+            pull_cable(s, std::to_string(limit) + " bytes");
             break;
         }
         const long restart = s.config.faults.restart_after;
@@ -143,9 +147,13 @@ std::size_t SimUnit::available(uint64_t now) {
 }
 
 std::size_t SimUnit::take(uint8_t* data, std::size_t size, uint64_t now) {
+    State& s = *state_;
     std::size_t n = std::min(size, available(now));
-    for (std::size_t i = 0; i < n; ++i) data[i] = state_->out[i].byte;
-    remove_output(*state_, n);
+    const long limit = s.config.faults.cable_pulled_after_sent;
+    if (limit >= 0) n = std::size_t(std::min<uint64_t>(n, uint64_t(limit) - std::min<uint64_t>(s.out_removed, limit)));
+    for (std::size_t i = 0; i < n; ++i) data[i] = s.out[i].byte;
+    remove_output(s, n);
+    if (limit >= 0 && s.cable_in && s.out_removed >= uint64_t(limit)) pull_cable(s, std::to_string(limit) + " bytes sent");
     return n;
 }
 

@@ -53,12 +53,16 @@ struct SimFaults {
     long err_at_body_byte = -1;            // "ERR" text once a body (or an image's data blocks) holds this many bytes (-1 never)
     char corrupt_table = 0;                // table letter sent with a wrong check ('P', 'T', ...)
     int corrupt_packet = -1;               // packet number (from 0, per "H") with a wrong check
+    long corrupt_recording = -1;           // with corrupt_packet: only in this recording (-1: in every one)
+    long refused_recording = -1;           // "H" for this recording index answered "NO" (-1 none)
+    std::string count_reply;               // answer to "RC" in place of "<count> recordings OK" (empty: that)
     int refused_blocks = 0;                // earlier generation: first N data blocks answered "NO"
     int flash_retries = 0;                 // earlier generation: "Retry" answers before the flash write
     bool flash_fails = false;              // earlier generation: the flash write answers "ERR"
     int silent_blocks = 0;                 // earlier generation: first N data blocks get no answer
     uint32_t answers_up_to_baud = 0;       // earlier generation: blocks are garbled above this rate (0: any rate)
     long cable_pulled_after = -1;          // bytes received before the link dies (-1 never)
+    long cable_pulled_after_sent = -1;     // bytes sent (taken by the uploader) before the link dies (-1 never)
     uint32_t trickle_ms = 0;               // replies go out one byte every trickle_ms (0: at once)
     bool bare_delete_answer = false;       // "DDB" answered "OK" without the erased database's detail
     long restart_after = -1;               // bytes received before the unit restarts and greets again (-1 never)

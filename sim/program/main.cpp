@@ -33,16 +33,27 @@ void print_events(const SimUnit& unit, std::size_t& printed, uint64_t start) {
     std::fflush(stdout);
 }
 
+// Bytes taken from the unit that the pty has not taken yet, from `head` on.
+struct Pending {
+    std::vector<uint8_t> bytes;
+    std::size_t head = 0;
+    bool empty() const { return head == bytes.size(); }
+};
+
 // Moves readable bytes from the unit to the pty; keeps what the pty cannot take yet.
-bool pass_output(SimUnit& unit, const Pty& pty, std::vector<uint8_t>& pending) {
+bool pass_output(SimUnit& unit, const Pty& pty, Pending& pending) {
     std::size_t n = unit.available(now_ms());
-    std::size_t old = pending.size();
-    pending.resize(old + n);
-    unit.take(pending.data() + old, n, now_ms());
+    if (pending.empty()) {
+        pending.bytes.clear();
+        pending.head = 0;
+    }
+    std::size_t old = pending.bytes.size();
+    pending.bytes.resize(old + n);
+    unit.take(pending.bytes.data() + old, n, now_ms());
     if (pending.empty()) return true;
-    ssize_t written = write(pty.master, pending.data(), pending.size());
+    ssize_t written = write(pty.master, pending.bytes.data() + pending.head, pending.bytes.size() - pending.head);
     if (written < 0) return errno == EAGAIN || errno == EINTR;
-    pending.erase(pending.begin(), pending.begin() + written);
+    pending.head += std::size_t(written);
     return true;
 }
 
@@ -51,13 +62,14 @@ bool pass_output(SimUnit& unit, const Pty& pty, std::vector<uint8_t>& pending) {
 int serve(SimUnit& unit, const Pty& pty, long read_limit) {
     uint64_t start = now_ms();
     std::size_t printed = 0;
-    std::vector<uint8_t> pending;
+    Pending pending;
     uint8_t buffer[65536];
     std::size_t taken = 0;
     while (!g_stop && unit.connected()) {
         std::size_t room = sizeof buffer;
         if (read_limit >= 0) room = std::min(room, std::size_t(read_limit) - taken);
-        pollfd p{pty.master, short(room > 0 ? POLLIN : 0), 0};
+        // Woken as soon as the pty takes more of what is pending, too.
+        pollfd p{pty.master, short((room > 0 ? POLLIN : 0) | (pending.empty() ? 0 : POLLOUT)), 0};
         int ready = poll(&p, 1, 2);
         if (ready < 0 && errno != EINTR) {
             std::perror("poll");

@@ -17,7 +17,9 @@ const char* const options_help =
     "  --unit-number HEX         unit number (default 12345678)\n"
     "  --masks HEX,HEX,HEX,HEX   airport, terrain, obstacle, overlay compatibility masks\n"
     "  --parameters FILE         parameter lines (\"name 0xhhhhhhhh\") answered to RP\n"
-    "  --recordings N,N,...      one recording of each size in bytes\n"
+    "  --recordings N,N,...      one recording of each size in bytes, or \"none\"\n"
+    "                            (default 1500,0,9000: a short one, an empty one,\n"
+    "                            one of three packets)\n"
     "  --packet-size N           payload bytes per recording packet (default 4096)\n"
     "  --free A,B,C              free-space numbers answered to DF, hexadecimal\n"
     "Timing and pacing:\n"
@@ -34,6 +36,8 @@ const char* const options_help =
     "  --nak-storm N             N NAKs in every busy pause\n"
     "  --corrupt-table LETTER    send this table (P, T, B, N, Y) with a wrong check\n"
     "  --corrupt-packet N        send recording packet N (from 0) with a wrong check\n"
+    "  --corrupt-recording N     with --corrupt-packet: only in recording N\n"
+    "  --refuse-recording N      answer \"NO\" to H for recording N\n"
     "  --refuse-blocks N         earlier generation: refuse the first N data blocks\n"
     "  --flash-retries N         earlier generation: answer \"Retry\" N times to W\n"
     "  --silent-blocks N         earlier generation: leave the first N data blocks unanswered\n"
@@ -41,6 +45,7 @@ const char* const options_help =
     "  --flash-fails             earlier generation: answer \"ERR\" to the flash write\n"
     "  --bare-delete-answer      answer \"OK\" to DDB without the erased database's detail\n"
     "  --pull-cable-after N      vanish after receiving N bytes\n"
+    "  --pull-cable-after-sent N vanish after sending N bytes\n"
     "  --stop-reading-after N    take no more bytes after receiving N (the line stays up)\n"
     "Registration:\n"
     "  --name TEXT               registered port name (default \"Gadget Serial (simulated)\")\n"
@@ -109,6 +114,8 @@ bool apply(const std::string& opt, const std::string& value, ProgramOptions& o) 
     }
     if (opt == "--parameters") return read_lines(value, c.parameters);
     if (opt == "--recordings") {
+        o.recordings_given = true;
+        if (value == "none") return true;
         if (!numbers(value, 10, list)) return false;
         for (unsigned long size : list)
             if (size > max_recording) return false;
@@ -138,11 +145,14 @@ bool apply(const std::string& opt, const std::string& value, ProgramOptions& o) 
     if (opt == "--no-reply") return !value.empty() && c.faults.unanswered.insert(value).second;
     if (opt == "--corrupt-table") return value.size() == 1 && assign(c.faults.corrupt_table, value[0]);
     if (opt == "--corrupt-packet") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.corrupt_packet, int(n));
+    if (opt == "--corrupt-recording") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.corrupt_recording, long(n));
+    if (opt == "--refuse-recording") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.refused_recording, long(n));
     if (opt == "--refuse-blocks") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.refused_blocks, int(n));
     if (opt == "--flash-retries") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.flash_retries, int(n));
     if (opt == "--silent-blocks") return number(value, 10, n) && n < 0x7FFFFFFF && assign(c.faults.silent_blocks, int(n));
     if (opt == "--garbled-above") return number(value, 10, n) && assign(c.faults.answers_up_to_baud, uint32_t(n));
     if (opt == "--pull-cable-after") return number(value, 10, n) && assign(c.faults.cable_pulled_after, long(n));
+    if (opt == "--pull-cable-after-sent") return number(value, 10, n) && assign(c.faults.cable_pulled_after_sent, long(n));
     if (opt == "--stop-reading-after") return number(value, 10, n) && assign(o.stop_reading_after, long(n));
     if (opt == "--name") return !value.empty() && value.find('/') == std::string::npos && assign(o.name, value);
     if (opt == "--link") return !value.empty() && assign(o.link, value);
@@ -173,5 +183,6 @@ bool parse_options(int argc, char** argv, ProgramOptions& options, std::string& 
         return false;
     }
     if (options.config.generation != 4 && !identified) options.config.p_table.hardware_id = 0x20010000;
+    if (!options.recordings_given) (void)apply("--recordings", "1500,0,9000", options);
     return true;
 }

@@ -11,6 +11,7 @@ struct ProgramOptions {
     int com_port = 0;                                // Wine COM port number to serve; 0: none
     long stop_reading_after = -1;                    // bytes taken before the unit stops reading; -1: never
     bool help = false;
+    bool recordings_given = false;                   // --recordings named the unit's recordings
 };
 
 // Fills `options` from the arguments; false with `error` set on a bad one.

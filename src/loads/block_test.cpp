@@ -39,7 +39,7 @@ int load_block_test(Page page) {
     if (!unit_send_command("PT\r") || unit_read_line(reply, sizeof reply, 1000) < 0 ||
         std::strncmp(reply, test_mode_answer, std::strlen(test_mode_answer)) != 0) {
         std::fclose(file);
-        status_show("The unit refused the block test mode.\r\n");
+        status_show("The unit did not enter the block test mode.\r\n");
         return 0;
     }
     TransferProgress progress{page};

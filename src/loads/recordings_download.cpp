@@ -48,13 +48,13 @@ bool same_content(const std::string& a, const std::string& b) {
 // Moves the downloaded temporary file to `name`, or to the first of
 // "<stem>_2.dat", "<stem>_3.dat", ... that is free, so an earlier recording
 // is never overwritten; a file already holding the same bytes is kept and the
-// temporary one removed.
-std::string keep_recording(const std::string& part, const std::string& name) {
+// temporary one removed. Nothing when the rename fails (`part` keeps the bytes).
+std::optional<std::string> keep_recording(const std::string& part, const std::string& name) {
     std::string stem = name.substr(0, name.size() - 4);
     for (int n = 1;; ++n) {
         std::string candidate = n == 1 ? name : stem + "_" + std::to_string(n) + ".dat";
         if (!file_exists(candidate)) {
-            if (std::rename(part.c_str(), candidate.c_str()) != 0) return part;
+            if (std::rename(part.c_str(), candidate.c_str()) != 0) return std::nullopt;
             return candidate;
         }
         if (same_content(part, candidate)) {
@@ -64,12 +64,20 @@ std::string keep_recording(const std::string& part, const std::string& name) {
     }
 }
 
+enum class RecordingEnd { complete, bad_packet, write_failed, link_lost };
+
+struct Received {
+    RecordingEnd end = RecordingEnd::complete;
+    uint64_t bytes = 0;
+};
+
 // Reads the packets of the selected recording into `file` and acknowledges
-// them. False after a failed packet (the unit was told "NO").
-bool receive_recording(Page page, std::FILE* file, int index, bool& write_failed) {
+// them. A failed packet or a failed write is told to the unit with "NO" and
+// reported at once; a lost link is left to the caller.
+Received receive_recording(Page page, std::FILE* file, const std::string& part, int index) {
     static uint8_t piece[piece_limit];
     TransferProgress progress{page};
-    uint32_t received = 0;
+    Received got;
     for (;;) {
         uint64_t total = 0;
         int type = 0;
@@ -77,26 +85,61 @@ bool receive_recording(Page page, std::FILE* file, int index, bool& write_failed
             uint32_t count = 0;
             int result = read_htaws_packet(piece, total, count, piece_limit, calls);
             if (result < 0) {
-                (void)unit_send_command("NO %08" PRIu32 "\r", received);
+                if (!unit_port_usable() || !unit_send_command("NO %08" PRIu64 "\r", got.bytes))
+                    return {RecordingEnd::link_lost, got.bytes};
                 message_box("Read Packet Error, Exiting", "Error", BoxButtons::ok, BoxIcon::none);
-                return false;
+                return {RecordingEnd::bad_packet, got.bytes};
             }
             if (calls == 0) {
                 type = result;
-                if (type != 'X') status_show("File index " + std::to_string(index) + " : length = " + std::to_string(total) + " bytes\r\n");
+                if (type != 'X') status_show(formatted("File index %2d : length = %" PRIu64 " bytes\r\n", index, total));
             }
-            progress.show("Receiving", received, total);
+            progress.show("Receiving", got.bytes, total);
             if (count == 0) break;
-            if (std::fwrite(piece, 1, count, file) != count) write_failed = true;
-            received += count;
+            if (std::fwrite(piece, 1, count, file) != count) {
+                const int err = errno;
+                if (!unit_send_command("NO %08" PRIu64 "\r", got.bytes + count)) return {RecordingEnd::link_lost, got.bytes};
+                message_box("Cannot write " + part + ": " + system_error_text(err), "Error", BoxButtons::ok, BoxIcon::error);
+                return {RecordingEnd::write_failed, got.bytes};
+            }
+            got.bytes += count;
         }
         if (type == 'X') {
             (void)unit_send_command("OK end\r");
-            return true;
+            return got;
         }
         wait_responsive(50);
-        if (!unit_send_command("OK %08" PRIu32 "\r", received)) return false;
+        if (!unit_send_command("OK %08" PRIu64 "\r", got.bytes)) return {RecordingEnd::link_lost, got.bytes};
     }
+}
+
+// Gives the downloaded bytes their recording name; a recording that did not
+// reach its end goes to "<stem>_partial.dat" so that it never passes for a
+// whole one, and an empty one is removed. The text names where the bytes are.
+std::string store_recording(const std::string& part, const std::string& path, const Received& got, int index) {
+    const bool whole = got.end == RecordingEnd::complete;
+    if (!whole && got.bytes == 0) {
+        std::remove(part.c_str());
+        return formatted("Recording %d is incomplete and nothing of it was kept.\r\n", index);
+    }
+    const std::string name = whole ? path : path.substr(0, path.size() - 4) + "_partial.dat";
+    const std::optional<std::string> kept = keep_recording(part, name);
+    if (!kept) {
+        const std::string why = system_error_text(errno);
+        message_box("Cannot rename " + part + " to " + name + ": " + why + "\nThe recording's bytes are in " + part,
+                    "Error", BoxButtons::ok, BoxIcon::error);
+        return formatted("Recording %d kept in ", index) + part + "\r\n";
+    }
+    if (whole) return {};
+    return formatted("Recording %d is incomplete: %" PRIu64 " bytes kept in ", index, got.bytes) + *kept + "\r\n";
+}
+
+// Leaves for the setup page the way a download with nothing to fetch does.
+int return_to_setup(Page page) {
+    status_show("Returning to Setup dialog momentarily.\r\n");
+    wait_responsive(3000);
+    page_end(page, PAGE_BACK_TO_SETUP);
+    return 0;
 }
 }  // namespace
 
@@ -105,23 +148,15 @@ int download_recordings(Page page) {
     int got = unit_send_command("RC\r\n") ? unit_read_line(reply, sizeof reply, 700) : -1;
     if (got < 0 || std::strstr(reply, "OK") == nullptr) {
         status_show("The unit did not report its recording count; nothing was downloaded.\r\n");
-        status_show("Returning to Setup dialog momentarily.\r\n");
-        wait_responsive(3000);
-        page_end(page, PAGE_BACK_TO_SETUP);
-        return 0;
+        return return_to_setup(page);
     }
     int count = 0;
     for (const char* p = reply; *p >= '0' && *p <= '9' && count < 100000; ++p) count = count * 10 + (*p - '0');
     if (count == 0) {
         status_show("NO FLIGHT DATA RECORDINGS FOUND.\r\n");
-        status_show("Returning to Setup dialog momentarily.\r\n");
-        wait_responsive(3000);
-        page_end(page, PAGE_BACK_TO_SETUP);
-        return 0;
+        return return_to_setup(page);
     }
-    char line[128];
-    std::snprintf(line, sizeof line, "Retrieving %2d flight data recording files.\r\n", count);
-    status_show(line);
+    status_show(formatted("Retrieving %2d flight data recording files.\r\n", count));
     uint32_t serial = serial_digits();
     std::time_t now = std::time(nullptr);
     std::tm date = *std::localtime(&now);
@@ -130,31 +165,52 @@ int download_recordings(Page page) {
         char name[64];
         std::snprintf(name, sizeof name, "REC_%08" PRIu32 "_%04d_%02d_%02d_%02d.dat", serial, date.tm_year + 1900,
                       date.tm_mon + 1, date.tm_mday, index);
-        std::optional<std::string> joined = path_join(folder, name);
+        std::optional<std::string> joined = path_join(folder, std::string(name) + ".part");
         if (!joined) {
             message_box(path_too_long_message(folder), "Error", BoxButtons::ok, BoxIcon::error);
-            return 0;
+            return return_to_setup(page);
         }
-        const std::string& path = *joined;
-        std::string part = path + ".part";
+        const std::string& part = *joined;
+        const std::string path = part.substr(0, part.size() - 5);
         std::FILE* file = std::fopen(part.c_str(), "wb");
         if (!file) {
             message_box("Cannot create " + part + ": " + system_error_text(errno), "Error", BoxButtons::ok, BoxIcon::error);
-            return 0;
+            return return_to_setup(page);
         }
-        bool selected = unit_send_command("H %x\r\n", unsigned(index)) && unit_read_line(reply, sizeof reply, 700) > 0 &&
-                        std::strncmp(reply, "OK", 2) == 0;
-        if (!selected) {
+        // Each piece goes to the disk as it comes, so a failed write shows at once.
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        bool sent = unit_send_command("H %x\r\n", unsigned(index));
+        int answer = sent ? unit_read_line(reply, sizeof reply, 700) : -1;
+        bool selected = answer > 0 && std::strncmp(reply, "OK", 2) == 0;
+        Received received;
+        if (!selected && sent && unit_port_usable()) {
             std::fclose(file);
             std::remove(part.c_str());
-            status_show("Recording " + std::to_string(index) + " was refused by the unit and skipped.\r\n");
+            status_show(formatted("Recording %d was %s by the unit and skipped.\r\n", index,
+                                  answer < 0 ? "not answered" : "refused"));
             continue;
         }
-        bool write_failed = false;
-        receive_recording(page, file, index, write_failed);
-        if (std::fclose(file) != 0) write_failed = true;
-        std::string kept = keep_recording(part, path);
-        if (write_failed) message_box("Could not write all of " + kept, "Error", BoxButtons::ok, BoxIcon::error);
+        if (selected) received = receive_recording(page, file, part, index);
+        else received.end = RecordingEnd::link_lost;
+        if (std::fclose(file) != 0 && received.end == RecordingEnd::complete) {
+            message_box("Cannot write " + part + ": " + system_error_text(errno), "Error", BoxButtons::ok, BoxIcon::error);
+            received.end = RecordingEnd::write_failed;
+        }
+        const std::string where = store_recording(part, path, received, index);
+        // The technician's Cancel closed the link and ended the page already.
+        if (received.end == RecordingEnd::link_lost && g_commands.abort_requested) {
+            status_show(formatted("The download was stopped during recording %d.\r\n", index));
+            status_show(where);
+            return 0;
+        }
+        if (received.end == RecordingEnd::link_lost) {
+            message_box(formatted("The link to the unit was lost during recording %d.", index), "Error", BoxButtons::ok,
+                        BoxIcon::error);
+            status_show(formatted("The link to the unit was lost during recording %d; the download stopped.\r\n", index));
+            status_show(where);
+            return return_to_setup(page);
+        }
+        if (!where.empty()) status_show(where);
     }
     status_show("Flight Data Recording file transfers complete\r\n");
     status_show("Will return to the Setup dialog momentarily.\r\n");

@@ -77,3 +77,52 @@ TEST(SimRecordings, CorruptPacketIsReportedBackByTheUploader) {
     EXPECT_TRUE(link.noted("recording 0 abandoned"));
     EXPECT_TRUE(link.noted("uploader counts 00000512 bytes, 768 were sent"));
 }
+
+// A packet the unit spoiled must be answered "NO", the end packet included;
+// an "OK" for it means the uploader took bytes with a wrong check.
+TEST(SimRecordings, ASpoiledPacketWantsNoAndOnlyInTheChosenRecording) {
+    struct Case {
+        int packet;
+        const char* answer;
+        const char* outcome;  // a note, or the anomaly's reply
+    };
+    const Case cases[] = {
+        {1, "NO 00000100\r", "recording 1 abandoned"},
+        {0, "NO 00000000\r", "recording 1 abandoned"},  // the end packet of an empty recording
+        {1, "OK 00000200\r", "NO: uploader took a packet with a wrong check"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.answer) + " to packet " + std::to_string(c.packet));
+        SimConfig config;
+        config.recordings = {Bytes(200, 1), c.packet ? Bytes(200, 1) : Bytes{}};
+        config.packet_size = 100;
+        config.faults.corrupt_packet = c.packet;
+        config.faults.corrupt_recording = 1;
+        SimLink link(config);
+        EXPECT_EQ(download(link, 0).size(), 3u);  // recording 0 whole: two data packets and the end
+        link.send("H 1\r\n");
+        Bytes wire = link.read_after(100);
+        wire.erase(wire.begin(), wire.begin() + 4);
+        Packet p;
+        for (int i = 0; i <= c.packet; ++i) {
+            ASSERT_TRUE(take_packet(wire, p));
+            if (i < c.packet) link.send(ack(p.payload.size() * (i + 1)));
+            Bytes more = link.read_after(50);
+            wire.insert(wire.end(), more.begin(), more.end());
+        }
+        EXPECT_FALSE(p.payload_ok);
+        link.send(c.answer);
+        const std::string reply = link.text_after(100);
+        EXPECT_TRUE(link.noted(c.outcome) || reply.find(c.outcome) == 0) << reply;
+    }
+}
+
+TEST(SimRecordings, ARecordingCanBeRefused) {
+    SimConfig config;
+    config.recordings = {Bytes(10, 1), Bytes(10, 2)};
+    config.faults.refused_recording = 1;
+    SimLink link(config);
+    link.send("H 1\r\n");
+    EXPECT_EQ(link.text_after(100), "NO: recording unavailable\r\n");
+    EXPECT_EQ(download(link, 0).size(), 2u);
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "support/fixtures/bytes.h"
 #include "support/fixtures/catalogue_files.h"
 #include "support/fixtures/database_builder.h"
 #include "support/fixtures/load_image_builder.h"
@@ -64,6 +65,8 @@ void system_files(const fs::path& dir) {
     for (const char* name : {"uImage_", "foo_dtb_", "ubi_img_"}) put(dir / (name + v), image(IMAGE_OS, false));
     put(dir / ("u_boot_" + v), image(IMAGE_BOOT, false));
     put(dir / "system.hex", hex_text(build_system_image({})));
+    // The block test's fixed test file, at the size the unit expects.
+    put(dir / "two_meg.dat", filler_bytes(2097152, 7));
 }
 
 void databases(const fs::path& top) {
