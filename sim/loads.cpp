@@ -246,6 +246,7 @@ void test_stream_byte(SimState& s, uint8_t byte) {
     sim_pace(s);
     if (byte == CAN) {
         if (++s.can_run < 8) return;
+        s.can_run = 0;
         s.load.checksum = crc_end(s.body_reg);
         sim_event(s, SimEvent::received, "test stream " + std::to_string(s.load.length) + " bytes");
         sim_finish_load(s, true, "accepted");
@@ -303,6 +304,7 @@ void sim_lose_byte(SimState& s) {
 void sim_body_settled(SimState& s) { raw_body_verdict(s); }
 
 void sim_start_test_stream(SimState& s) {
+    if (s.config.faults.refused_modes.find("PT") != std::string::npos) return sim_send_line(s, "NO: mode refused");
     start_load(s, "PT");
     s.mode = SimMode::test_stream;
     sim_send_line(s, "OK: Entering TSTBLK mode");

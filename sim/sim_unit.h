@@ -47,7 +47,7 @@ struct SimPacing {
 
 struct SimFaults {
     bool silent = false;                   // answers nothing at all
-    std::string refused_modes;             // mode letters answered "NO" ("P", "MT", ...)
+    std::string refused_modes;             // mode letters answered "NO" ("P", "MT", ...; "PT" the block test)
     std::set<std::string> unanswered;      // command words ignored entirely ("DF", "P", "QT", ...)
     bool err_during_body = false;          // "ERR" text when a load's last byte arrives
     long err_at_body_byte = -1;            // "ERR" text once a body (or an image's data blocks) holds this many bytes (-1 never)

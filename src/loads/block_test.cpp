@@ -46,14 +46,19 @@ int load_block_test(Page page) {
     int64_t size = file_size(file);
     PassResult pass = send_file_body(file, size < 0 ? 0 : uint64_t(size), progress);
     std::fclose(file);
-    if (pass.end != PassEnd::done) {
+    // An "ERR" or a restart the unit reported during the stream fails the test as well.
+    if (pass.end != PassEnd::done || pass.unit_error) {
         status_show("Block test stream did not complete.\r\n");
         unit_close_port();
         return 1;
     }
     wait_responsive(2000);
     for (int i = 0; i < 8; ++i) {
-        if (!unit_put_byte(cancel_byte)) break;
+        if (!unit_put_byte(cancel_byte)) {
+            status_show("The end of the block test could not be sent to the unit.\r\n");
+            unit_close_port();
+            return 1;
+        }
         wait_responsive(0);
     }
     status_show("Load Block Test image complete\r\n");

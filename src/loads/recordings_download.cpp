@@ -161,6 +161,7 @@ int download_recordings(Page page) {
     std::time_t now = std::time(nullptr);
     std::tm date = *std::localtime(&now);
     const std::string& folder = upload_setting(FDR_DIR);
+    int not_whole = 0;  // recordings skipped or kept partial
     for (int index = count - 1; index >= 0; --index) {
         char name[64];
         std::snprintf(name, sizeof name, "REC_%08" PRIu32 "_%04d_%02d_%02d_%02d.dat", serial, date.tm_year + 1900,
@@ -188,6 +189,7 @@ int download_recordings(Page page) {
             std::remove(part.c_str());
             status_show(formatted("Recording %d was %s by the unit and skipped.\r\n", index,
                                   answer < 0 ? "not answered" : "refused"));
+            ++not_whole;
             continue;
         }
         if (selected) received = receive_recording(page, file, part, index);
@@ -211,8 +213,14 @@ int download_recordings(Page page) {
             return return_to_setup(page);
         }
         if (!where.empty()) status_show(where);
+        if (received.end != RecordingEnd::complete) ++not_whole;
     }
-    status_show("Flight Data Recording file transfers complete\r\n");
+    // A download that lost recordings on the way is not reported as complete.
+    if (not_whole == 0)
+        status_show("Flight Data Recording file transfers complete\r\n");
+    else
+        status_show(formatted("Flight Data Recording file transfers ended: %d of %d recordings not downloaded whole\r\n",
+                              not_whole, count));
     status_show("Will return to the Setup dialog momentarily.\r\n");
     wait_responsive(3000);
     page_end(page, PAGE_BACK_TO_SETUP);

@@ -142,7 +142,7 @@ const std::vector<FunctionRow>& fault_rows() {
         {"boot-image", LF_BOOT_IMAGE, boot_image, next, "System Boot image load complete", {"RP", "P"}, "P", true, true,
          false, true},
         {"download-recordings", LF_DOWNLOAD_RECORDING, recordings, next,
-         "Flight Data Recording file transfers complete", {"RC", "H"}, "", false, false, true, false},
+         "Flight Data Recording file transfers complete", {"RC", "H"}, "", false, false, true, false, nullptr, 7},
         {"erase-recordings", LF_ERASE_RECORDING, erasable, next, "Erased Flight Recordings from system", {"ER"}, "",
          false, false, false, false},
         {"earlier-airport", LF_AIRPORT, earlier_airport, next, "Load airport data complete", {"M"}, "M", true, false,
