@@ -148,6 +148,9 @@ bool prepare_load(LoaderFunction function, DiskAccess access) {
     if (!kind || *kind == CAT_PARAMETER_FILES) return false;
     g_preparation.files.clear();
     const bool ready = run_preparation(function, access);
+    // The checks are done: the last image checked is not held open while the
+    // load runs (on Windows an open file can be neither replaced nor removed).
+    image_reset();
     g_preparation.load_ready = ready;
     // A failed system software or boot program stays refused until the page
     // is entered again; the other kinds keep their flag unless their list is empty.

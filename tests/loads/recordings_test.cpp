@@ -90,7 +90,7 @@ protected:
         return names;
     }
 
-    std::string fdr(const std::string& name) const { return dir.file("FDR") + "/" + name; }
+    std::string fdr(const std::string& name) const { return path_join(dir.file("FDR"), name).value_or(""); }
 
     std::string status() const { return page_control(TRANSFER_PAGE, ID_STATUS_BOX).text; }
 
@@ -253,10 +253,13 @@ TEST_F(Recordings, CancelStopsTheDownloadAndKeepsWhatCame) {
 }
 
 TEST_F(Recordings, DiskFaultsAreShownAtOnceAndSayWhereTheBytesAre) {
+    // What the system says of a folder where a file is created or renamed to.
 #ifdef _WIN32
     constexpr int folder_in_the_way = EACCES;
+    constexpr int folder_at_the_new_name = EEXIST;
 #else
     constexpr int folder_in_the_way = EISDIR;
+    constexpr int folder_at_the_new_name = EISDIR;
 #endif
     struct Case {
         const char* what;
@@ -277,7 +280,7 @@ TEST_F(Recordings, DiskFaultsAreShownAtOnceAndSayWhereTheBytesAre) {
          []() { return "Returning to Setup dialog momentarily.\r\n"; }, false},
         {"the name is taken by a folder", [&]() { fs::create_directories(fdr(whole)); },
          [&]() {
-             return "Cannot rename " + fdr(part) + " to " + fdr(whole) + ": " + system_error_text(folder_in_the_way) +
+             return "Cannot rename " + fdr(part) + " to " + fdr(whole) + ": " + system_error_text(folder_at_the_new_name) +
                     "\nThe recording's bytes are in " + fdr(part);
          },
          [&]() { return "Recording 1 kept in " + fdr(part) + "\r\n"; }, true},
