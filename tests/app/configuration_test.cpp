@@ -12,23 +12,11 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "setup/setup_layout.h"
+#include "support/text_checks.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 
 namespace {
-// Parameter files and the log are text files: a line feed is CR LF on Windows.
-#ifdef _WIN32
-constexpr const char* text_line_end = "\r\n";
-#else
-constexpr const char* text_line_end = "\n";
-#endif
-
-std::string lines_of(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + text_line_end;
-    return text;
-}
-
 std::vector<int> templates_shown() {
     std::vector<int> shown;
     for (const PageRun& run : page_runs()) shown.push_back(run.template_id);

@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/page_model.h"
 #include "setup/setup_layout.h"
+#include "support/text_checks.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 
@@ -26,7 +27,6 @@ std::vector<std::pair<int, int>> runs_and_results() {
     return shown;
 }
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 }  // namespace
 
 TEST_F(WizardTest, EndRequestOnTheSetupPageClosesItAndTheUnitIsStartedAgain) {

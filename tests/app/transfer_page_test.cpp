@@ -26,6 +26,7 @@
 #include "link/staging.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
+#include "support/text_checks.h"
 #include "support/fixtures/catalogue_files.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
@@ -34,8 +35,6 @@
 #include "unit/identity.h"
 
 namespace {
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 // Stand-in procedures that only record that they ran; each returns what the
 // test asks of it.
 struct Ran {

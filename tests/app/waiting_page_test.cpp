@@ -14,6 +14,7 @@
 #include "formats/sectioned_file.h"
 #include "link/commands.h"
 #include "setup/setup_page.h"
+#include "support/text_checks.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 
@@ -27,7 +28,6 @@ int count_of(const std::string& text, const std::string& part) {
     return n;
 }
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 }  // namespace
 
 class WaitingPage : public WizardTest {

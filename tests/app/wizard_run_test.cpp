@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "app/wizard_fixture.h"
 #include "setup/setup_layout.h"
+#include "support/text_checks.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 
@@ -22,8 +23,6 @@ std::vector<int> templates_shown() {
     for (const PageRun& run : page_runs()) shown.push_back(run.template_id);
     return shown;
 }
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 const char* name_of(WizardState s) {
     switch (s) {

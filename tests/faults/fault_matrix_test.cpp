@@ -26,25 +26,12 @@
 #include "output/transfer_display.h"
 #include "platform/clock.h"
 #include "setup/setup_layout.h"
+#include "support/text_checks.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 
 namespace {
 namespace fs = std::filesystem;
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-#ifdef _WIN32
-constexpr const char* text_line_end = "\r\n";
-#else
-constexpr const char* text_line_end = "\n";
-#endif
-
-std::string lines_of(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + text_line_end;
-    return text;
-}
 
 // The unit's transcript with each event's virtual time, runs of the same event folded.
 std::string timed_transcript(const SimUnit& unit) {

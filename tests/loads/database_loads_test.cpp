@@ -25,19 +25,12 @@
 #include "loads/erase_dialog.h"
 #include "platform/clock.h"
 #include "setup/setup_layout.h"
+#include "support/text_checks.h"
 #include "support/fixtures/database_builder.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 
 namespace {
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::size_t occurrences(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 // How the (first) transfer page ended; -1 when none ran.
 int transfer_result() {
     const auto run = std::find_if(page_runs().begin(), page_runs().end(),

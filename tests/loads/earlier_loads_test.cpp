@@ -24,6 +24,7 @@
 #include "platform/files.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
+#include "support/text_checks.h"
 #include "support/fixtures/bytes.h"
 #include "support/fixtures/catalogue_files.h"
 #include "support/fixtures/database_builder.h"
@@ -33,14 +34,6 @@
 #include "unit/identity.h"
 
 namespace {
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 constexpr uint32_t relocation_base = 0x00100000;
 
 std::vector<uint8_t> bytes_of(const std::string& s, std::size_t from = 0, std::size_t n = std::string::npos) {
@@ -154,9 +147,9 @@ TEST_F(EarlierLoads, AirportBlocksRefusedAreSentAgainAndTheFlashWriteRetried) {
     EXPECT_EQ(transfer(), 0);
 
     const std::string transcript = sim.transcript_text();
-    EXPECT_EQ(count(transcript, "> D block 1024 bytes at 0x00000100"), 4u) << transcript;
-    EXPECT_EQ(count(transcript, "< NO: busy"), 3u);
-    EXPECT_EQ(count(transcript, "> W\n"), 2u) << "the unit's Retry repeats the write";
+    EXPECT_EQ(occurrences(transcript, "> D block 1024 bytes at 0x00000100"), 4u) << transcript;
+    EXPECT_EQ(occurrences(transcript, "< NO: busy"), 3u);
+    EXPECT_EQ(occurrences(transcript, "> W\n"), 2u) << "the unit's Retry repeats the write";
     ASSERT_EQ(sim.loads().size(), 1u);
     EXPECT_TRUE(sim.loads()[0].accepted);
     EXPECT_EQ(std::vector<uint8_t>(sim.loads()[0].data.begin() + 256, sim.loads()[0].data.end()), bytes_of(data));
@@ -181,7 +174,7 @@ TEST_F(EarlierLoads, AirportUnitRefusingTenTimesIsOfferedALowerRate) {
         EXPECT_EQ(transfer(), 0);
 
         const std::string transcript = sim.transcript_text();
-        EXPECT_EQ(count(transcript, "< NO: garbled"), 10u) << transcript;
+        EXPECT_EQ(occurrences(transcript, "< NO: garbled"), 10u) << transcript;
         if (yes) {
             EXPECT_TRUE(has(transcript, "> BR 57600\n# link speed 57600\n> N\n# block receiver restarted\n"
                                         "> D block 1024 bytes at 0x00000100\n< OK\n"))
@@ -233,8 +226,8 @@ TEST_F(EarlierTerrain, HeaderThenDataInChunksOfTwoMebibytesWithTheLastPadded) {
     EXPECT_EQ(transfer({}), 1000) << "the data phase ends the page";
 
     const std::string transcript = sim.transcript_text();
-    EXPECT_EQ(count(transcript, "> ZH 12C\n"), 1u) << transcript;
-    EXPECT_EQ(count(transcript, "> ZT 200000\n"), 1u) << "the chunk size is announced once";
+    EXPECT_EQ(occurrences(transcript, "> ZH 12C\n"), 1u) << transcript;
+    EXPECT_EQ(occurrences(transcript, "> ZT 200000\n"), 1u) << "the chunk size is announced once";
     ASSERT_EQ(sim.loads().size(), 4u);
     EXPECT_EQ(sim.loads()[0].name, "terrain header");
     EXPECT_EQ(std::vector<uint8_t>(sim.loads()[0].data.begin() + 256, sim.loads()[0].data.end()), bytes_of(header));
@@ -299,7 +292,7 @@ TEST_F(EarlierTerrain, TimeOutsAndRefusalsAskFromTheTenthOn) {
         for (const std::string& question : c.questions) script_expect_box(question, "Error", BOX_YES);
         EXPECT_EQ(transfer({}), 1000);
         const std::size_t tries = std::size_t(c.silent + c.refused + 1);
-        EXPECT_EQ(count(sim.transcript_text(), "> D block 300 bytes at 0x00000100"), tries);
+        EXPECT_EQ(occurrences(sim.transcript_text(), "> D block 300 bytes at 0x00000100"), tries);
         EXPECT_TRUE(has(log_text(), "    Retry count " + std::to_string(tries - 1) + "    "));
         EXPECT_TRUE(has(status(), "Load terrain data complete"));
     }

@@ -21,6 +21,7 @@
 #include "link/commands.h"
 #include "output/transfer_display.h"
 #include "setup/setup_layout.h"
+#include "support/text_checks.h"
 #include "support/fixtures/bytes.h"
 #include "support/fixtures/load_image_builder.h"
 #include "support/scripted_pages.h"
@@ -28,14 +29,6 @@
 #include "support/sim_port.h"
 
 namespace {
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::size_t occurrences(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 std::string os_image(uint32_t payload_size, const std::string& id) {
     return build_load_image({.type = IMAGE_OS, .id_text = id, .elf = false, .payload_size = payload_size});
 }

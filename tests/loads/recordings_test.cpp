@@ -24,6 +24,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "setup/setup_page.h"
+#include "support/text_checks.h"
 #include "support/fixtures/bytes.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
@@ -32,8 +33,6 @@
 
 namespace {
 namespace fs = std::filesystem;
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 std::string file_text(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -29,6 +29,7 @@
 #include "setup/reset_mode_dialog.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
+#include "support/text_checks.h"
 #include "support/fixtures/load_image_builder.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
@@ -36,8 +37,6 @@
 #include "unit/identity.h"
 
 namespace {
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 constexpr uint32_t board = 0x34029FFF;  // runs 0x3400 images without the variant mark
 constexpr const char* version = "1.07.hhf";
 
@@ -61,12 +60,6 @@ std::string image_file(Image image, uint32_t payload_size = 0) {
 
 std::vector<uint8_t> bytes_of(const std::string& s, std::size_t from, std::size_t n) {
     return std::vector<uint8_t>(s.begin() + long(from), s.begin() + long(from + n));
-}
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
 }
 
 // The time of the first transcript event holding `text`.
@@ -212,7 +205,7 @@ TEST_F(SystemSoftware, WholeSetIsSentInOrderAndEndsByTheResetMode) {
         EXPECT_LT(transcript.find("> RP"), transcript.find("> P\n")) << "the backup comes first";
         EXPECT_TRUE(backup_intact(sim));
         const bool scripts = c.execs || c.data;
-        EXPECT_EQ(count(transcript, "> UP\n"), scripts ? 1u : 0u) << transcript;
+        EXPECT_EQ(occurrences(transcript, "> UP\n"), scripts ? 1u : 0u) << transcript;
         if (scripts) {
             EXPECT_GT(transcript.find("> UP\n"), transcript.rfind("> body")) << "after the last image";
         }
@@ -232,8 +225,8 @@ TEST_F(SystemSoftware, WholeSetIsSentInOrderAndEndsByTheResetMode) {
             EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, "System Software Load Complete");
         } else {
             const std::string reset = "> RESET " + std::to_string(c.reset.mode) + "\n";
-            EXPECT_EQ(count(transcript, reset), 1u) << transcript;
-            EXPECT_EQ(count(transcript, "> RESET"), 1u) << transcript;
+            EXPECT_EQ(occurrences(transcript, reset), 1u) << transcript;
+            EXPECT_EQ(occurrences(transcript, "> RESET"), 1u) << transcript;
             EXPECT_TRUE(has(box, "System software load complete\r\n** RESETTING HTAWS UNIT NOW!!!\r\n"
                                  "** APPLICATION WILL EXIT NOW!!!\r\n"))
                 << box;
