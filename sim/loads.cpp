@@ -183,7 +183,7 @@ void control_block(SimState& s, const SimFrame& frame) {
         if (!fault.empty()) return refuse_load(s, fault);
     }
     if (const std::string fault = sim_image_block_fault(s.config, cb); !fault.empty()) return refuse_load(s, fault);
-    sim_send_line(s, "OK");
+    sim_send_line(s, s.config.faults.garbled_block_answer ? "0K" : "OK");
     s.expected = get_be32(&cb[80]);
     if (data_block_image(image_type)) {
         s.mode = SimMode::data_blocks;

@@ -66,6 +66,7 @@ struct SimFaults {
     uint32_t trickle_ms = 0;               // replies go out one byte every trickle_ms (0: at once)
     bool bare_delete_answer = false;       // "DDB" answered "OK" without the erased database's detail
     long restart_after = -1;               // bytes received before the unit restarts and greets again (-1 never)
+    bool garbled_block_answer = false;     // the answer to a control block it took arrives spoiled ("0K")
 };
 
 struct SimConfig {

@@ -14,6 +14,7 @@ void chatter(SimConfig& u, const TransferSpan&) {
     u.pacing.chatter_ms = 500;
 }
 void corrupt_table(SimConfig& u, const TransferSpan&) { u.faults.corrupt_table = 'P'; }
+void garbled_block_answer(SimConfig& u, const TransferSpan&) { u.faults.garbled_block_answer = true; }
 void corrupt_packet(SimConfig& u, const TransferSpan&) { u.faults.corrupt_packet = 1; }
 void pulled_at(SimConfig& u, const TransferSpan& span, uint64_t per_cent) {
     u.faults.cable_pulled_after = long(span.start + span.bytes * per_cent / 100);
@@ -77,6 +78,8 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
         columns.push_back(column("chatter, never ACK", Outcome::fails, chatter));
     }
     if (row.body && row.mode == std::string("P")) {
+        // The unit took the block: a load that reads no answer to it may complete.
+        columns.push_back(column("corrupted control-block answer", Outcome::either, garbled_block_answer));
         columns.push_back(column("ERR in the first piece", Outcome::fails, err_early));
         columns.push_back(column("ERR in the last piece", Outcome::fails, err_last));
     }
