@@ -2,13 +2,13 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/load_preparation.h"
 #include "formats/byte_order.h"
+#include "formats/file_pieces.h"
 #include "formats/map_file.h"
 #include "formats/sectioned_file.h"
 #include "formats/terrain_file.h"
@@ -20,11 +20,6 @@
 #include "platform/files.h"
 
 namespace {
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
-
 struct FileStep {
     DatabaseFile file;
     // The checksum pass over this file is shown with its progress.
@@ -56,7 +51,7 @@ int run_database_load(Page page, const DatabaseLoad& load) {
     for (std::size_t i = 0; i < load.steps.size(); ++i) {
         const FileStep& step = load.steps[i];
         if (!catalogue_ready(load.catalogue)) return prompt_and_end(page, texts.no_candidate);
-        OpenFile stream(i < paths.size() ? std::fopen(paths[i].c_str(), "rb") : nullptr);
+        FilePtr stream = i < paths.size() ? open_binary(paths[i]) : nullptr;
         if (!stream) return prompt_and_end(page, texts.open_failed);
         const int64_t length = file_size(stream.get());
         if (length < 0) return prompt_and_end(page, texts.length_unknown);

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "link/serial.h"
 #include "link/staging.h"
 #include "loads/file_body.h"
+#include "loads/software_image_file.h"
 #include "output/report.h"
 #include "output/status_shown.h"
 #include "platform/files.h"
@@ -69,11 +69,6 @@ constexpr ImageLoad boot_load{
     "System Boot image load complete\r\n",
     "System Boot image Load Complete",
 };
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // The staging stream is never left open past one image.
 struct StagingGuard {
@@ -154,7 +149,7 @@ ImageEnd send_payload(Page page, std::FILE* file, uint32_t length) {
 // block delay after every piece; stops at the unit's "ERR".
 ImageEnd send_staged(Page page, TransferProgress& progress, uint32_t settle_ms) {
     errno = 0;
-    OpenFile staged(std::fopen(staging_name, "rb"));
+    FilePtr staged = open_binary(staging_name);
     if (!staged) return fail_transfer(page, staging_failure("reopen", errno));
     const int64_t size = file_size(staged.get());
     if (size < 0) return fail_transfer(page, staging_failure("read", EIO));
@@ -171,17 +166,13 @@ ImageEnd send_staged(Page page, TransferProgress& progress, uint32_t settle_ms) 
 
 ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, uint32_t settle_ms,
                     TransferProgress& progress) {
-    OpenFile file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        static_cast<void>(report_error(load.open_failed));
+    LoadImageFile image;
+    if (const ImageFileOpen opened = open_load_image_file(path, image); opened != ImageFileOpen::opened) {
+        static_cast<void>(report_error(opened == ImageFileOpen::not_opened ? load.open_failed : load.header_failed));
         return end_page(page, PAGE_QUIT);
     }
-    std::array<uint8_t, 256> header;
-    if (std::fread(header.data(), 1, header.size(), file.get()) != header.size()) {
-        static_cast<void>(report_error(load.header_failed));
-        return end_page(page, PAGE_QUIT);
-    }
-    const uint32_t length = get_be32(&header[hdr_payload_length_offset]);
+    std::array<uint8_t, load_image_header_size>& header = image.header;
+    const uint32_t length = image.payload_length();
     if (configuration_saved(page) != ImageEnd::sent) return ImageEnd::stopped;
 
     // A fresh staging file for every image: an older "temp.dat" is never sent.
@@ -199,8 +190,8 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
 
     status_show(formatted(load.size_line, unsigned(length)));
     show_operation_title(page, load.title);
-    if (send_payload(page, file.get(), length) != ImageEnd::sent) return ImageEnd::stopped;
-    file.reset();
+    if (send_payload(page, image.file.get(), length) != ImageEnd::sent) return ImageEnd::stopped;
+    image.file.reset();
 
     if (send_baud_command(115200) != 1) return fail_transfer(page);
     staging_close();
