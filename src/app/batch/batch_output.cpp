@@ -14,6 +14,7 @@ struct Output {
     bool redraw = false;
     bool line_open = false;  // a progress line is drawn and not yet ended
     int shown = -1;          // the per-mille value shown last
+    std::string shown_text;  // the transfer line it was shown with
     uint64_t pass_started = 0;
 };
 Output g_output;
@@ -45,7 +46,11 @@ std::string duration(uint64_t seconds) {
 }
 }  // namespace
 
-void batch_output_start(std::FILE* out, bool redraw) { g_output = Output{out, redraw}; }
+void batch_output_start(std::FILE* out, bool redraw) {
+    g_output = Output{};
+    g_output.out = out;
+    g_output.redraw = redraw;
+}
 
 void batch_output_line(std::string_view text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
@@ -71,18 +76,22 @@ std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t
     return line;
 }
 
+// The bar moves before the transfer line gets its new numbers, so a pass
+// with a transfer line is drawn as the line changes, others as the bar moves.
 void batch_output_progress(Page page) {
     const PageControl* bar = page_find(page, ID_PROGRESS);
     if (!bar || !bar->visible) return;
+    const PageControl* transfer = page_find(page, ID_TRANSFER_LINE);
+    const std::string text = transfer ? transfer->text : "";
+    uint64_t done = 0, total = 0;
+    const bool with_bytes = bytes_of(text, done, total);
     const int per_mille = bar->position;
-    if (per_mille == g_output.shown) return;
+    if (with_bytes ? text == g_output.shown_text : per_mille == g_output.shown) return;
     if (per_mille < g_output.shown || g_output.shown < 0) g_output.pass_started = now_ms();
     const bool plain_step = per_mille / 100 != g_output.shown / 100 || per_mille >= 1000;
     g_output.shown = per_mille;
+    g_output.shown_text = text;
     if (per_mille <= 0 || (!g_output.redraw && !plain_step)) return;
-    uint64_t done = 0, total = 0;
-    const PageControl* transfer = page_find(page, ID_TRANSFER_LINE);
-    if (transfer) bytes_of(transfer->text, done, total);
     const std::string line = progress_line(per_mille, done, total, now_ms() - g_output.pass_started);
     if (g_output.redraw) {
         std::fprintf(g_output.out, "\r%s\033[K", line.c_str());

@@ -38,14 +38,13 @@ std::optional<CatalogueKind> offered_catalogue(LoaderFunction f) {
 }
 }  // namespace
 
-int run_batch(const BatchOptions& options, std::ostream& json_out) {
-    std::FILE* out = options.json ? stderr : stdout;
-    batch_output_start(out, isatty(fileno(out)) == 1);
+int run_batch(const BatchOptions& options, std::FILE* lines, std::ostream& json_out, int (*program)(void (*)())) {
+    batch_output_start(lines, isatty(fileno(lines)) == 1);
     batch_outcome_reset();
     g_status.screen_echo = echo_status;
     g_link.only_port = options.port;
     batch_policy_start(options);
-    run_uploader(run_page_loop_once);
+    program(run_page_loop_once);
     batch_policy_stop();
     g_status.screen_echo = nullptr;
     if (end_request() != 0) batch_outcome_fail("Cancelled");
@@ -91,5 +90,6 @@ int run_from_command_line(std::span<const std::string_view> args) {
         list_candidates(options, std::cout);
         return 0;
     }
-    return run_batch(options, std::cout);
+    // With --json standard output carries the object alone.
+    return run_batch(options, options.json ? stderr : stdout, std::cout);
 }
