@@ -21,6 +21,7 @@
 #include "check/json_reader.h"
 #include "formats/crc.h"
 #include "output/log.h"
+#include "platform/batch/batch_pages.h"
 #include "setup/setup_page.h"
 #include "sim/sim_unit.h"
 #include "support/fixtures/database_builder.h"
@@ -237,7 +238,7 @@ TEST_F(BatchRun, EraseOfferFollowsTheOptionElseEndsTheRunWithItsText) {
             EXPECT_TRUE(has(transcript, c.reset)) << transcript;
         }
         if (!c.erased) {
-            EXPECT_TRUE(has(r.lines, "Erase Obstacles")) << r.lines;
+            EXPECT_TRUE(has(r.lines, "Erase Obstacles\nHTAWS file system is out of space.\n")) << r.lines;
         }
         finish();
     }
@@ -250,6 +251,41 @@ TEST_F(BatchRun, NoUnitFailsWithTheQuestionAndJsonSaysSo) {
     const auto json = parse_json(r.json);
     ASSERT_TRUE(json) << r.json;
     EXPECT_EQ((*json)["outcome"].string, "failed");
-    EXPECT_FALSE((*json)["message"].string.empty());
+    EXPECT_EQ((*json)["message"].string, "Could not find USB device\nPlease check connections");
     EXPECT_TRUE(r.lines.ends_with((*json)["message"].string + "\n")) << r.lines;
+}
+
+// The factory-settings confirmation is answered Yes only with
+// --allow-factory-settings; otherwise the run fails and nothing is written.
+TEST_F(BatchRun, FactorySettingsNeedTheirOption) {
+    struct Case {
+        std::vector<std::string_view> options;
+        int status;
+    };
+    const Case cases[] = {
+        {{"write-config", "--file", "factory.dat"}, 1},
+        {{"write-config", "--file", "factory.dat", "--allow-factory-settings"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status);
+        fresh();
+        SimUnit& sim = attach_unit();
+        put("Parameter Files", "factory.dat", "ModelID=RK5200H Serial=12345678\nAudio Volume 0x00000007\n");
+        const Outcome r = run(c.options);
+        EXPECT_EQ(r.status, c.status) << r.lines;
+        EXPECT_TRUE(has(r.lines, "[FACTORY SETTING OVERWRITE] You are about to update the Factory Settings.")) << r.lines;
+        EXPECT_EQ(has(sim.transcript_text(), "> WP"), c.status == 0) << sim.transcript_text();
+        finish();
+    }
+}
+
+TEST_F(BatchRun, EndRequestEndsTheRunAsCancelled) {
+    SimUnit& sim = attach_unit();
+    put("Obstacle Files", "61734-ODB-0001-00001.bin", build_sectioned_file({.version = 2}));
+    batch_request_end(2);
+    const Outcome r = run({"obstacle"});
+    batch_request_end(0);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.lines.ends_with("Cancelled\n")) << r.lines;
+    EXPECT_TRUE(sim.loads().empty());
 }
