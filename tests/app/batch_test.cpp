@@ -12,23 +12,15 @@
 #include "app/batch/batch_options.h"
 #include "app/batch/batch_output.h"
 #include "app/batch/batch_run.h"
-#include "app/load_procedures.h"
+#include "app/program_reset.h"
 #include "app/startup.h"
-#include "app/status_box.h"
-#include "app/transfer_page.h"
-#include "app/transfer_routes.h"
-#include "catalogue/setup_entry.h"
 #include "check/json_reader.h"
 #include "formats/crc.h"
 #include "output/log.h"
 #include "platform/batch/batch_pages.h"
-#include "setup/setup_page.h"
 #include "sim/sim_unit.h"
 #include "support/fixtures/database_builder.h"
-#include "support/sim_port.h"
 #include "support/temp_dir.h"
-#include "support/unit_link_reset.h"
-#include "support/virtual_clock.h"
 
 namespace {
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -51,18 +43,7 @@ protected:
         std::filesystem::current_path(previous);
     }
     // Every module as at program start, no unit attached.
-    void fresh() {
-        virtual_clock_reset(1000000);
-        reset_unit_link_state();
-        status_detach();
-        catalogue_module_reset();
-        setup_page_reset();
-        transfer_procedures_reset();
-        register_shell_procedures();
-        register_load_procedures();
-        sim_ports_reset();
-        sim_port_attach(nullptr);
-    }
+    void fresh() { reset_program_state(); }
     void finish() {
         reset_link_state();
         const std::string anomalies = sim_port_finish();
@@ -288,4 +269,34 @@ TEST_F(BatchRun, EndRequestEndsTheRunAsCancelled) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.lines.ends_with("Cancelled\n")) << r.lines;
     EXPECT_TRUE(sim.loads().empty());
+}
+
+// --file picks a candidate of the version select as `list` names it; a name
+// no candidate has ends the run with the candidates offered.
+TEST_F(BatchRun, FileChoosesTheCandidateToLoad) {
+    const std::string older = build_sectioned_file({.version = 2, .data = std::string(1000, 'a')});
+    const std::string newer = build_sectioned_file({.version = 2, .data = std::string(2000, 'b')});
+    struct Case {
+        const char* file;
+        int status;
+        std::size_t loaded;  // 0: nothing
+    };
+    const Case cases[] = {{"0001-00001", 0, older.size()}, {"0001-00002", 0, newer.size()}, {"0009-00009", 1, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        fresh();
+        SimUnit& sim = attach_unit();
+        put("Obstacle Files", "61734-ODB-0001-00001.bin", older);
+        put("Obstacle Files", "61734-ODB-0001-00002.bin", newer);
+        const Outcome r = run({"obstacle", "--file", c.file});
+        EXPECT_EQ(r.status, c.status) << r.lines;
+        if (c.loaded == 0) {
+            EXPECT_TRUE(sim.loads().empty());
+            EXPECT_TRUE(has(r.lines, "No candidate matches '0009-00009'; offered:")) << r.lines;
+        } else {
+            ASSERT_EQ(sim.loads().size(), 1u) << r.lines;
+            EXPECT_EQ(sim.loads()[0].length, c.loaded);
+        }
+        finish();
+    }
 }

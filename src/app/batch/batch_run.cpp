@@ -1,7 +1,5 @@
 #include "app/batch/batch_run.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -18,6 +16,7 @@
 #include "catalogue/version_select.h"
 #include "link/serial.h"
 #include "output/status.h"
+#include "platform/process.h"
 #include "platform/window.h"
 
 namespace {
@@ -39,7 +38,7 @@ std::optional<CatalogueKind> offered_catalogue(LoaderFunction f) {
 }  // namespace
 
 int run_batch(const BatchOptions& options, std::FILE* lines, std::ostream& json_out, int (*program)(void (*)())) {
-    batch_output_start(lines, isatty(fileno(lines)) == 1);
+    batch_output_start(lines, stream_is_terminal(lines));
     batch_outcome_reset();
     g_status.screen_echo = echo_status;
     g_link.only_port = options.port;
