@@ -86,7 +86,10 @@ BatchStep press_mode(Page page, int mode) {
     return BatchStep::acted;
 }
 
+// After a failure nothing more is done for the technician: the pages that
+// wait for an action are closed and the run ends.
 BatchStep act(Page page) {
+    if (batch_outcome().failed) return BatchStep::stuck;
     switch (page->layout->template_id) {
         case SETUP_PAGE: return setup_step(page);
         case VERSION_SELECT_DIALOG: return choose_version(page);
