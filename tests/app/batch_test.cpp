@@ -126,10 +126,11 @@ TEST(BatchCommandLine, UsageErrorsAreRefusedAndOptionsRead) {
 }
 
 TEST(BatchOutput, ProgressLineShowsBarBytesRateAndTimeLeft) {
-    EXPECT_EQ(progress_line(250, 256 * 1024, 1024 * 1024, 4000),
+    EXPECT_EQ(progress_line(250, 256 * 1024, 1024 * 1024, 256 * 1024, 4000),
               "[#######.......................] 25.0%  262144 of 1048576 bytes  64 KiB/s  0:12 left");
-    EXPECT_EQ(progress_line(1000, 10, 10, 0), "[##############################] 100.0%  10 of 10 bytes");
-    EXPECT_EQ(progress_line(5, 0, 0, 10), "[..............................] 0.5%");
+    EXPECT_EQ(progress_line(1000, 10, 10, 0, 500), "[##############################] 100.0%  10 of 10 bytes")
+        << "one value of a pass: no rate";
+    EXPECT_EQ(progress_line(5, 0, 0, 0, 10), "[..............................] 0.5%");
 }
 
 TEST_F(BatchRun, ConfigurationReadCompletesBetweenStopAndStart) {

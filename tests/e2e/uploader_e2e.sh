@@ -281,6 +281,21 @@ batch_configuration_read)
     screen | grep -qF "Configuration read complete" || fail "the completion was not printed"
     grep -q "0x" "$work/top/Parameter Files/backup.dat" || fail "no parameter lines were saved"
     ;;
+batch_system_software)
+    # The reset mode comes from --reset; without it the run ends at the question.
+    start_unit --hardware-id 34029FFF
+    start_batch system-software
+    expect_screen "UPLOADER-ENDED 1"
+    screen | grep -qF "HTAWS Reset Mode" || fail "the reset mode question was not printed"
+    grep -q ": accepted" "$work/sim.log" && fail "a load started without a reset mode"
+    tmux kill-session -t "$session"
+    start_batch system-software --reset mnx
+    expect_screen "SCRC32 Load"
+    expect_screen "Update Data Script Load"
+    expect_screen "UPLOADER-ENDED 0"
+    [ "$(grep -c ': accepted' "$work/sim.log")" = 6 ] || fail "the unit did not take all six images"
+    grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
+    ;;
 batch_no_policy)
     # The unit is full and nothing answers the erase offer: the run fails
     # with the offer's text and nothing is erased.

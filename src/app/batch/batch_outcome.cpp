@@ -5,6 +5,7 @@ namespace {
 // completed; a failure after one (the unit's verdict) still fails the run.
 constexpr std::string_view completion_lines[] = {
     "** When finished loading all files",
+    "System software load complete",
     "Configuration read complete",
     "Configuration write complete",
     "Flight Data Recording file transfers complete",

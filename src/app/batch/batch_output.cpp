@@ -15,7 +15,11 @@ struct Output {
     bool line_open = false;  // a progress line is drawn and not yet ended
     int shown = -1;          // the per-mille value shown last
     std::string shown_text;  // the transfer line it was shown with
+    // The pass (one file's progress) began with the first value shown of it.
     uint64_t pass_started = 0;
+    uint64_t pass_first_done = 0;
+    uint64_t last_done = 0;
+    uint64_t last_total = 0;
 };
 Output g_output;
 
@@ -63,14 +67,14 @@ void batch_output_line(std::string_view text) {
     std::fflush(g_output.out);
 }
 
-std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t elapsed_ms) {
+std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms) {
     const int filled = per_mille * bar_width / 1000;
     std::string line = "[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(bar_width - filled), '.') +
                        "] " + std::to_string(per_mille / 10) + "." + std::to_string(per_mille % 10) + "%";
     if (total == 0) return line;
     line += "  " + std::to_string(done) + " of " + std::to_string(total) + " bytes";
-    if (elapsed_ms == 0 || done == 0) return line;
-    const uint64_t rate = done * 1000 / elapsed_ms;
+    if (elapsed_ms == 0 || moved == 0) return line;
+    const uint64_t rate = moved * 1000 / elapsed_ms;
     line += "  " + std::to_string(rate / 1024) + " KiB/s";
     if (rate > 0) line += "  " + duration((total - done) / rate) + " left";
     return line;
@@ -87,12 +91,20 @@ void batch_output_progress(Page page) {
     const bool with_bytes = bytes_of(text, done, total);
     const int per_mille = bar->position;
     if (with_bytes ? text == g_output.shown_text : per_mille == g_output.shown) return;
-    if (per_mille < g_output.shown || g_output.shown < 0) g_output.pass_started = now_ms();
+    const bool new_pass = g_output.shown < 0 || per_mille < g_output.shown ||
+                          (with_bytes && (total != g_output.last_total || done < g_output.last_done));
+    if (new_pass) {
+        g_output.pass_started = now_ms();
+        g_output.pass_first_done = done;
+    }
+    g_output.last_done = done;
+    g_output.last_total = total;
     const bool plain_step = per_mille / 100 != g_output.shown / 100 || per_mille >= 1000;
     g_output.shown = per_mille;
     g_output.shown_text = text;
     if (per_mille <= 0 || (!g_output.redraw && !plain_step)) return;
-    const std::string line = progress_line(per_mille, done, total, now_ms() - g_output.pass_started);
+    const std::string line =
+        progress_line(per_mille, done, total, done - g_output.pass_first_done, now_ms() - g_output.pass_started);
     if (g_output.redraw) {
         std::fprintf(g_output.out, "\r%s\033[K", line.c_str());
         g_output.line_open = true;

@@ -15,6 +15,6 @@ void batch_output_start(std::FILE* out, bool redraw);
 void batch_output_line(std::string_view text);
 // The progress bar or transfer line of the page changed.
 void batch_output_progress(Page page);
-// The progress line for a per-mille value, the bytes done of the total and the
-// milliseconds since the pass began.
-std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t elapsed_ms);
+// The progress line for a per-mille value and the bytes done of the total; the
+// rate from the bytes moved in the milliseconds since the pass was first shown.
+std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms);
