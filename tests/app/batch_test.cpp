@@ -301,3 +301,20 @@ TEST_F(BatchRun, FileChoosesTheCandidateToLoad) {
         finish();
     }
 }
+
+// --port keeps the search to that device: the unit on another one is not used.
+TEST_F(BatchRun, PortLimitsTheSearchToThatDevice) {
+    struct Case {
+        const char* port;
+        int status;
+    };
+    for (const Case& c : {Case{"sim", 0}, Case{"/dev/ttyGS9", 1}}) {
+        SCOPED_TRACE(c.port);
+        fresh();
+        SimUnit& sim = attach_unit();
+        const Outcome r = run({"read-config", "--port", c.port});
+        EXPECT_EQ(r.status, c.status) << r.lines;
+        EXPECT_EQ(has(sim.transcript_text(), "> RP"), c.status == 0) << sim.transcript_text();
+        finish();
+    }
+}
