@@ -58,7 +58,11 @@ protected:
         args.insert(args.begin(), "run");
         const ParsedCommandLine parsed = parse_batch_command_line(args);
         EXPECT_TRUE(parsed.options) << parsed.error;
-        std::FILE* lines = std::tmpfile();
+        std::FILE* lines = std::fopen(dir.file("lines.txt").c_str(), "w+");
+        if (!lines) {
+            ADD_FAILURE() << "cannot make the file of the printed lines";
+            return {-1, "", ""};
+        }
         std::ostringstream json;
         const int status = run_batch(*parsed.options, lines, json, [](void (*pages)()) {
             log_open_path("Loader.LOG");
