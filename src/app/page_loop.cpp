@@ -19,9 +19,12 @@ WizardState next_wizard_state(WizardState shown, int page_result) {
     return WizardState::end;
 }
 
-void run_page_loop() {
+namespace {
+void run_pages(bool setup_once) {
     WizardState state = WizardState::setup;
-    while (state != WizardState::end) {
+    bool setup_shown = false;
+    while (state != WizardState::end && !(setup_once && setup_shown && state == WizardState::setup)) {
+        setup_shown = setup_shown || state == WizardState::setup;
         int result = RESULT_QUIT;
         switch (state) {
             case WizardState::setup: result = DoSetup(); break;
@@ -32,3 +35,7 @@ void run_page_loop() {
         state = next_wizard_state(state, result);
     }
 }
+}  // namespace
+
+void run_page_loop() { run_pages(false); }
+void run_page_loop_once() { run_pages(true); }

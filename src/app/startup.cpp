@@ -64,21 +64,21 @@ void write_log_header(std::time_t started) {
     log_write("The current date and time: " + date_text(started) + "\n");
 }
 
-void run_wizard(std::time_t started) {
+void run_wizard(std::time_t started, void (*pages)()) {
     take_end_requests(stop_link_work);
     write_log_header(started);
     setup_page_start(current_directory(), legal_text(), program_title());
     const SplashOutcome splash = DoSplash();
     report_system_identity();
     debug_output("This Version will handle USB\n");
-    if (!splash.quit) run_page_loop();
+    if (!splash.quit) pages();
     // The farewell runs to its end even when the program was asked to end; a
     // second Ctrl-C still ends it at once.
     take_end_requests(nullptr);
     say_goodbye_to_unit(splash.served_unit_at_start);
 }
 
-int run_uploader() {
+int run_uploader(void (*pages)()) {
     if (!acquire_single_instance()) {
         message_box(
             "Another instance of the Veltra Uploader is already running.\nMultiple instances are not supported and "
@@ -88,7 +88,7 @@ int run_uploader() {
     }
     temp_folder();
     log_open();
-    run_wizard(std::time(nullptr));
+    run_wizard(std::time(nullptr), pages);
     log_close();
     release_single_instance();
     const int signal = end_request();

@@ -4,12 +4,15 @@
 #include <ctime>
 #include <string>
 
-// The whole program; returns the exit status (1 when another copy runs,
-// 128 and the signal's number when a signal asked it to end).
-int run_uploader();
+#include "app/page_loop.h"
+
+// The whole program around its pages (the wizard's page loop, or a run from
+// the command line); returns the exit status (1 when another copy runs, 128
+// and the signal's number when a signal asked it to end).
+int run_uploader(void (*pages)() = run_page_loop);
 // The wizard between an open log and its closing: header, splash, pages,
 // and the exit sequence with the link.
-void run_wizard(std::time_t started);
+void run_wizard(std::time_t started, void (*pages)() = run_page_loop);
 // The header that begins every run's part of the log.
 void write_log_header(std::time_t started);
 // The standard 24-character local date text, as "Wed Jun 30 21:49:08 1993".

@@ -15,6 +15,7 @@ constexpr uint32_t pass_retry_ms = 250;
 SerialPort* find_gadget_port(std::string& name) {
     for (const PortInfo& port : list_serial_ports()) {
         if (port.description.find("Gadget Serial") == std::string::npos) continue;
+        if (!g_link.only_port.empty() && port.device != g_link.only_port) continue;
         // A port another program holds does not open; the next one may.
         if (SerialPort* handle = serial_open(port.device)) {
             name = port.device;

@@ -6,7 +6,8 @@ struct SerialPort;
 
 // One pass over the system's ports: the first whose description contains
 // "Gadget Serial" and that opens (exclusively) wins; it is returned open and
-// its device name written to `name`. nullptr when none.
+// its device name written to `name`. nullptr when none. With
+// g_link.only_port set, only that device is considered.
 SerialPort* find_gadget_port(std::string& name);
 // 1 when a pass found and opened a port (closed again at once), else 0.
 int probe_gadget_port(std::string& name);

@@ -45,6 +45,8 @@ struct PacketReader {
 struct LinkState {
     bool port_found = false;
     std::string port_name;
+    // The one port the unit is looked for on; empty: every "Gadget Serial" port.
+    std::string only_port;
     bool current_link_seen = false;  // set when a port is first found, kept for the run
     SerialPort* port_handle = nullptr;
     // The device vanished or stopped taking bytes since the port was opened:

@@ -27,6 +27,7 @@ void status_append(const char* format, ...) {
     const std::string_view text = format_status(format, args);
     va_end(args);
     if (g_status.status_to_screen && g_status.screen_append) g_status.screen_append(text);
+    if (g_status.status_to_screen && g_status.screen_echo) g_status.screen_echo(text);
     log_write(text);
 }
 

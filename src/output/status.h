@@ -11,6 +11,9 @@ struct StatusState {
     std::array<char, 1024> status_text{};
     // Appends a text to the attached status box; none while no box is attached.
     void (*screen_append)(std::string_view text) = nullptr;
+    // Also receives every text meant for the screen, box attached or not (a
+    // run from the command line prints them).
+    void (*screen_echo)(std::string_view text) = nullptr;
 };
 extern StatusState g_status;
 

@@ -1,6 +1,7 @@
 #pragma once
 // Process services: the temporary folder, the program's version block and
 // the diagnostic notes to the debugger output.
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -21,3 +22,5 @@ const char* built_in_version_text(VersionItem item);
 void debug_output(std::string_view text);
 // Names the operating system to the debugger output.
 void report_system_identity();
+// The stream writes to a terminal (a console on Windows).
+bool stream_is_terminal(std::FILE* stream);

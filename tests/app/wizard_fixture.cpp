@@ -1,6 +1,6 @@
 #include "app/wizard_fixture.h"
 
-#include "app/load_procedures.h"
+#include "app/program_reset.h"
 #include "app/status_box.h"
 #include "app/transfer_page.h"
 #include "app/transfer_routes.h"
@@ -31,18 +31,9 @@ void WizardTest::TearDown() {
 }
 
 void WizardTest::start_run() {
-    virtual_clock_reset(1000000);
     pages_reset();
     script_reset();
-    reset_unit_link_state();
-    status_detach();
-    catalogue_module_reset();
-    setup_page_reset();
-    transfer_procedures_reset();
-    register_shell_procedures();
-    register_load_procedures();
-    sim_ports_reset();
-    sim_port_attach(nullptr);
+    reset_program_state();
     log_open_path(dir.file("Loader.LOG"));
 }
 

@@ -67,6 +67,10 @@ struct Reader {
                 v.object[key] = value();
             } while (!failed && take(','));
             if (!take('}')) failed = true;
+        } else if (text[at] >= '0' && text[at] <= '9') {
+            v.type = JsonValue::Type::number;
+            while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+                v.number = v.number * 10 + uint64_t(text[at++] - '0');
         } else if (word("true") || word("false")) {
             v.type = JsonValue::Type::boolean;
             v.boolean = text[at - 1] == 'e' && text[at - 2] == 'u';

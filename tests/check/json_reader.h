@@ -1,6 +1,8 @@
 #pragma once
 // Just enough of a JSON reader to test the checker's report: objects, arrays,
-// strings (with the escapes the report writes), true, false and null.
+// strings (with the escapes the report writes), whole numbers, true, false
+// and null.
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -9,8 +11,9 @@
 #include <vector>
 
 struct JsonValue {
-    enum class Type { null, boolean, string, array, object } type = Type::null;
+    enum class Type { null, boolean, number, string, array, object } type = Type::null;
     bool boolean = false;
+    uint64_t number = 0;
     std::string string;
     std::vector<JsonValue> array;
     std::map<std::string, JsonValue> object;

@@ -68,6 +68,14 @@ start_uploader() {
     tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
 }
 
+# The uploader run from the command line (arguments after "run"), in the
+# demo's top-level directory given by --top.
+start_batch() {
+    [ -d "$work/top" ] || "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    tmux new-session -d -s "$session" -x 120 -y 40 -c "$work" \
+        "$uploader run $* --top top; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
+}
+
 # The uploader's process id, the child of the pane's shell.
 uploader_pid() {
     for _ in $(seq 50); do
@@ -254,6 +262,48 @@ system_software_load)
     grep -q "> UP" "$work/sim.log" || fail "the scripts were not applied"
     grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
     grep -q "> STARTF" "$work/sim.log" && fail "a reset unit was sent STARTF"
+    ;;
+batch_database_load)
+    start_unit
+    start_batch terrain --json ">" result.json
+    expect_screen "UPLOADER-ENDED 0"
+    screen | grep -qF "Terrain Data Load Successful!" || fail "the success line was not printed"
+    screen | grep -qE '100\.0%  [0-9]+ of [0-9]+ bytes' || fail "no progress line"
+    [ "$(grep -c "load .*: accepted" "$work/sim.log")" = 2 ] || fail "the unit did not take the terrain pair"
+    grep -q '"outcome": "completed"' "$work/result.json" || fail "result: $(cat "$work/result.json")"
+    grep -q '"direction": "sent", "size": [1-9]' "$work/result.json" || fail "result: $(cat "$work/result.json")"
+    grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
+    ;;
+batch_configuration_read)
+    start_unit
+    start_batch read-config --file backup.dat
+    expect_screen "UPLOADER-ENDED 0"
+    screen | grep -qF "Configuration read complete" || fail "the completion was not printed"
+    grep -q "0x" "$work/top/Parameter Files/backup.dat" || fail "no parameter lines were saved"
+    ;;
+batch_system_software)
+    # The reset mode comes from --reset; without it the run ends at the question.
+    start_unit --hardware-id 34029FFF
+    start_batch system-software
+    expect_screen "UPLOADER-ENDED 1"
+    screen | grep -qF "HTAWS Reset Mode" || fail "the reset mode question was not printed"
+    grep -q ": accepted" "$work/sim.log" && fail "a load started without a reset mode"
+    tmux kill-session -t "$session"
+    start_batch system-software --reset mnx
+    expect_screen "SCRC32 Load"
+    expect_screen "Update Data Script Load"
+    expect_screen "UPLOADER-ENDED 0"
+    [ "$(grep -c ': accepted' "$work/sim.log")" = 6 ] || fail "the unit did not take all six images"
+    grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
+    ;;
+batch_no_policy)
+    # The unit is full and nothing answers the erase offer: the run fails
+    # with the offer's text and nothing is erased.
+    start_unit --free 1,0,1000
+    start_batch obstacle
+    expect_screen "UPLOADER-ENDED 1"
+    screen | grep -qF "HTAWS file system is out of space." || fail "the offer's text was not printed"
+    grep -q "> DDB" "$work/sim.log" && fail "a database was erased"
     ;;
 *) echo "unknown case $case_name"; exit 2 ;;
 esac

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include "platform/files.h"
 #include "platform/process.h"
 
@@ -14,3 +16,5 @@ std::string version_text(VersionItem item) { return built_in_version_text(item);
 void debug_output(std::string_view) {}
 
 void report_system_identity() {}
+
+bool stream_is_terminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }

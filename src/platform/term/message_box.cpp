@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/batch/batch_pages.h"
 #include "platform/term/keys.h"
 #include "platform/term/screen.h"
 #include "platform/term/terminal.h"
@@ -58,7 +59,8 @@ void show(std::string_view text, std::string_view caption, const std::vector<Cho
 // Escape the Cancel one. At the end of input, or once the program was asked to
 // end, the last button is taken: No,
 // Cancel or OK, which ends a flow instead of repeating it.
-int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon) {
+int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
+    if (batch_mode()) return batch_message_box(text, caption, buttons, icon);
     term_enter();
     const auto choices = choices_for(buttons);
     screen_invalidate();

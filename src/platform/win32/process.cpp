@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <io.h>
 
 #include <cstdio>
 #include <vector>
@@ -83,3 +84,5 @@ void report_system_identity() {
     }
     debug_output(system_name(version));
 }
+
+bool stream_is_terminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }

@@ -1,0 +1,122 @@
+#include "app/batch/batch_options.h"
+
+namespace {
+constexpr BatchFunctionName names[] = {
+    {"system-software", LF_SYSTEM_SOFTWARE},
+    {"os-image", LF_OS_IMAGE},
+    {"boot-image", LF_BOOT_IMAGE},
+    {"terrain", LF_TERRAIN},
+    {"airport", LF_AIRPORT},
+    {"obstacle", LF_OBSTACLE},
+    {"overlay", LF_OVERLAY},
+    {"read-config", LF_READ_CONFIG},
+    {"write-config", LF_WRITE_CONFIG},
+    {"hass-config", LF_HASS_CONFIG},
+    {"nogamma-config", LF_NO_GAMMA_CONFIG},
+    {"download-recordings", LF_DOWNLOAD_RECORDING},
+    {"erase-recordings", LF_ERASE_RECORDING},
+    {"block-test", LF_BLOCK_TEST},
+};
+
+ParsedCommandLine failed(std::string error) { return {std::nullopt, std::move(error)}; }
+
+// "none" only where none is a choice.
+std::optional<int> mode_of(std::string_view word, bool none_allowed) {
+    if (word == "flt") return 0;
+    if (word == "mnx") return 1;
+    if (word == "none" && none_allowed) return -1;
+    return std::nullopt;
+}
+}  // namespace
+
+std::span<const BatchFunctionName> batch_function_names() { return names; }
+
+std::string_view batch_function_name(LoaderFunction function) {
+    for (const BatchFunctionName& n : names)
+        if (n.function == function) return n.name;
+    return "";
+}
+
+ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> args) {
+    BatchOptions options;
+    if (args.empty()) return {options, ""};
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        if (args.size() > 1) return failed("--help takes no arguments");
+        options.command = BatchCommand::help;
+        return {options, ""};
+    }
+    std::size_t at = 1;
+    if (args[0] == "list") {
+        options.command = BatchCommand::list;
+    } else if (args[0] == "run") {
+        options.command = BatchCommand::run;
+        if (args.size() < 2) return failed("run needs a function");
+        for (const BatchFunctionName& n : names)
+            if (args[1] == n.name) options.function = n.function;
+        if (options.function == LF_NONE) return failed("unknown function '" + std::string(args[1]) + "'");
+        at = 2;
+    } else {
+        return failed("unknown command '" + std::string(args[0]) + "'");
+    }
+    for (; at < args.size(); ++at) {
+        const std::string_view option = args[at];
+        if (option == "--json" && options.command == BatchCommand::run) {
+            options.json = true;
+            continue;
+        }
+        if (option == "--allow-factory-settings" && options.command == BatchCommand::run) {
+            options.allow_factory_settings = true;
+            continue;
+        }
+        const bool takes_value = option == "--top" || (options.command == BatchCommand::run &&
+                                                       (option == "--file" || option == "--reset" ||
+                                                        option == "--port" || option == "--erase-if-full"));
+        if (!takes_value) return failed("unknown option '" + std::string(option) + "'");
+        if (at + 1 >= args.size() || args[at + 1].empty()) return failed(std::string(option) + " needs a value");
+        const std::string_view value = args[++at];
+        if (option == "--top") {
+            options.top = value;
+        } else if (option == "--file") {
+            options.file = value;
+        } else if (option == "--port") {
+            options.port = value;
+        } else {
+            const bool reset = option == "--reset";
+            const auto mode = mode_of(value, reset);
+            if (!mode)
+                return failed(std::string(option) + " takes " + (reset ? "none, flt or mnx" : "flt or mnx") +
+                              ", not '" + std::string(value) + "'");
+            (reset ? options.reset : options.erase_if_full) = *mode;
+        }
+    }
+    return {options, ""};
+}
+
+std::string batch_usage() {
+    std::string text =
+        "Usage:\n"
+        "  htaws-uploader                 the wizard\n"
+        "  htaws-uploader list [--top DIR]\n"
+        "      prints, per function, the file the wizard would offer\n"
+        "  htaws-uploader run FUNCTION [--top DIR] [--file NAME] [--reset none|flt|mnx] [--port NAME]\n"
+        "                     [--erase-if-full flt|mnx] [--allow-factory-settings] [--json]\n"
+        "      runs one function as the wizard would, without asking anybody\n"
+        "\n"
+        "FUNCTION is one of:\n";
+    for (const BatchFunctionName& n : names) text += std::string("  ") + n.name + "\n";
+    text +=
+        "\n"
+        "  --top DIR          the top-level directory (default: the current directory)\n"
+        "  --file NAME        the file to send or write instead of the one offered: for a load, a\n"
+        "                     version as `list` shows it; for a configuration, the file's name\n"
+        "  --reset MODE       the mode the unit restarts in after a system software load\n"
+        "  --port NAME        the unit's port (default: the first \"Gadget Serial\" port)\n"
+        "  --erase-if-full M  when the unit has no room for a database, erase it and reset in M\n"
+        "  --allow-factory-settings  let a configuration write update the factory settings\n"
+        "  --json             print the result as one JSON object on standard output\n"
+        "\n"
+        "Every question the wizard would ask is answered by these options; \"Try again?\" is\n"
+        "answered No. A question nothing answers ends the run with its text.\n"
+        "Exit status: 0 the function completed, 1 it failed, 2 a usage error.\n";
+    return text;
+}

@@ -1,0 +1,115 @@
+#include "app/batch/batch_output.h"
+
+#include <string>
+
+#include "output/transfer_display.h"
+#include "platform/clock.h"
+#include "platform/page_model.h"
+
+namespace {
+constexpr int bar_width = 30;
+
+struct Output {
+    std::FILE* out = stdout;
+    bool redraw = false;
+    bool line_open = false;  // a progress line is drawn and not yet ended
+    int shown = -1;          // the per-mille value shown last
+    std::string shown_text;  // the transfer line it was shown with
+    // The pass (one file's progress) began with the first value shown of it.
+    uint64_t pass_started = 0;
+    uint64_t pass_first_done = 0;
+    uint64_t last_done = 0;
+    uint64_t last_total = 0;
+};
+Output g_output;
+
+void end_progress_line() {
+    if (!g_output.line_open) return;
+    std::fputc('\n', g_output.out);
+    g_output.line_open = false;
+}
+
+// "<words> <done> of <total> bytes": the numbers, when the line has them.
+bool bytes_of(const std::string& line, uint64_t& done, uint64_t& total) {
+    const std::size_t of = line.rfind(" of ");
+    if (of == std::string::npos) return false;
+    const std::size_t start = line.rfind(' ', of - 1);
+    unsigned long long d = 0, t = 0;
+    if (std::sscanf(line.c_str() + (start == std::string::npos ? 0 : start + 1), "%llu of %llu bytes", &d, &t) != 2)
+        return false;
+    done = d;
+    total = t;
+    return true;
+}
+
+std::string duration(uint64_t seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
+                  static_cast<unsigned long long>(seconds % 60));
+    return text;
+}
+}  // namespace
+
+void batch_output_start(std::FILE* out, bool redraw) {
+    g_output = Output{};
+    g_output.out = out;
+    g_output.redraw = redraw;
+}
+
+void batch_output_line(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    if (text.empty()) return;
+    end_progress_line();
+    std::string line;
+    for (char c : text)
+        if (c != '\r') line += c;
+    std::fprintf(g_output.out, "%s\n", line.c_str());
+    std::fflush(g_output.out);
+}
+
+std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms) {
+    const int filled = per_mille * bar_width / 1000;
+    std::string line = "[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(bar_width - filled), '.') +
+                       "] " + std::to_string(per_mille / 10) + "." + std::to_string(per_mille % 10) + "%";
+    if (total == 0) return line;
+    line += "  " + std::to_string(done) + " of " + std::to_string(total) + " bytes";
+    if (elapsed_ms == 0 || moved == 0) return line;
+    const uint64_t rate = moved * 1000 / elapsed_ms;
+    line += "  " + std::to_string(rate / 1024) + " KiB/s";
+    if (rate > 0) line += "  " + duration((total - done) / rate) + " left";
+    return line;
+}
+
+// The bar moves before the transfer line gets its new numbers, so a pass
+// with a transfer line is drawn as the line changes, others as the bar moves.
+void batch_output_progress(Page page) {
+    const PageControl* bar = page_find(page, ID_PROGRESS);
+    if (!bar || !bar->visible) return;
+    const PageControl* transfer = page_find(page, ID_TRANSFER_LINE);
+    const std::string text = transfer ? transfer->text : "";
+    uint64_t done = 0, total = 0;
+    const bool with_bytes = bytes_of(text, done, total);
+    const int per_mille = bar->position;
+    if (with_bytes ? text == g_output.shown_text : per_mille == g_output.shown) return;
+    const bool new_pass = g_output.shown < 0 || per_mille < g_output.shown ||
+                          (with_bytes && (total != g_output.last_total || done < g_output.last_done));
+    if (new_pass) {
+        g_output.pass_started = now_ms();
+        g_output.pass_first_done = done;
+    }
+    g_output.last_done = done;
+    g_output.last_total = total;
+    const bool plain_step = per_mille / 100 != g_output.shown / 100 || per_mille >= 1000;
+    g_output.shown = per_mille;
+    g_output.shown_text = text;
+    if (per_mille <= 0 || (!g_output.redraw && !plain_step)) return;
+    const std::string line =
+        progress_line(per_mille, done, total, done - g_output.pass_first_done, now_ms() - g_output.pass_started);
+    if (g_output.redraw) {
+        std::fprintf(g_output.out, "\r%s\033[K", line.c_str());
+        g_output.line_open = true;
+    } else {
+        std::fprintf(g_output.out, "%s\n", line.c_str());
+    }
+    std::fflush(g_output.out);
+}

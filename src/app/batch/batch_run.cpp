@@ -1,0 +1,94 @@
+#include "app/batch/batch_run.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#include "app/batch/batch_outcome.h"
+#include "app/batch/batch_output.h"
+#include "app/batch/batch_policy.h"
+#include "app/batch/batch_report.h"
+#include "app/page_loop.h"
+#include "app/startup.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/setup_entry.h"
+#include "catalogue/version_select.h"
+#include "link/serial.h"
+#include "output/status.h"
+#include "platform/process.h"
+#include "platform/window.h"
+
+namespace {
+void echo_status(std::string_view text) {
+    batch_output_line(text);
+    batch_outcome_status(text);
+}
+
+int usage_error(const std::string& error) {
+    std::fprintf(stderr, "htaws-uploader: %s\nTry 'htaws-uploader --help'.\n", error.c_str());
+    return 2;
+}
+
+std::optional<CatalogueKind> offered_catalogue(LoaderFunction f) {
+    if (f == LF_HASS_CONFIG) return CAT_HASS;
+    if (f == LF_NO_GAMMA_CONFIG) return CAT_NO_GAMMA;
+    return catalogue_of_function(f);
+}
+}  // namespace
+
+int run_batch(const BatchOptions& options, std::FILE* lines, std::ostream& json_out, int (*program)(void (*)())) {
+    batch_output_start(lines, stream_is_terminal(lines));
+    batch_outcome_reset();
+    g_status.screen_echo = echo_status;
+    g_link.only_port = options.port;
+    batch_policy_start(options);
+    program(run_page_loop_once);
+    batch_policy_stop();
+    g_status.screen_echo = nullptr;
+    if (end_request() != 0) batch_outcome_fail("Cancelled");
+    batch_output_line(batch_final_message());
+    if (options.json) write_batch_json(options.function, batch_files(options.function), json_out);
+    return batch_succeeded() ? 0 : 1;
+}
+
+void list_candidates(const BatchOptions& options, std::ostream& out) {
+    batch_policy_start(options);
+    catalogue_read_only_entry(std::filesystem::current_path().string());
+    batch_policy_stop();
+    for (const BatchFunctionName& n : batch_function_names()) {
+        out << n.name << ": ";
+        const auto kind = offered_catalogue(n.function);
+        if (!kind)
+            out << "(no file)";
+        else if (n.function == LF_READ_CONFIG)
+            out << "(a file named after the unit)";
+        else if (!catalogue_found(*kind))
+            out << "(none found)";
+        else
+            out << catalogue_display(*kind);
+        out << "\n";
+    }
+}
+
+int run_from_command_line(std::span<const std::string_view> args) {
+    const ParsedCommandLine parsed = parse_batch_command_line(args);
+    if (!parsed.options) return usage_error(parsed.error);
+    const BatchOptions& options = *parsed.options;
+    if (options.command == BatchCommand::wizard) return run_uploader();
+    if (options.command == BatchCommand::help) {
+        std::cout << batch_usage();
+        return 0;
+    }
+    if (!options.top.empty()) {
+        std::error_code ec;
+        std::filesystem::current_path(options.top, ec);
+        if (ec) return usage_error("cannot use '" + options.top + "' as the top-level directory: " + ec.message());
+    }
+    if (options.command == BatchCommand::list) {
+        list_candidates(options, std::cout);
+        return 0;
+    }
+    // With --json standard output carries the object alone.
+    return run_batch(options, options.json ? stderr : stdout, std::cout);
+}

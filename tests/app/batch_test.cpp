@@ -1,0 +1,324 @@
+// Functions run from the command line against the in-process simulated unit:
+// the exit status, the printed lines, the unit's transcript and the JSON
+// result; the questions answered by the options, and one left unanswered.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/batch/batch_options.h"
+#include "app/batch/batch_output.h"
+#include "app/batch/batch_run.h"
+#include "app/program_reset.h"
+#include "app/startup.h"
+#include "check/json_reader.h"
+#include "formats/crc.h"
+#include "output/log.h"
+#include "platform/batch/batch_pages.h"
+#include "sim/sim_unit.h"
+#include "support/fixtures/database_builder.h"
+#include "support/temp_dir.h"
+
+namespace {
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+struct Outcome {
+    int status;
+    std::string lines;
+    std::string json;
+};
+
+class BatchRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        fresh();
+    }
+    void TearDown() override {
+        finish();
+        std::filesystem::current_path(previous);
+    }
+    // Every module as at program start, no unit attached.
+    void fresh() { reset_program_state(); }
+    void finish() {
+        reset_link_state();
+        const std::string anomalies = sim_port_finish();
+        EXPECT_TRUE(anomalies.empty()) << anomalies << (unit ? unit->transcript_text() : "");
+    }
+    SimUnit& attach_unit(SimConfig config = {}) {
+        unit = std::make_unique<SimUnit>(std::move(config));
+        sim_port_attach(unit.get());
+        return *unit;
+    }
+    Outcome run(std::vector<std::string_view> args) {
+        args.insert(args.begin(), "run");
+        const ParsedCommandLine parsed = parse_batch_command_line(args);
+        EXPECT_TRUE(parsed.options) << parsed.error;
+        std::FILE* lines = std::fopen(dir.file("lines.txt").c_str(), "w+");
+        if (!lines) {
+            ADD_FAILURE() << "cannot make the file of the printed lines";
+            return {-1, "", ""};
+        }
+        std::ostringstream json;
+        const int status = run_batch(*parsed.options, lines, json, [](void (*pages)()) {
+            log_open_path("Loader.LOG");
+            run_wizard(std::time(nullptr), pages);
+            log_close();
+            return 0;
+        });
+        std::rewind(lines);
+        std::string text;
+        for (int c; (c = std::fgetc(lines)) != EOF;) text += char(c);
+        std::fclose(lines);
+        return {status, text, json.str()};
+    }
+    std::string put(const char* folder, const char* name, const std::string& bytes) {
+        std::filesystem::create_directories(dir.file(folder));
+        return dir.write(std::string(folder) + "/" + name, bytes);
+    }
+
+    TempDir dir;
+    std::unique_ptr<SimUnit> unit;
+    std::filesystem::path previous;
+};
+
+uint32_t final_checksum(const std::string& bytes) {
+    uint32_t reg;
+    crc_begin(reg);
+    crc_add_span(reg, bytes.data(), bytes.size());
+    return crc_end(reg);
+}
+}  // namespace
+
+TEST(BatchCommandLine, UsageErrorsAreRefusedAndOptionsRead) {
+    struct Case {
+        std::vector<std::string_view> args;
+        const char* error;  // "" when accepted
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{"--help"}, ""},
+        {{"list", "--top", "/x"}, ""},
+        {{"run", "terrain", "--top", "/x", "--erase-if-full", "mnx", "--json"}, ""},
+        {{"run", "system-software", "--reset", "none", "--port", "/dev/x", "--file", "v"}, ""},
+        {{"run"}, "run needs a function"},
+        {{"run", "terrains"}, "unknown function 'terrains'"},
+        {{"fly"}, "unknown command 'fly'"},
+        {{"run", "terrain", "--reset"}, "--reset needs a value"},
+        {{"run", "terrain", "--reset", "fct"}, "--reset takes none, flt or mnx, not 'fct'"},
+        {{"run", "terrain", "--erase-if-full", "none"}, "--erase-if-full takes flt or mnx, not 'none'"},
+        {{"run", "terrain", "--verbose"}, "unknown option '--verbose'"},
+        {{"list", "--json"}, "unknown option '--json'"},
+        {{"--help", "run"}, "--help takes no arguments"},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = parse_batch_command_line(c.args);
+        EXPECT_EQ(parsed.error, c.error) << (c.args.empty() ? "" : c.args[0]);
+        EXPECT_EQ(parsed.options.has_value(), std::string(c.error).empty());
+    }
+    const BatchOptions o =
+        *parse_batch_command_line(std::vector<std::string_view>{"run", "hass-config", "--reset", "flt", "--port", "p"})
+             .options;
+    EXPECT_EQ(o.function, LF_HASS_CONFIG);
+    EXPECT_EQ(o.reset, 0);
+    EXPECT_EQ(o.erase_if_full, -2) << "not given: the erase offer has no answer";
+    EXPECT_EQ(o.port, "p");
+}
+
+TEST(BatchOutput, ProgressLineShowsBarBytesRateAndTimeLeft) {
+    EXPECT_EQ(progress_line(250, 256 * 1024, 1024 * 1024, 256 * 1024, 4000),
+              "[#######.......................] 25.0%  262144 of 1048576 bytes  64 KiB/s  0:12 left");
+    EXPECT_EQ(progress_line(1000, 10, 10, 0, 500), "[##############################] 100.0%  10 of 10 bytes")
+        << "one value of a pass: no rate";
+    EXPECT_EQ(progress_line(5, 0, 0, 0, 10), "[..............................] 0.5%");
+}
+
+TEST_F(BatchRun, ConfigurationReadCompletesBetweenStopAndStart) {
+    SimUnit& sim = attach_unit();
+    const Outcome r = run({"read-config", "--file", "backup.dat", "--json"});
+    EXPECT_EQ(r.status, 0) << r.lines;
+    EXPECT_TRUE(has(r.lines, "Communications ready\nReading configuration from unit\n")) << r.lines;
+    EXPECT_TRUE(r.lines.ends_with("Returning to Setup dialog momentarily.\nConfiguration read complete\n"))
+        << "the run's message last\n"
+        << r.lines;
+    const std::string transcript = sim.transcript_text();
+    const auto stop = transcript.find("> STOPF"), read = transcript.find("> RP"), start = transcript.find("> STARTF");
+    ASSERT_NE(read, std::string::npos) << transcript;
+    EXPECT_LT(stop, read);
+    EXPECT_LT(read, start) << transcript;
+    const auto json = parse_json(r.json);
+    ASSERT_TRUE(json) << r.json;
+    ASSERT_EQ((*json)["files"].array.size(), 1u) << r.json;
+    const JsonValue& received = (*json)["files"].array[0];
+    EXPECT_EQ(received["direction"].string, "received");
+    EXPECT_TRUE(received["path"].string.ends_with("backup.dat")) << r.json;
+    EXPECT_TRUE(has(read_whole_file(received["path"].string), sim.parameters().front()));
+}
+
+TEST_F(BatchRun, DatabaseLoadSendsTheFileAndReportsItInJson) {
+    SimUnit& sim = attach_unit();
+    const std::string file = build_sectioned_file({.version = 2});
+    const std::string path = put("Obstacle Files", "61734-ODB-0001-00001.bin", file);
+    const Outcome r = run({"obstacle", "--json"});
+    EXPECT_EQ(r.status, 0) << r.lines;
+    ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
+    EXPECT_TRUE(sim.loads()[0].accepted);
+    EXPECT_TRUE(has(r.lines, "OBS Data Load Successful!\n")) << r.lines;
+    EXPECT_TRUE(has(r.lines, "100.0%  " + std::to_string(file.size()) + " of " + std::to_string(file.size())))
+        << r.lines;
+
+    const auto json = parse_json(r.json);
+    ASSERT_TRUE(json) << r.json;
+    EXPECT_EQ((*json)["function"].string, "obstacle");
+    EXPECT_EQ((*json)["outcome"].string, "completed");
+    EXPECT_EQ((*json)["unit"]["model"].string, "RK5200H");
+    ASSERT_EQ((*json)["files"].array.size(), 1u) << r.json;
+    const JsonValue& sent = (*json)["files"].array[0];
+    EXPECT_TRUE(std::filesystem::equivalent(sent["path"].string, path));
+    EXPECT_EQ(sent["size"].number, file.size());
+    char checksum[16];
+    std::snprintf(checksum, sizeof checksum, "%08X", final_checksum(file));
+    EXPECT_EQ(sent["checksum"].string, checksum);
+    EXPECT_EQ(sim.loads()[0].checksum, final_checksum(file));
+}
+
+TEST_F(BatchRun, RecordingsDownloadCompletes) {
+    SimConfig config;
+    config.recordings = {{'a', 'b'}, {'c'}};
+    SimUnit& sim = attach_unit(config);
+    const Outcome r = run({"download-recordings"});
+    EXPECT_EQ(r.status, 0) << r.lines;
+    EXPECT_TRUE(has(r.lines, "Flight Data Recording file transfers complete\n")) << r.lines;
+    EXPECT_TRUE(has(sim.transcript_text(), "> RC")) << sim.transcript_text();
+}
+
+// The erase offer is answered only by --erase-if-full; without it the run ends
+// with the offer's text and nothing is erased.
+TEST_F(BatchRun, EraseOfferFollowsTheOptionElseEndsTheRunWithItsText) {
+    struct Case {
+        std::vector<std::string_view> options;
+        bool erased;
+        const char* reset;
+    };
+    const Case cases[] = {
+        {{"obstacle"}, false, nullptr},
+        {{"obstacle", "--erase-if-full", "mnx"}, true, "> RESET 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.size());
+        fresh();
+        SimConfig config;
+        config.free_space.blocks = 1;
+        SimUnit& sim = attach_unit(config);
+        put("Obstacle Files", "61734-ODB-0001-00001.bin", build_sectioned_file({.version = 2}));
+        const Outcome r = run(c.options);
+        EXPECT_EQ(r.status, 1) << r.lines;
+        const std::string transcript = sim.transcript_text();
+        EXPECT_EQ(has(transcript, "> DDB"), c.erased) << transcript;
+        EXPECT_TRUE(sim.loads().empty());
+        if (c.reset) {
+            EXPECT_TRUE(has(transcript, c.reset)) << transcript;
+        }
+        if (!c.erased) {
+            EXPECT_TRUE(has(r.lines, "Erase Obstacles\nHTAWS file system is out of space.\n")) << r.lines;
+        }
+        finish();
+    }
+}
+
+// "Try again?" is answered No: the run fails with the question's text.
+TEST_F(BatchRun, NoUnitFailsWithTheQuestionAndJsonSaysSo) {
+    const Outcome r = run({"read-config", "--json"});
+    EXPECT_EQ(r.status, 1) << r.lines;
+    const auto json = parse_json(r.json);
+    ASSERT_TRUE(json) << r.json;
+    EXPECT_EQ((*json)["outcome"].string, "failed");
+    EXPECT_EQ((*json)["message"].string, "Could not find USB device\nPlease check connections");
+    EXPECT_TRUE(r.lines.ends_with((*json)["message"].string + "\n")) << r.lines;
+}
+
+// The factory-settings confirmation is answered Yes only with
+// --allow-factory-settings; otherwise the run fails and nothing is written.
+TEST_F(BatchRun, FactorySettingsNeedTheirOption) {
+    struct Case {
+        std::vector<std::string_view> options;
+        int status;
+    };
+    const Case cases[] = {
+        {{"write-config", "--file", "factory.dat"}, 1},
+        {{"write-config", "--file", "factory.dat", "--allow-factory-settings"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status);
+        fresh();
+        SimUnit& sim = attach_unit();
+        put("Parameter Files", "factory.dat", "ModelID=RK5200H Serial=12345678\nAudio Volume 0x00000007\n");
+        const Outcome r = run(c.options);
+        EXPECT_EQ(r.status, c.status) << r.lines;
+        EXPECT_TRUE(has(r.lines, "[FACTORY SETTING OVERWRITE] You are about to update the Factory Settings.")) << r.lines;
+        EXPECT_EQ(has(sim.transcript_text(), "> WP"), c.status == 0) << sim.transcript_text();
+        finish();
+    }
+}
+
+TEST_F(BatchRun, EndRequestEndsTheRunAsCancelled) {
+    SimUnit& sim = attach_unit();
+    put("Obstacle Files", "61734-ODB-0001-00001.bin", build_sectioned_file({.version = 2}));
+    batch_request_end(2);
+    const Outcome r = run({"obstacle"});
+    batch_request_end(0);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.lines.ends_with("Cancelled\n")) << r.lines;
+    EXPECT_TRUE(sim.loads().empty());
+}
+
+// --file picks a candidate of the version select as `list` names it; a name
+// no candidate has ends the run with the candidates offered.
+TEST_F(BatchRun, FileChoosesTheCandidateToLoad) {
+    const std::string older = build_sectioned_file({.version = 2, .data = std::string(1000, 'a')});
+    const std::string newer = build_sectioned_file({.version = 2, .data = std::string(2000, 'b')});
+    struct Case {
+        const char* file;
+        int status;
+        std::size_t loaded;  // 0: nothing
+    };
+    const Case cases[] = {{"0001-00001", 0, older.size()}, {"0001-00002", 0, newer.size()}, {"0009-00009", 1, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        fresh();
+        SimUnit& sim = attach_unit();
+        put("Obstacle Files", "61734-ODB-0001-00001.bin", older);
+        put("Obstacle Files", "61734-ODB-0001-00002.bin", newer);
+        const Outcome r = run({"obstacle", "--file", c.file});
+        EXPECT_EQ(r.status, c.status) << r.lines;
+        if (c.loaded == 0) {
+            EXPECT_TRUE(sim.loads().empty());
+            EXPECT_TRUE(has(r.lines, "No candidate matches '0009-00009'; offered:")) << r.lines;
+        } else {
+            ASSERT_EQ(sim.loads().size(), 1u) << r.lines;
+            EXPECT_EQ(sim.loads()[0].length, c.loaded);
+        }
+        finish();
+    }
+}
+
+// --port keeps the search to that device: the unit on another one is not used.
+TEST_F(BatchRun, PortLimitsTheSearchToThatDevice) {
+    struct Case {
+        const char* port;
+        int status;
+    };
+    for (const Case& c : {Case{"sim", 0}, Case{"/dev/ttyGS9", 1}}) {
+        SCOPED_TRACE(c.port);
+        fresh();
+        SimUnit& sim = attach_unit();
+        const Outcome r = run({"read-config", "--port", c.port});
+        EXPECT_EQ(r.status, c.status) << r.lines;
+        EXPECT_EQ(has(sim.transcript_text(), "> RP"), c.status == 0) << sim.transcript_text();
+        finish();
+    }
+}
