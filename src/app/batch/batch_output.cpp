@@ -69,8 +69,9 @@ void batch_output_line(std::string_view text) {
 
 std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms) {
     const int filled = per_mille * bar_width / 1000;
-    std::string line = "[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(bar_width - filled), '.') +
-                       "] " + std::to_string(per_mille / 10) + "." + std::to_string(per_mille % 10) + "%";
+    std::string line(1, '[');
+    line.append(std::size_t(filled), '#').append(std::size_t(bar_width - filled), '.');
+    line += "] " + std::to_string(per_mille / 10) + "." + std::to_string(per_mille % 10) + "%";
     if (total == 0) return line;
     line += "  " + std::to_string(done) + " of " + std::to_string(total) + " bytes";
     if (elapsed_ms == 0 || moved == 0) return line;

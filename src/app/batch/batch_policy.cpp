@@ -109,7 +109,9 @@ void stuck(Page page) {
 }
 
 int answer(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon) {
-    batch_output_line("[" + std::string(caption) + "] " + std::string(text));
+    std::string line(1, '[');
+    line.append(caption).append("] ").append(text);
+    batch_output_line(line);
     if (caption == "FACTORY SETTING OVERWRITE" && g_policy.options.allow_factory_settings) return BOX_YES;
     batch_outcome_fail(text);
     switch (buttons) {
