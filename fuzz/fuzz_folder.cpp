@@ -8,7 +8,7 @@
 
 namespace {
 struct FuzzFolder {
-    std::string path = "/tmp/htaws-fuzz-" + std::to_string(getpid());
+    std::string path = fuzz_scratch_root() + "/htaws-fuzz-" + std::to_string(getpid());
     FuzzFolder() { std::filesystem::create_directories(path); }
     ~FuzzFolder() {
         std::error_code ignored;
