@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_folder.h"
+
 FuzzInput split_fuzz_input(const uint8_t* data, std::size_t size) {
     if (size == 0) return {};
     return {data[0], std::string(reinterpret_cast<const char*>(data) + 1, size - 1)};
@@ -13,7 +15,7 @@ FuzzInput split_fuzz_input(const uint8_t* data, std::size_t size) {
 namespace {
 // Removed when the process ends.
 struct FuzzFile {
-    std::string path = "/tmp/htaws-fuzz-" + std::to_string(getpid()) + ".bin";
+    std::string path = fuzz_scratch_root() + "/htaws-fuzz-" + std::to_string(getpid()) + ".bin";
     ~FuzzFile() { std::remove(path.c_str()); }
 };
 }  // namespace

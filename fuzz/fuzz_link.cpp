@@ -38,13 +38,7 @@ void read_lines() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    reset_link_state();
-    reset_command_state();
-    reset_unit_tables();
-    fuzz_port_feed(data + 1, size - 1);
-    g_link.port_found = true;
-    g_link.port_name = "fuzz";
-    if (unit_open_port() != 1) std::abort();
+    fuzz_unit_connect(data + 1, size - 1);
     switch (data[0] % 3) {
         case 0: {
             UnitTable table;

@@ -3,10 +3,14 @@
 #include "fuzz_port.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/ports.h"
 #include "platform/serial.h"
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/serial.h"
 
 struct SerialPort {};
 
@@ -21,6 +25,16 @@ FuzzPort g_fuzz_port;
 }  // namespace
 
 void fuzz_port_feed(const uint8_t* data, std::size_t size) { g_fuzz_port = {{}, data, size, 0}; }
+
+void fuzz_unit_connect(const uint8_t* data, std::size_t size) {
+    reset_link_state();
+    reset_command_state();
+    reset_unit_tables();
+    fuzz_port_feed(data, size);
+    g_link.port_found = true;
+    g_link.port_name = "fuzz";
+    if (unit_open_port() != 1) std::abort();
+}
 
 SerialPort* serial_open(const std::string& device) { return device == "fuzz" ? &g_fuzz_port.port : nullptr; }
 void serial_close(SerialPort*) {}

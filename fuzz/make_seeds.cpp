@@ -12,6 +12,7 @@
 #include "sim/framing.h"
 #include "sim/sim_unit.h"
 #include "support/fixtures/bytes.h"
+#include "support/fixtures/catalogue_files.h"
 #include "support/fixtures/database_builder.h"
 #include "support/fixtures/load_image_builder.h"
 
@@ -78,6 +79,53 @@ void text_file_seeds(const fs::path& out) {
     seed(out, "fuzz_text_files", 3, parameters, text_parameter_file);
     seed(out, "fuzz_text_files", 4, "ModelID=RK5200H Serial=12345678\r\n" + parameters, text_parameter_file);
 }
+// Earlier-generation system files as text, and one image for the target to
+// seal and write out itself.
+void system_file_seeds(const fs::path& out) {
+    seed(out, "fuzz_system_file", 1, hex_text(build_system_image({})), 0);
+    seed(out, "fuzz_system_file", 2,
+         hex_text(build_system_image({.length = 600, .checksum = ImageChecksumWord::at_212, .checked_length = 400}),
+                  "\r\n", 32),
+         0);
+    seed(out, "fuzz_system_file", 3, hex_text(build_system_image({.checksum = ImageChecksumWord::at_224})), 0);
+    seed(out, "fuzz_system_file", 4, build_system_image({.length = 300}), fuzz_seal);
+}
+
+// Parameter files with and without a factory header; the option bits give the
+// target's unit its generation (1), model (2) and serial (4).
+void parameter_file_seeds(const fs::path& out) {
+    std::string parameters;
+    for (const std::string& line : SimConfig::default_parameters()) parameters += line + "\r\n";
+    seed(out, "fuzz_parameter_file", 1, parameters, 1);
+    seed(out, "fuzz_parameter_file", 2, "ModelID=RK5200H Serial=12345678\r\n" + parameters, 7);
+    seed(out, "fuzz_parameter_file", 3, "ModelID=rk5200h Serial=UNIVERSAL\n" + parameters, 3);
+}
+
+// The unit's answers to the free space query, to a database erase, and to the
+// erase the offer sends once the technician has chosen a mode.
+void database_reply_seeds(const fs::path& out) {
+    seed(out, "fuzz_database_replies", 1, unit_reply("DF\r"), 0);
+    seed(out, "fuzz_database_replies", 2, unit_reply("DDB 1\r"), 1);
+    seed(out, "fuzz_database_replies", 3, unit_reply("DDB 1\r"), 2);
+    seed(out, "fuzz_database_replies", 4, unit_reply("DDB 2\r", {.faults = {.bare_delete_answer = true}}), 5);
+}
+
+// A download of two recordings in packets of 16 bytes, the first with a
+// packet cut short.
+void recordings_seeds(const fs::path& out) {
+    const auto recording = [](std::size_t size, uint32_t fill) {
+        const std::string bytes = filler_bytes(size, fill);
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    };
+    const SimConfig config{.recordings = {recording(20, 5), recording(40, 9)}, .packet_size = 16};
+    std::string commands = "RC\r\nH 1\r\nOK 00000016\rOK 00000032\rOK 00000040\rOK end\r";
+    commands += "H 0\r\nOK 00000016\rOK 00000020\rOK end\r";
+    const std::string stream = unit_reply(commands, config);
+    // The whole input is the unit's bytes: no option byte.
+    fs::create_directories(out / "fuzz_recordings");
+    std::ofstream(out / "fuzz_recordings" / "seed1", std::ios::binary) << stream;
+    std::ofstream(out / "fuzz_recordings" / "seed2", std::ios::binary) << stream.substr(0, stream.size() / 2);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,5 +148,9 @@ int main(int argc, char** argv) {
          build_load_image({.elf_big_endian = true, .writable_offset = 0x1100, .embedded_offset = 0x200}), fuzz_seal);
     link_seeds(out);
     text_file_seeds(out);
+    system_file_seeds(out);
+    parameter_file_seeds(out);
+    database_reply_seeds(out);
+    recordings_seeds(out);
     return 0;
 }

@@ -20,6 +20,9 @@
 
 namespace {
 constexpr uint32_t piece_limit = 8192;
+// Recording requests left unanswered one after another before the download
+// gives the unit up.
+constexpr int unanswered_limit = 3;
 
 // The unit number read as eight binary-coded decimal digits; a group above 9
 // adds its value at its place. 0 without a unit number.
@@ -162,6 +165,7 @@ int download_recordings(Page page) {
     std::tm date = *std::localtime(&now);
     const std::string& folder = upload_setting(FDR_DIR);
     int not_whole = 0;  // recordings skipped or kept partial
+    int unanswered_in_a_row = 0;
     for (int index = count - 1; index >= 0; --index) {
         char name[64];
         std::snprintf(name, sizeof name, "REC_%08" PRIu32 "_%04d_%02d_%02d_%02d.dat", serial, date.tm_year + 1900,
@@ -184,12 +188,22 @@ int download_recordings(Page page) {
         int answer = sent ? unit_read_line(reply, sizeof reply, 700) : -1;
         bool selected = answer > 0 && std::strncmp(reply, "OK", 2) == 0;
         Received received;
+        unanswered_in_a_row = answer < 0 ? unanswered_in_a_row + 1 : 0;
         if (!selected && sent && unit_port_usable()) {
             std::fclose(file);
             std::remove(part.c_str());
             status_show(formatted("Recording %d was %s by the unit and skipped.\r\n", index,
                                   answer < 0 ? "not answered" : "refused"));
             ++not_whole;
+            // A unit that has fallen silent would otherwise be waited for once
+            // for every recording its count claimed.
+            if (unanswered_in_a_row >= unanswered_limit && index > 0) {
+                message_box(formatted("The unit stopped answering at recording %d.", index), "Error", BoxButtons::ok,
+                            BoxIcon::error);
+                status_show(formatted("The unit answered none of the last %d recording requests; the download stopped.\r\n",
+                                      unanswered_limit));
+                return return_to_setup(page);
+            }
             continue;
         }
         if (selected) received = receive_recording(page, file, part, index);

@@ -327,6 +327,22 @@ TEST_F(Recordings, ARecordingTheUnitWillNotGiveLeavesNoFileAndIsNamed) {
     }
 }
 
+TEST_F(Recordings, AUnitFallenSilentIsGivenUpAfterThreeRequestsWhateverItsCount) {
+    SimFaults faults;
+    faults.count_reply = "99999 recordings OK";
+    faults.unanswered = {"H"};
+    SimUnit& sim = unit_with({bytes("a")}, faults);
+    script_expect_box("The unit stopped answering at recording 99996.", "Error");
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), PAGE_BACK_TO_SETUP);
+    const std::string transcript = sim.transcript_text();
+    int requests = 0;
+    for (std::size_t at = transcript.find("> H "); at != std::string::npos; at = transcript.find("> H ", at + 1))
+        ++requests;
+    EXPECT_EQ(requests, 3) << transcript;
+    EXPECT_TRUE(has(status(), "the download stopped")) << status();
+    EXPECT_FALSE(has(status(), "transfers complete")) << status();
+}
+
 TEST_F(Recordings, AnUnreadCountIsNotShownAsNoRecordings) {
     SimFaults faults;
     faults.unanswered = {"RC"};
