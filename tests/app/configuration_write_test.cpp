@@ -167,3 +167,20 @@ TEST_F(WizardTest, ConfigurationWritesFromTheSetupPageToTheUnit) {
         }
     }
 }
+
+// A unit that stops answering before the write ends it like a Cancel, with
+// the page left open: the technician still reads that nothing was written.
+TEST_F(WizardTest, ConfigurationWriteToAUnitThatStoppedAnsweringSaysItWasAborted) {
+    SimUnit& sim = attach_unit();
+    std::filesystem::create_directories(dir.file("Parameter Files"));
+    dir.write("Parameter Files/settings.dat", "Audio Volume 0x00000007\n");
+    script_page(SETUP_PAGE, {tech::click(LF_WRITE_CONFIG), tech::click(ID_SETUP_NEXT)});
+    script_page(TRANSFER_PAGE, {tech::check([&sim] { sim.config().faults.silent = true; }), tech::wait(60000),
+                                tech::escape()});
+    run_wizard(std::time(nullptr));
+
+    EXPECT_EQ(sim.transcript_text().find("> WP"), std::string::npos) << sim.transcript_text();
+    EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, "Configuration Write Aborted");
+    EXPECT_NE(page_control(TRANSFER_PAGE, ID_STATUS_BOX).text.find("Configuration write aborted\r\n"),
+              std::string::npos);
+}
