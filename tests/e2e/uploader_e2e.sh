@@ -34,9 +34,9 @@ fail() {
 
 screen() { tmux capture-pane -p -t "$session"; }
 
-# Waits up to 20 s for text on the screen.
+# Waits for text on the screen, up to the seconds given (20 by default).
 expect_screen() {
-    for _ in $(seq 200); do
+    for _ in $(seq $((${2:-20} * 10))); do
         screen | grep -qF -- "$1" && return 0
         sleep 0.1
     done
@@ -263,10 +263,12 @@ system_software_load)
     grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
     grep -q "> STARTF" "$work/sim.log" && fail "a reset unit was sent STARTF"
     ;;
+# A run from the command line has its whole load, with the waits of every
+# step in real time, between two texts: its waits are long.
 batch_database_load)
     start_unit
     start_batch terrain --json ">" result.json
-    expect_screen "UPLOADER-ENDED 0"
+    expect_screen "UPLOADER-ENDED 0" 120
     screen | grep -qF "Terrain Data Load Successful!" || fail "the success line was not printed"
     screen | grep -qE '100\.0%  [0-9]+ of [0-9]+ bytes' || fail "no progress line"
     [ "$(grep -c "load .*: accepted" "$work/sim.log")" = 2 ] || fail "the unit did not take the terrain pair"
@@ -277,7 +279,7 @@ batch_database_load)
 batch_configuration_read)
     start_unit
     start_batch read-config --file backup.dat
-    expect_screen "UPLOADER-ENDED 0"
+    expect_screen "UPLOADER-ENDED 0" 120
     screen | grep -qF "Configuration read complete" || fail "the completion was not printed"
     grep -q "0x" "$work/top/Parameter Files/backup.dat" || fail "no parameter lines were saved"
     ;;
@@ -285,14 +287,14 @@ batch_system_software)
     # The reset mode comes from --reset; without it the run ends at the question.
     start_unit --hardware-id 34029FFF
     start_batch system-software
-    expect_screen "UPLOADER-ENDED 1"
+    expect_screen "UPLOADER-ENDED 1" 120
     screen | grep -qF "HTAWS Reset Mode" || fail "the reset mode question was not printed"
     grep -q ": accepted" "$work/sim.log" && fail "a load started without a reset mode"
     tmux kill-session -t "$session"
     start_batch system-software --reset mnx
-    expect_screen "SCRC32 Load"
-    expect_screen "Update Data Script Load"
-    expect_screen "UPLOADER-ENDED 0"
+    expect_screen "SCRC32 Load" 120
+    expect_screen "Update Data Script Load" 60
+    expect_screen "UPLOADER-ENDED 0" 120
     [ "$(grep -c ': accepted' "$work/sim.log")" = 6 ] || fail "the unit did not take all six images"
     grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
     ;;
@@ -301,7 +303,7 @@ batch_no_policy)
     # with the offer's text and nothing is erased.
     start_unit --free 1,0,1000
     start_batch obstacle
-    expect_screen "UPLOADER-ENDED 1"
+    expect_screen "UPLOADER-ENDED 1" 120
     screen | grep -qF "HTAWS file system is out of space." || fail "the offer's text was not printed"
     grep -q "> DDB" "$work/sim.log" && fail "a database was erased"
     ;;
