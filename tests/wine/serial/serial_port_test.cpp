@@ -86,6 +86,14 @@ protected:
         EXPECT_EQ(write_multi_byte(body.data(), body.size()), 1);
         return now_ms() - start;
     }
+    // An image load in data blocks: the unit's answer to the control block,
+    // then `body` in blocks of 1024 bytes and the staged baud command that
+    // ends the load and draws the unit's verdict; true when each was written.
+    bool send_image_load(const std::string& body) {
+        char answer[64];
+        if (unit_read_line(answer, sizeof answer, 2000) <= 0 || std::string(answer) != "OK") return false;
+        return send_data_blocks(body) && write_multi_byte("BR 115200\r", 10) == 0;
+    }
     // Sends `body` in data blocks of 1024 bytes; true when each was written.
     bool send_data_blocks(const std::string& body) {
         for (uint32_t sent = 0; sent < body.size(); sent += 1024) {
@@ -138,14 +146,14 @@ TEST_F(OnePort, FramedBlocksOfEveryByteValueAreAccepted) {
     ASSERT_NO_FATAL_FAILURE(connect());
     const std::string body = every_byte_value(5000);
     ASSERT_NO_FATAL_FAILURE(start_load(IMAGE_OS, body));
-    ASSERT_TRUE(send_data_blocks(body));
+    ASSERT_TRUE(send_image_load(body));
     EXPECT_EQ(load_verdict(), "OK");
 
     // The same load announced with another checksum: the unit says so.
     std::string other = body;
     flip_byte(other, 4321);
     ASSERT_NO_FATAL_FAILURE(start_load(IMAGE_OS, other));
-    ASSERT_TRUE(send_data_blocks(body));
+    ASSERT_TRUE(send_image_load(body));
     EXPECT_EQ(load_verdict(), "ERR: load checksum mismatch");
 }
 
