@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
+#include "sim/program/keep.h"
 #include "sim/program/options.h"
 #include "sim/program/pty.h"
 
@@ -59,7 +60,7 @@ bool pass_output(SimUnit& unit, const Pty& pty, Pending& pending) {
 
 // `read_limit`: the unit stops taking bytes after this many (the line stays
 // up); -1 for never.
-int serve(SimUnit& unit, const Pty& pty, long read_limit) {
+int serve(SimUnit& unit, const Pty& pty, long read_limit, KeptContents& kept) {
     uint64_t start = now_ms();
     std::size_t printed = 0;
     Pending pending;
@@ -86,9 +87,20 @@ int serve(SimUnit& unit, const Pty& pty, long read_limit) {
             std::perror("write");
             return 1;
         }
+        const std::size_t before = printed;
         print_events(unit, printed, start);
+        std::string error;
+        if (printed != before && !kept.update(unit, error)) {
+            std::fprintf(stderr, "htaws-unit-sim: %s\n", error.c_str());
+            return 1;
+        }
     }
     print_events(unit, printed, start);
+    std::string error;
+    if (!kept.update(unit, error)) {
+        std::fprintf(stderr, "htaws-unit-sim: %s\n", error.c_str());
+        return 1;
+    }
     return 0;
 }
 }  // namespace
@@ -119,11 +131,18 @@ int main(int argc, char** argv) {
         pty_close(pty);
         return 1;
     }
-    std::printf("htaws-unit-sim: generation %d unit on %s, registered as %s\n", options.config.generation,
-                pty.slave_path.c_str(), link.c_str());
-    std::fflush(stdout);
     SimUnit unit(options.config);
-    int result = serve(unit, pty, options.stop_reading_after);
+    // The contents are in the folder before the port is announced.
+    KeptContents kept(options.keep);
+    int result = 1;
+    if (kept.start(unit, error)) {
+        std::printf("htaws-unit-sim: generation %d unit on %s, registered as %s\n", options.config.generation,
+                    pty.slave_path.c_str(), link.c_str());
+        std::fflush(stdout);
+        result = serve(unit, pty, options.stop_reading_after, kept);
+    } else {
+        std::fprintf(stderr, "htaws-unit-sim: %s\n", error.c_str());
+    }
     unregister_port(link, pty);
     pty_close(pty);
     std::printf("htaws-unit-sim: %s, %zu anomalies\n", unit.connected() ? "stopped" : "cable pulled",

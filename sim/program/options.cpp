@@ -47,6 +47,10 @@ const char* const options_help =
     "  --pull-cable-after N      vanish after receiving N bytes\n"
     "  --pull-cable-after-sent N vanish after sending N bytes\n"
     "  --stop-reading-after N    take no more bytes after receiving N (the line stays up)\n"
+    "Contents out:\n"
+    "  --keep DIR                write the unit's recordings, parameter lines and each\n"
+    "                            load's control block and data to DIR as they change\n"
+    "                            (loads.txt lists the loads with their verdicts)\n"
     "Registration:\n"
     "  --name TEXT               registered port name (default \"Gadget Serial (simulated)\")\n"
     "  --link PATH               register at PATH instead of /tmp/htaws-ports-<uid>/<name>\n"
@@ -154,6 +158,7 @@ bool apply(const std::string& opt, const std::string& value, ProgramOptions& o) 
     if (opt == "--pull-cable-after") return number(value, 10, n) && assign(c.faults.cable_pulled_after, long(n));
     if (opt == "--pull-cable-after-sent") return number(value, 10, n) && assign(c.faults.cable_pulled_after_sent, long(n));
     if (opt == "--stop-reading-after") return number(value, 10, n) && assign(o.stop_reading_after, long(n));
+    if (opt == "--keep") return !value.empty() && assign(o.keep, value);
     if (opt == "--name") return !value.empty() && value.find('/') == std::string::npos && assign(o.name, value);
     if (opt == "--link") return !value.empty() && assign(o.link, value);
     if (opt == "--com-port") return number(value, 10, n) && n >= 1 && n <= 256 && assign(o.com_port, int(n));

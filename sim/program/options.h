@@ -9,6 +9,7 @@ struct ProgramOptions {
     std::string name = "Gadget Serial (simulated)";  // the registered port's descriptive name
     std::string link;                                // registration path; default in the virtual ports folder
     int com_port = 0;                                // Wine COM port number to serve; 0: none
+    std::string keep;                                // folder the unit's contents are written to; empty: none
     long stop_reading_after = -1;                    // bytes taken before the unit stops reading; -1: never
     bool help = false;
     bool recordings_given = false;                   // --recordings named the unit's recordings

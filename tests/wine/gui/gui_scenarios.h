@@ -1,0 +1,14 @@
+#pragma once
+// The scenarios gui_driver runs, one list per family of the uploader's work.
+#include <vector>
+
+#include "gui_steps.h"
+
+struct Scenario {
+    const char* name;
+    void (*run)(const Arguments&);
+};
+
+extern const std::vector<Scenario> basic_scenarios;          // splash, setup page, instances, Escape
+extern const std::vector<Scenario> configuration_scenarios;  // configuration read and write
+extern const std::vector<Scenario> shots_scenarios;          // the pictures of tools/screenshots

@@ -1,0 +1,63 @@
+#pragma once
+// The steps the scenarios of gui_driver share: the pages' captions, reading
+// the uploader's log and the simulated unit's kept contents, and the moves
+// through the setup, waiting and transfer pages.
+#include <windows.h>
+
+#include <initializer_list>
+#include <ios>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/loader_function.h"
+#include "uploader_windows.h"
+
+constexpr DWORD transfer_bound_ms = 40000;
+extern const char* const log_path;
+extern const std::string program_title, setup_caption, waiting_caption, transfer_caption;
+
+// The driver's arguments: the uploader, its top-level directory and the
+// case's work folder (Windows paths). The work folder holds "unit", the
+// simulated unit's kept contents (htaws-unit-sim --keep), and what the case
+// set up beside it ("unit-parameters.txt", ...).
+struct Arguments {
+    std::string uploader, top, work;
+    std::string unit_file(const std::string& name) const { return work + "\\unit\\" + name; }
+};
+
+void expect(bool holds, const std::string& what);
+void expect_text(const std::string& got, const std::string& want, const std::string& what);
+bool ends_with(const std::string& text, const std::string& end);
+std::string read_file(const std::string& path, std::streamoff from = 0);
+std::streamoff file_size(const std::string& path);
+// The text's non-empty lines, whatever their ending.
+std::vector<std::string> lines_of(const std::string& text);
+// The uploader's log since `from` holds these texts, in this order.
+void expect_logged(std::streamoff from, std::initializer_list<std::string_view> texts);
+
+// One line of the unit's "loads.txt": a load it took, with its verdict.
+struct KeptLoad {
+    std::string number, mode, checksum, verdict, name;
+    unsigned long long length = 0;
+};
+std::vector<KeptLoad> kept_loads(const Arguments& a);
+
+// Clicks a radio button of the setup page and waits until the page took it.
+void choose(HWND setup, LoaderFunction function);
+void exit_from_setup(Uploader& uploader, HWND setup);
+// Next on the setup page, through the waiting page.
+HWND reach_transfer_page(const Uploader& uploader, HWND setup);
+void await_status(HWND transfer, const std::string& line);
+
+// What a transfer page showed until it returned to the setup page by itself.
+struct TransferSeen {
+    HWND setup = nullptr;
+    std::set<std::string> titles;
+    int progress = 0;
+    std::string status;  // the status box's last text
+};
+TransferSeen watch_transfer(const Uploader& uploader, HWND transfer, DWORD bound_ms = transfer_bound_ms);
+// The page showed its progress and these texts, then ended by itself.
+void expect_completed(const TransferSeen& seen, const std::string& title, const std::string& status);
