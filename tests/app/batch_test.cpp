@@ -20,6 +20,7 @@
 #include "platform/batch/batch_pages.h"
 #include "sim/sim_unit.h"
 #include "support/fixtures/database_builder.h"
+#include "support/fixtures/load_image_builder.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -85,6 +86,14 @@ protected:
     std::unique_ptr<SimUnit> unit;
     std::filesystem::path previous;
 };
+
+// A program image of the system software set for a board of 0x34029FFF.
+std::string program_image() {
+    LoadImageRecipe recipe;
+    recipe.id_text = "0x3400";
+    recipe.version_text = "1.07";
+    return build_load_image(recipe);
+}
 
 uint32_t final_checksum(const std::string& bytes) {
     uint32_t reg;
@@ -321,4 +330,53 @@ TEST_F(BatchRun, PortLimitsTheSearchToThatDevice) {
         EXPECT_EQ(has(sim.transcript_text(), "> RP"), c.status == 0) << sim.transcript_text();
         finish();
     }
+}
+
+// --reset gives the system software load's restart mode: the unit is reset in
+// it and not started again at exit. Without a mode the reset question goes
+// unanswered, nothing is loaded and the unit is started again.
+TEST_F(BatchRun, SystemSoftwareResetsInTheModeOfTheOption) {
+    struct Case {
+        const char* reset;
+        const char* reset_sent;  // nullptr: the run ends at the question
+    };
+    for (const Case& c : {Case{"flt", "> RESET 0"}, Case{"mnx", "> RESET 1"}, Case{"none", nullptr}}) {
+        SCOPED_TRACE(c.reset);
+        fresh();
+        SimConfig config;
+        config.p_table.hardware_id = 0x34029FFF;
+        SimUnit& sim = attach_unit(config);
+        for (const char* name : {"rk5200h_1.07.hhf", "rk5200h_io_1.07.hhf", "rk5200h_start_1.07.hhf"})
+            put("System Files", name, program_image());
+        const Outcome r = run({"system-software", "--reset", c.reset});
+        const std::string transcript = sim.transcript_text();
+        EXPECT_EQ(has(transcript, "> STARTF"), !c.reset_sent) << "started again only when not reset\n" << transcript;
+        if (!c.reset_sent) {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_TRUE(has(r.lines, "HTAWS Reset Mode\nThe HTAWS instrument will RESET after System File Load"))
+                << r.lines;
+            EXPECT_TRUE(sim.loads().empty());
+            finish();
+            continue;
+        }
+        EXPECT_EQ(r.status, 0) << r.lines;
+        ASSERT_EQ(sim.loads().size(), 3u) << transcript;
+        for (const SimLoad& load : sim.loads()) EXPECT_TRUE(load.accepted) << load.verdict;
+        EXPECT_TRUE(has(transcript, c.reset_sent)) << transcript;
+        finish();
+    }
+}
+
+// A generation-1 unit takes its airport database through the earlier
+// generation's blocks and flash write, from the same command.
+TEST_F(BatchRun, AirportLoadToAnEarlierUnitRunsTheEarlierProcedure) {
+    SimConfig config;
+    config.generation = 1;
+    config.p_table.hardware_id = 0x20010000;
+    SimUnit& sim = attach_unit(config);
+    put("Airport Files", "61734-NDB-2301-00017.bin", build_earlier_map_file(std::string(3000, 'm'), 0, 2));
+    const Outcome r = run({"airport"});
+    EXPECT_EQ(r.status, 0) << r.lines;
+    ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
+    EXPECT_TRUE(sim.loads()[0].accepted) << sim.loads()[0].verdict;
 }

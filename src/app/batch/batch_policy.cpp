@@ -79,10 +79,12 @@ BatchStep choose_version(Page page) {
     return BatchStep::stuck;
 }
 
+// The reset and erase dialogs take a mode; without one ("none", or no option)
+// the dialog stays unanswered and the run ends with its text, as Cancel
+// would end the load.
 BatchStep press_mode(Page page, int mode) {
-    if (mode < -1) return BatchStep::stuck;
-    page_deliver(page, PageEvent::command,
-                 mode == 0 ? ID_FLIGHT_MODE : mode == 1 ? ID_MAINTENANCE_MODE : ID_RESET_CANCEL);
+    if (mode < 0) return BatchStep::stuck;
+    page_deliver(page, PageEvent::command, mode == 0 ? ID_FLIGHT_MODE : ID_MAINTENANCE_MODE);
     return BatchStep::acted;
 }
 
