@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <ios>
 #include <set>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,8 +57,23 @@ struct TransferSeen {
     HWND setup = nullptr;
     std::set<std::string> titles;
     int progress = 0;
-    std::string status;  // the status box's last text
+    std::string status;         // the status box's last text
+    std::string transfer_line;  // the transfer line's last text
 };
 TransferSeen watch_transfer(const Uploader& uploader, HWND transfer, DWORD bound_ms = transfer_bound_ms);
 // The page showed its progress and these texts, then ended by itself.
 void expect_completed(const TransferSeen& seen, const std::string& title, const std::string& status);
+
+// Reads the transfer page into `seen` until `done` holds; false when bound_ms
+// passed first.
+bool observe_transfer(HWND transfer, TransferSeen& seen, const std::function<bool()>& done, DWORD bound_ms);
+// Watches the transfer page until it closes without returning to the setup
+// page (the program then ends); fails when a box shows meanwhile.
+TransferSeen watch_transfer_to_close(const Uploader& uploader, HWND transfer, DWORD bound_ms = transfer_bound_ms);
+// The unit took load `index` of its loads.txt under `name` and holds the bytes
+// of the file at `path` from `from` on (the unit keeps at most the first
+// 64 MiB of a load's data).
+void expect_kept_file(const Arguments& a, std::size_t index, const std::string& name, const std::string& path,
+                      std::streamoff from = 0);
+// The notes the unit made ("notes.txt"), one a line; none when it made none.
+std::vector<std::string> unit_notes(const Arguments& a);

@@ -1,4 +1,5 @@
 // The configuration read and write, each with the responsiveness probe.
+#include <algorithm>
 #include <string>
 
 #include "app/page_layouts.h"
@@ -48,6 +49,9 @@ void configuration_write(const Arguments& a) {
     const TransferSeen seen = watch_transfer(uploader, uploader.await_page(transfer_caption));
     // The page is read while the driver polls; the log keeps every status line.
     expect_logged(log_before, {"Sending configuration to unit", "Configuration write complete"});
+    const std::vector<std::string> kept = lines_of(read_file(a.unit_file("parameters.txt")));
+    expect(std::find(kept.begin(), kept.end(), "Audio Volume 0x00000007") != kept.end(),
+           "the unit's parameters do not hold the written value:\n" + read_file(a.unit_file("parameters.txt")));
     exit_from_setup(uploader, seen.setup);
     probe.finish();
 }
