@@ -164,3 +164,9 @@ std::vector<std::string> unit_notes(const Arguments& a) {
     const std::string path = a.unit_file("notes.txt");
     return file_size(path) > 0 ? lines_of(read_file(path)) : std::vector<std::string>{};
 }
+
+ProbedRun::ProbedRun(const Arguments& a)
+    : log_before(file_size(log_path)),
+      uploader(a.uploader, a.top),
+      probe(uploader),
+      setup(uploader.await_page(setup_caption)) {}

@@ -4,15 +4,16 @@
 // through the setup, waiting and transfer pages.
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
 #include <ios>
 #include <set>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/loader_function.h"
+#include "responsiveness_probe.h"
 #include "uploader_windows.h"
 
 constexpr DWORD transfer_bound_ms = 40000;
@@ -77,3 +78,13 @@ void expect_kept_file(const Arguments& a, std::size_t index, const std::string& 
                       std::streamoff from = 0);
 // The notes the unit made ("notes.txt"), one a line; none when it made none.
 std::vector<std::string> unit_notes(const Arguments& a);
+
+// The uploader started in the top-level directory under the responsiveness
+// probe, at its setup page; the log's length before it, for expect_logged.
+struct ProbedRun {
+    explicit ProbedRun(const Arguments& a);
+    std::streamoff log_before;
+    Uploader uploader;
+    ResponsivenessProbe probe;
+    HWND setup;
+};

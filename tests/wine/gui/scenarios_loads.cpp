@@ -9,7 +9,6 @@
 
 #include "app/page_layouts.h"
 #include "gui_scenarios.h"
-#include "responsiveness_probe.h"
 #include "setup/setup_layout.h"
 
 namespace {
@@ -67,8 +66,9 @@ std::string image_id_text(const std::string& path) {
     return header.substr(0, header.find('\0'));
 }
 
-void expect_transfer_line_complete(const TransferSeen& seen, const std::string& last_file) {
-    const std::string length = std::to_string(file_size(last_file));
+// The transfer line and the bar at the end of a body of `bytes`.
+void expect_transfer_line_complete(const TransferSeen& seen, std::streamoff bytes) {
+    const std::string length = std::to_string(bytes);
     expect_text(seen.transfer_line, "Transferring " + length + " of " + length + " bytes", "the transfer line");
     expect(seen.progress == 1000, "the progress bar stopped at " + std::to_string(seen.progress));
 }
@@ -87,27 +87,30 @@ void expect_notes(const Arguments& a, std::initializer_list<const char*> wanted)
     }
 }
 
+// Next on the system software asks for the unit's mode after its reset.
+void next_with_flight_mode(const ProbedRun& run) {
+    click(run.setup, ID_SETUP_NEXT);
+    click(run.uploader.await_page(reset_mode_layout().caption), ID_FLIGHT_MODE);
+}
+
 // A database load from the setup page back to it: the unit took each file
 // whole, the page showed each file's title, the transfer line and the bar at
 // their ends, and the log keeps the load's lines.
 void run_database_load(const Arguments& a, const DatabaseCase& c, DWORD bound_ms) {
-    const std::streamoff log_before = file_size(log_path);
-    Uploader uploader(a.uploader, a.top);
-    ResponsivenessProbe probe(uploader);
-    HWND setup = uploader.await_page(setup_caption);
-    choose(setup, c.function);
-    const TransferSeen seen = watch_transfer(uploader, reach_transfer_page(uploader, setup), bound_ms);
+    ProbedRun run(a);
+    choose(run.setup, c.function);
+    const TransferSeen seen = watch_transfer(run.uploader, reach_transfer_page(run.uploader, run.setup), bound_ms);
     expect_completed(seen, c.completion_title, c.success);
     for (const SentFile& file : c.files)
         expect(seen.titles.contains(file.title), "the operation title never said \"" + std::string(file.title) + "\"");
-    expect_transfer_line_complete(seen, top_file(a, c.files.back().path));
+    expect_transfer_line_complete(seen, file_size(top_file(a, c.files.back().path)));
     for (std::size_t i = 0; i < c.files.size(); ++i)
         expect_kept_file(a, i, c.files[i].unit_name, top_file(a, c.files[i].path));
     expect(kept_loads(a).size() == c.files.size(), "the unit took more loads than the files");
-    expect_logged(log_before, {c.files.back().title, "Transfer complete", "Waiting for response from unit...",
-                               c.success, "** When finished loading all files", c.reset_line});
-    exit_from_setup(uploader, seen.setup);
-    probe.finish();
+    expect_logged(run.log_before, {c.files.back().title, "Transfer complete", "Waiting for response from unit...",
+                                   c.success, "** When finished loading all files", c.reset_line});
+    exit_from_setup(run.uploader, seen.setup);
+    run.probe.finish();
 }
 
 template <const DatabaseCase& c>
@@ -123,41 +126,34 @@ void terrain_large(const Arguments& a) { run_database_load(a, terrain, large_tra
 // the unit's database erased and the unit reset into maintenance; the
 // uploader ends without loading.
 void terrain_out_of_space(const Arguments& a) {
-    const std::streamoff log_before = file_size(log_path);
-    Uploader uploader(a.uploader, a.top);
-    ResponsivenessProbe probe(uploader);
-    HWND setup = uploader.await_page(setup_caption);
-    choose(setup, LF_TERRAIN);
-    reach_transfer_page(uploader, setup);
-    HWND erase = uploader.await_box("Erase Terrain", transfer_bound_ms);
+    ProbedRun run(a);
+    choose(run.setup, LF_TERRAIN);
+    reach_transfer_page(run.uploader, run.setup);
+    HWND erase = run.uploader.await_box("Erase Terrain", transfer_bound_ms);
     expect(item_visible(erase, ID_FLIGHT_MODE) && item_visible(erase, ID_MAINTENANCE_MODE) &&
                !item_visible(erase, ID_FACTORY_MODE),
            "the erase dialog does not offer exactly FLT and MNX Mode");
     click(erase, ID_MAINTENANCE_MODE);
-    const DWORD status = uploader.await_exit(reset_bound_ms);
+    const DWORD status = run.uploader.await_exit(reset_bound_ms);
     expect(status == 0, "the uploader ended with status " + std::to_string(status));
-    expect_logged(log_before, {"SENT ERASE TERRAIN DATABASE COMMAND TO HTAWS!!!",
-                               "HTAWS UNIT WILL RESET NOW AND UPLOADER WILL EXIT!!!"});
+    expect_logged(run.log_before, {"SENT ERASE TERRAIN DATABASE COMMAND TO HTAWS!!!",
+                                   "HTAWS UNIT WILL RESET NOW AND UPLOADER WILL EXIT!!!"});
     expect_notes(a, {"database 1 erased", "restarting in mode 1"});
     expect(file_size(a.unit_file("loads.txt")) == 0, "the unit took a load");
-    probe.finish();
+    run.probe.finish();
 }
 
 // The system software set with "FLT Mode" chosen for after the load: six
 // images, the update scripts run, the unit reset into flight mode, and the
 // uploader ends.
 void system_software_flt(const Arguments& a) {
-    const std::streamoff log_before = file_size(log_path);
-    Uploader uploader(a.uploader, a.top);
-    ResponsivenessProbe probe(uploader);
-    HWND setup = uploader.await_page(setup_caption);
-    choose(setup, LF_SYSTEM_SOFTWARE);
-    click(setup, ID_SETUP_NEXT);
-    click(uploader.await_page(reset_mode_layout().caption), ID_FLIGHT_MODE);
-    uploader.await_page(waiting_caption);
-    const TransferSeen seen = watch_transfer_to_close(uploader, uploader.await_page(transfer_caption),
+    ProbedRun run(a);
+    choose(run.setup, LF_SYSTEM_SOFTWARE);
+    next_with_flight_mode(run);
+    run.uploader.await_page(waiting_caption);
+    const TransferSeen seen = watch_transfer_to_close(run.uploader, run.uploader.await_page(transfer_caption),
                                                       transfer_bound_ms + reset_bound_ms);
-    const DWORD status = uploader.await_exit();
+    const DWORD status = run.uploader.await_exit();
     expect(status == 0, "the uploader ended with status " + std::to_string(status));
     const char* const titles[] = {"System Software Load",  "System IO Software Load", "System Start Software Load",
                                   "SCRC32 Load",           "Update Execs Script Load", "Update Data Script Load",
@@ -171,13 +167,12 @@ void system_software_flt(const Arguments& a) {
         last = top_file(a, std::string("System Files\\") + files[i] + software_version + ".hhf");
         expect_kept_file(a, i, image_id_text(last), last, image_header_bytes);
     }
-    expect(seen.progress == 1000, "the progress bar stopped at " + std::to_string(seen.progress));
-    const std::string payload = std::to_string(file_size(last) - image_header_bytes);
-    expect_text(seen.transfer_line, "Transferring " + payload + " of " + payload + " bytes", "the transfer line");
-    expect_logged(log_before, {"System Software Load, ", "Update Data Script Load, ", "System software load complete",
-                               "** RESETTING HTAWS UNIT NOW!!!", "** APPLICATION WILL EXIT NOW!!!"});
+    expect_transfer_line_complete(seen, file_size(last) - image_header_bytes);
+    expect_logged(run.log_before, {"System Software Load, ", "Update Data Script Load, ",
+                                   "System software load complete", "** RESETTING HTAWS UNIT NOW!!!",
+                                   "** APPLICATION WILL EXIT NOW!!!"});
     expect_notes(a, {"update scripts run", "restarting in mode 0"});
-    probe.finish();
+    run.probe.finish();
 }
 
 struct ImageCase {
@@ -200,14 +195,13 @@ const ImageCase boot_image{LF_BOOT_IMAGE, {"u_boot_"}, "Load Boot image, ", "Sys
 // then ends the uploader.
 template <const ImageCase& c>
 void image_load(const Arguments& a) {
-    const std::streamoff log_before = file_size(log_path);
-    Uploader uploader(a.uploader, a.top);
-    ResponsivenessProbe probe(uploader);
-    HWND setup = uploader.await_page(setup_caption);
-    choose(setup, c.function);
-    HWND transfer = reach_transfer_page(uploader, setup);
+    ProbedRun run(a);
+    choose(run.setup, c.function);
+    HWND transfer = reach_transfer_page(run.uploader, run.setup);
     TransferSeen seen;
-    const auto completed = [&] { return uploader.showing(transfer_caption) && seen.titles.contains(c.completion_title); };
+    const auto completed = [&] {
+        return run.uploader.showing(transfer_caption) && seen.titles.contains(c.completion_title);
+    };
     expect(observe_transfer(transfer, seen, completed, transfer_bound_ms),
            "the operation title never said \"" + std::string(c.completion_title) + "\"; the status box said:\n" +
                seen.status);
@@ -216,15 +210,14 @@ void image_load(const Arguments& a) {
         expect_kept_file(a, i, image_id_text(path), path, image_header_bytes);
     }
     expect(kept_loads(a).size() == c.files.size(), "the unit took more loads than the images");
-    // The last thing sent is the staged baud command.
-    expect_text(seen.transfer_line, "Transferring 10 of 10 bytes", "the transfer line");
-    expect(seen.progress == 1000, "the progress bar stopped at " + std::to_string(seen.progress));
-    expect_logged(log_before, {c.size_line, c.complete_line, "** When finished loading all files",
-                               "** Reset instrument to activate new system software"});
+    // The last thing sent is the staged baud command, "BR 115200\r".
+    expect_transfer_line_complete(seen, 10);
+    expect_logged(run.log_before, {c.size_line, c.complete_line, "** When finished loading all files",
+                                   "** Reset instrument to activate new system software"});
     press_escape(transfer);
-    const DWORD status = uploader.await_exit();
+    const DWORD status = run.uploader.await_exit();
     expect(status == 0, "Escape after the load ended the uploader with status " + std::to_string(status));
-    probe.finish();
+    run.probe.finish();
 }
 
 struct FailureCase {
@@ -243,22 +236,19 @@ const FailureCase boot_image_failure{LF_BOOT_IMAGE, "ERROR transmitting data."};
 // its log says why.
 template <const FailureCase& c>
 void load_failure(const Arguments& a) {
-    const std::streamoff log_before = file_size(log_path);
-    Uploader uploader(a.uploader, a.top);
-    ResponsivenessProbe probe(uploader);
-    HWND setup = uploader.await_page(setup_caption);
-    choose(setup, c.function);
-    click(setup, ID_SETUP_NEXT);
-    if (c.function == LF_SYSTEM_SOFTWARE) click(uploader.await_page(reset_mode_layout().caption), ID_FLIGHT_MODE);
-    uploader.await_page(transfer_caption, transfer_bound_ms);
-    HWND box = uploader.await_box("Error", transfer_bound_ms);
+    ProbedRun run(a);
+    choose(run.setup, c.function);
+    if (c.function == LF_SYSTEM_SOFTWARE) next_with_flight_mode(run);
+    else click(run.setup, ID_SETUP_NEXT);
+    run.uploader.await_page(transfer_caption, transfer_bound_ms);
+    HWND box = run.uploader.await_box("Error", transfer_bound_ms);
     expect_text(box_text(box), c.text, "the error box");
     click(box, IDNO);
-    const DWORD status = uploader.await_exit(reset_bound_ms);
+    const DWORD status = run.uploader.await_exit(reset_bound_ms);
     expect(status == 0, "No ended the uploader with status " + std::to_string(status));
     const std::string question = c.text;
-    expect_logged(log_before, {"Error:" + question.substr(0, question.find('\n'))});
-    probe.finish();
+    expect_logged(run.log_before, {"Error:" + question.substr(0, question.find('\n'))});
+    run.probe.finish();
 }
 
 }  // namespace
