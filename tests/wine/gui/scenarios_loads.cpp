@@ -7,13 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/page_layouts.h"
 #include "gui_scenarios.h"
 #include "setup/setup_layout.h"
 
 namespace {
-// A 100 MiB terrain body takes its time through the pseudo-terminal.
-constexpr DWORD large_transfer_bound_ms = 240000;
+// A 100 MiB terrain body, checked and sent, takes about half a minute.
+constexpr DWORD large_transfer_bound_ms = 120000;
 // The unit's reset comes seconds after the last line of the load.
 constexpr DWORD reset_bound_ms = 20000;
 constexpr std::streamoff image_header_bytes = 256;
