@@ -36,6 +36,11 @@ bool KeptContents::update(const SimUnit& unit, std::string& error) {
         parameters_written_ = unit.parameters();
         parameters_known_ = true;
     }
+    std::string notes;
+    const std::vector<SimEvent>& events = unit.transcript();
+    for (; events_seen_ < events.size(); ++events_seen_)
+        if (events[events_seen_].kind == SimEvent::note) notes += events[events_seen_].text + "\n";
+    if (!notes.empty() && !append("notes.txt", notes, error)) return false;
     const std::vector<SimLoad>& loads = unit.loads();
     if (loads_written_ == loads.size()) return true;
     std::string list;
@@ -52,9 +57,13 @@ bool KeptContents::update(const SimUnit& unit, std::string& error) {
                 load.verdict + " " + load.name + "\n";
     }
     // loads.txt grows by whole lines, after the files they name.
-    const std::string path = folder_ + "/loads.txt";
+    return append("loads.txt", list, error);
+}
+
+bool KeptContents::append(const std::string& name, const std::string& text, std::string& error) const {
+    const std::string path = folder_ + "/" + name;
     std::FILE* out = std::fopen(path.c_str(), "ab");
-    bool written = out && std::fwrite(list.data(), 1, list.size(), out) == list.size();
+    bool written = out && std::fwrite(text.data(), 1, text.size(), out) == text.size();
     if (out && std::fclose(out) != 0) written = false;
     if (!written) error = "cannot write " + path + ": " + std::strerror(errno);
     return written;

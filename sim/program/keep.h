@@ -9,6 +9,9 @@
 //                    (at most the first 64 MiB of data are kept)
 //   loads.txt        one line a load: "NN MODE LENGTH CHECKSUM VERDICT NAME"
 //                    (LENGTH decimal, CHECKSUM eight hexadecimal digits)
+//   notes.txt        the unit's notes, one a line, as they come: what it did
+//                    on a command that leaves no contents ("database 1 erased",
+//                    "restarting in mode 0")
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -27,7 +30,9 @@ public:
 private:
     bool write(const std::string& name, const void* bytes, std::size_t size, std::string& error) const;
     std::string folder_;
+    bool append(const std::string& name, const std::string& text, std::string& error) const;
     std::size_t loads_written_ = 0;
+    std::size_t events_seen_ = 0;
     std::vector<std::string> parameters_written_;
     bool parameters_known_ = false;
 };

@@ -1,6 +1,9 @@
 // Makes a demo top-level directory: every folder the uploader looks in, valid
-// sample files of every kind, and its upload.cfg.
+// sample files of every kind, and its upload.cfg. --terrain-data-bytes gives
+// the current-generation terrain pair a data section of that size, for loads
+// long enough to watch.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -69,10 +72,12 @@ void system_files(const fs::path& dir) {
     put(dir / "two_meg.dat", filler_bytes(2097152, 7));
 }
 
-void databases(const fs::path& top) {
+void databases(const fs::path& top, std::size_t terrain_data_bytes) {
     // Versions the simulated unit's default compatibility masks accept, so that
     // every current-generation load runs through in the demo.
-    const TerrainPair terrain = build_terrain_pair({.version = 1});
+    TerrainRecipe recipe{.version = 1};
+    if (terrain_data_bytes > 0) recipe.data = filler_bytes(terrain_data_bytes, 5);
+    const TerrainPair terrain = build_terrain_pair(recipe);
     put(top / "Terrain Files" / "61734-TDB-2024-00001_header.bin", terrain.info_file);
     put(top / "Terrain Files" / "61734-TDB-2024-00001_data.bin", terrain.data_file);
     // The earlier generation's pair: a header file beside the data file it is named after.
@@ -89,11 +94,25 @@ void settings(const fs::path& top) {
     for (const Folder& f : folders) cfg += std::string(f.key) + "=" + (top / f.name).string() + "\n";
     put(top / "upload.cfg", cfg + "BLOCK_DLY=5\n");
 }
+
+// The size given to --terrain-data-bytes; 0 when the text is not a positive number.
+std::size_t byte_count(const char* text) {
+    char* end = nullptr;
+    const unsigned long long n = std::strtoull(text, &end, 10);
+    return *text >= '1' && *text <= '9' && *end == '\0' && n <= (1ull << 31) ? std::size_t(n) : 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::size_t terrain_data_bytes = 0;
+    if (argc == 4 && std::string(argv[1]) == "--terrain-data-bytes") {
+        terrain_data_bytes = byte_count(argv[2]);
+        argv += 2;
+        argc -= 2;
+        if (terrain_data_bytes == 0) argc = 0;
+    }
     if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: htaws-make-demo DIRECTORY\n");
+        std::fprintf(stderr, "usage: htaws-make-demo [--terrain-data-bytes N] DIRECTORY\n");
         return 2;
     }
     std::error_code ec;
@@ -104,7 +123,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     system_files(top / "System Files");
-    databases(top);
+    databases(top, terrain_data_bytes);
     put(top / "Parameter Files" / "demo.dat", parameters);
     put(top / "HASS Files" / "HASS.dat", parameters);
     put(top / "NOGAMMA Files" / "NOGAMMA.dat", parameters);

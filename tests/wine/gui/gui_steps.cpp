@@ -1,10 +1,12 @@
 #include "gui_steps.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "app/page_layouts.h"
+#include "formats/crc.h"
 #include "setup/setup_layout.h"
 #include "version.h"
 
@@ -101,15 +103,8 @@ void await_status(HWND transfer, const std::string& line) {
 
 TransferSeen watch_transfer(const Uploader& uploader, HWND transfer, DWORD bound_ms) {
     TransferSeen seen;
-    seen.setup = poll_for(
-        [&] {
-            if (auto title = try_text(GetDlgItem(transfer, ID_OPERATION_TITLE))) seen.titles.insert(*title);
-            if (auto position = progress_position(transfer, ID_PROGRESS))
-                seen.progress = std::max(seen.progress, *position);
-            if (auto text = try_text(GetDlgItem(transfer, ID_STATUS_BOX)); text && !text->empty()) seen.status = *text;
-            return uploader.showing(setup_caption);
-        },
-        bound_ms);
+    observe_transfer(
+        transfer, seen, [&] { return (seen.setup = uploader.showing(setup_caption)) != nullptr; }, bound_ms);
     expect(seen.setup, "the transfer page did not return to the setup page; its status box said:\n" + seen.status);
     return seen;
 }
@@ -120,3 +115,58 @@ void expect_completed(const TransferSeen& seen, const std::string& title, const 
     expect(seen.progress > 0, "the progress bar did not move");
 }
 
+bool observe_transfer(HWND transfer, TransferSeen& seen, const std::function<bool()>& done, DWORD bound_ms) {
+    return poll_for(
+        [&] {
+            if (auto title = try_text(GetDlgItem(transfer, ID_OPERATION_TITLE))) seen.titles.insert(*title);
+            if (auto position = progress_position(transfer, ID_PROGRESS))
+                seen.progress = std::max(seen.progress, *position);
+            if (auto text = try_text(GetDlgItem(transfer, ID_STATUS_BOX)); text && !text->empty()) seen.status = *text;
+            if (auto line = try_text(GetDlgItem(transfer, ID_TRANSFER_LINE)); line && !line->empty())
+                seen.transfer_line = *line;
+            return done();
+        },
+        bound_ms);
+}
+
+TransferSeen watch_transfer_to_close(const Uploader& uploader, HWND transfer, DWORD bound_ms) {
+    TransferSeen seen;
+    const bool closed = observe_transfer(
+        transfer, seen, [&] { return !uploader.showing(transfer_caption) && !IsWindow(transfer); }, bound_ms);
+    expect(closed, "the transfer page stayed; its status box said:\n" + seen.status);
+    return seen;
+}
+
+void expect_kept_file(const Arguments& a, std::size_t index, const std::string& name, const std::string& path,
+                      std::streamoff from) {
+    constexpr std::size_t kept_at_most = std::size_t(64) << 20;
+    const std::vector<KeptLoad> loads = kept_loads(a);
+    expect(index < loads.size(), "the unit took " + std::to_string(loads.size()) + " loads, not " +
+                                     std::to_string(index + 1) + " or more");
+    const KeptLoad& load = loads[index];
+    const std::string what = "load " + load.number + " (" + path + ")";
+    expect_text(load.verdict, "accepted", what + ": the unit's verdict");
+    expect_text(load.name, name, what + ": the name the unit took it under");
+    const std::string bytes = read_file(path, from);
+    expect(load.length == bytes.size(), what + ": the unit took " + std::to_string(load.length) + " bytes, not " +
+                                            std::to_string(bytes.size()));
+    uint32_t reg;
+    crc_begin(reg);
+    crc_add_span(reg, bytes.data(), bytes.size());
+    char checksum[16];
+    std::snprintf(checksum, sizeof checksum, "%08X", unsigned(crc_end(reg)));
+    expect_text(load.checksum, checksum, what + ": the unit's checksum");
+    const std::string kept = read_file(a.unit_file("load-" + load.number + ".data"));
+    expect(kept == bytes.substr(0, kept_at_most), what + ": the unit's data differs from the file");
+}
+
+std::vector<std::string> unit_notes(const Arguments& a) {
+    const std::string path = a.unit_file("notes.txt");
+    return file_size(path) > 0 ? lines_of(read_file(path)) : std::vector<std::string>{};
+}
+
+ProbedRun::ProbedRun(const Arguments& a)
+    : log_before(file_size(log_path)),
+      uploader(a.uploader, a.top),
+      probe(uploader),
+      setup(uploader.await_page(setup_caption)) {}

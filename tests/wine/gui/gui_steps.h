@@ -4,6 +4,7 @@
 // through the setup, waiting and transfer pages.
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
 #include <ios>
 #include <set>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "catalogue/loader_function.h"
+#include "responsiveness_probe.h"
 #include "uploader_windows.h"
 
 constexpr DWORD transfer_bound_ms = 40000;
@@ -56,8 +58,33 @@ struct TransferSeen {
     HWND setup = nullptr;
     std::set<std::string> titles;
     int progress = 0;
-    std::string status;  // the status box's last text
+    std::string status;         // the status box's last text
+    std::string transfer_line;  // the transfer line's last text
 };
 TransferSeen watch_transfer(const Uploader& uploader, HWND transfer, DWORD bound_ms = transfer_bound_ms);
 // The page showed its progress and these texts, then ended by itself.
 void expect_completed(const TransferSeen& seen, const std::string& title, const std::string& status);
+
+// Reads the transfer page into `seen` until `done` holds; false when bound_ms
+// passed first.
+bool observe_transfer(HWND transfer, TransferSeen& seen, const std::function<bool()>& done, DWORD bound_ms);
+// Watches the transfer page until it closes without returning to the setup
+// page (the program then ends); fails when a box shows meanwhile.
+TransferSeen watch_transfer_to_close(const Uploader& uploader, HWND transfer, DWORD bound_ms = transfer_bound_ms);
+// The unit took load `index` of its loads.txt under `name` and holds the bytes
+// of the file at `path` from `from` on (the unit keeps at most the first
+// 64 MiB of a load's data).
+void expect_kept_file(const Arguments& a, std::size_t index, const std::string& name, const std::string& path,
+                      std::streamoff from = 0);
+// The notes the unit made ("notes.txt"), one a line; none when it made none.
+std::vector<std::string> unit_notes(const Arguments& a);
+
+// The uploader started in the top-level directory under the responsiveness
+// probe, at its setup page; the log's length before it, for expect_logged.
+struct ProbedRun {
+    explicit ProbedRun(const Arguments& a);
+    std::streamoff log_before;
+    Uploader uploader;
+    ResponsivenessProbe probe;
+    HWND setup;
+};

@@ -1,4 +1,5 @@
 // The configuration read and write, each with the responsiveness probe.
+#include <algorithm>
 #include <string>
 
 #include "app/page_layouts.h"
@@ -32,24 +33,24 @@ void configuration_read(const Arguments& a) {
 // The top-level directory holds one parameter file, with a factory header;
 // the write asks before it overwrites the factory settings.
 void configuration_write(const Arguments& a) {
-    const std::streamoff log_before = file_size(log_path);
-    Uploader uploader(a.uploader, a.top);
-    ResponsivenessProbe probe(uploader);
-    HWND setup = uploader.await_page(setup_caption);
-    choose(setup, LF_WRITE_CONFIG);
-    expect(poll_for([&] { return item_text(setup, ID_PARAMETER_BOX) == "factory.dat"; }),
-           "the parameter box shows \"" + item_text(setup, ID_PARAMETER_BOX) + "\", not \"factory.dat\"");
-    click(setup, ID_SETUP_NEXT);
-    HWND box = uploader.await_box("FACTORY SETTING OVERWRITE", transfer_bound_ms);
+    ProbedRun run(a);
+    choose(run.setup, LF_WRITE_CONFIG);
+    expect(poll_for([&] { return item_text(run.setup, ID_PARAMETER_BOX) == "factory.dat"; }),
+           "the parameter box shows \"" + item_text(run.setup, ID_PARAMETER_BOX) + "\", not \"factory.dat\"");
+    click(run.setup, ID_SETUP_NEXT);
+    HWND box = run.uploader.await_box("FACTORY SETTING OVERWRITE", transfer_bound_ms);
     expect(box_text(box).find("Do you wish to update the Factory Settings?") != std::string::npos,
            "the factory settings box says \"" + box_text(box) + "\"");
     click(box, IDYES);
     expect(poll_for([&] { return !IsWindowVisible(box); }), "the factory settings box stayed after Yes");
-    const TransferSeen seen = watch_transfer(uploader, uploader.await_page(transfer_caption));
+    const TransferSeen seen = watch_transfer(run.uploader, run.uploader.await_page(transfer_caption));
     // The page is read while the driver polls; the log keeps every status line.
-    expect_logged(log_before, {"Sending configuration to unit", "Configuration write complete"});
-    exit_from_setup(uploader, seen.setup);
-    probe.finish();
+    expect_logged(run.log_before, {"Sending configuration to unit", "Configuration write complete"});
+    const std::vector<std::string> kept = lines_of(read_file(a.unit_file("parameters.txt")));
+    expect(std::find(kept.begin(), kept.end(), "Audio Volume 0x00000007") != kept.end(),
+           "the unit's parameters do not hold the written value:\n" + read_file(a.unit_file("parameters.txt")));
+    exit_from_setup(run.uploader, seen.setup);
+    run.probe.finish();
 }
 
 }  // namespace
