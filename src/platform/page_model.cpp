@@ -244,6 +244,12 @@ void step_vertically(Page page, int step) {
     page->dirty = true;
 }
 
+// Beside the dialog backend, which owns the page seam, these are its batch
+// pages' functions; elsewhere they are the page seam itself.
+#ifdef HTAWS_MODEL_PAGES_BESIDE_DIALOGS
+namespace model_pages {
+#endif
+
 void page_end(Page page, int result) {
     if (page->ended) return;
     page->ended = true;
@@ -356,3 +362,7 @@ void edit_append(Page page, int control, std::string_view text) {
 }
 
 Cursor set_cursor(Cursor cursor) { return std::exchange(g_cursor, cursor); }
+
+#ifdef HTAWS_MODEL_PAGES_BESIDE_DIALOGS
+}  // namespace model_pages
+#endif

@@ -106,3 +106,12 @@ void type_character(Page page, char ch);
 void erase_character(Page page);
 // Up and down: the selection of the focused list box, else the focus.
 void step_vertically(Page page, int step);
+
+#ifdef HTAWS_MODEL_PAGES_BESIDE_DIALOGS
+// The page seam of the model's pages, to which the dialog backend hands the
+// pages of a run from the command line.
+namespace model_pages {
+#include "platform/page_functions.inc"
+Cursor set_cursor(Cursor cursor);
+}  // namespace model_pages
+#endif

@@ -22,5 +22,10 @@ const char* built_in_version_text(VersionItem item);
 void debug_output(std::string_view text);
 // Names the operating system to the debugger output.
 void report_system_identity();
+// A run from the command line writes to the console it was started from,
+// except where its caller redirected a stream. A Windows GUI program has no
+// console of its own; started without one, it writes nowhere and its exit
+// status tells the outcome.
+void use_caller_console();
 // The stream writes to a terminal (a console on Windows).
 bool stream_is_terminal(std::FILE* stream);

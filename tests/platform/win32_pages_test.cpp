@@ -94,7 +94,7 @@ void check_controls(HWND dialog) {
 
 void check_on_open(Page page, PageEvent event, int) {
     if (event != PageEvent::open) return;
-    HWND dialog = page->hwnd;
+    HWND dialog = page_hwnd(page);
     RECT want{0, 0, g_layout->w, g_layout->h};
     MapDialogRect(dialog, &want);
     RECT client{};
@@ -136,15 +136,15 @@ void recording_handler(Page page, PageEvent event, int id) {
         case PageEvent::timer:
             g_events.push_back("timer " + std::to_string(id));
             page_kill_timer(page, id);
-            g_events.push_back(SendMessageA(page->hwnd, WM_SETCURSOR, WPARAM(page->hwnd),
+            g_events.push_back(SendMessageA(page_hwnd(page), WM_SETCURSOR, WPARAM(page_hwnd(page)),
                                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE))
                                    ? "cursor taken"
                                    : "cursor left");
-            PostMessageA(page->hwnd, WM_LBUTTONUP, 0, 0);
+            PostMessageA(page_hwnd(page), WM_LBUTTONUP, 0, 0);
             break;
         case PageEvent::click:
             g_events.push_back("click");
-            PostMessageA(page->hwnd, WM_CLOSE, 0, 0);
+            PostMessageA(page_hwnd(page), WM_CLOSE, 0, 0);
             break;
         case PageEvent::close:
             g_events.push_back("close");
@@ -171,9 +171,9 @@ void controls_handler(Page page, PageEvent event, int) {
     control_set_text(page, ID_OPERATION_TITLE, "Read Configuration");
     EXPECT_EQ(control_text(page, ID_OPERATION_TITLE), "Read Configuration");
     control_show(page, ID_TRANSFER_LINE, true);
-    EXPECT_TRUE(GetWindowLongA(GetDlgItem(page->hwnd, ID_TRANSFER_LINE), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongA(GetDlgItem(page_hwnd(page), ID_TRANSFER_LINE), GWL_STYLE) & WS_VISIBLE);
     control_enable(page, ID_BACK, true);
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page->hwnd, ID_BACK)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_hwnd(page), ID_BACK)));
     progress_set_range(page, ID_PROGRESS, 0, 1000);
     progress_set_position(page, ID_PROGRESS, 999);
     EXPECT_EQ(progress_position(page, ID_PROGRESS), 999);
@@ -202,11 +202,11 @@ void list_handler(Page page, PageEvent event, int) {
 void radio_handler(Page page, PageEvent event, int id) {
     if (event == PageEvent::open) {
         control_check(page, LF_TERRAIN, true);
-        EXPECT_TRUE(GetWindowLongA(GetDlgItem(page->hwnd, LF_TERRAIN), GWL_STYLE) & WS_TABSTOP);
-        EXPECT_FALSE(GetWindowLongA(GetDlgItem(page->hwnd, LF_AIRPORT), GWL_STYLE) & WS_TABSTOP)
+        EXPECT_TRUE(GetWindowLongA(GetDlgItem(page_hwnd(page), LF_TERRAIN), GWL_STYLE) & WS_TABSTOP);
+        EXPECT_FALSE(GetWindowLongA(GetDlgItem(page_hwnd(page), LF_AIRPORT), GWL_STYLE) & WS_TABSTOP)
             << "Tab must not reach an unchecked choice: focusing it would choose it";
         // A click does not check a radio by itself: the page decides.
-        PostMessageA(GetDlgItem(page->hwnd, LF_AIRPORT), BM_CLICK, 0, 0);
+        PostMessageA(GetDlgItem(page_hwnd(page), LF_AIRPORT), BM_CLICK, 0, 0);
     } else if (event == PageEvent::command && id == LF_AIRPORT) {
         EXPECT_TRUE(control_checked(page, LF_TERRAIN));
         EXPECT_FALSE(control_checked(page, LF_AIRPORT));
@@ -229,7 +229,7 @@ void busy_handler(Page page, PageEvent event, int id) {
         page_start_timer(page, 1, 10);
     } else if (event == PageEvent::timer) {
         page_kill_timer(page, 1);
-        PostMessageA(page->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(page_hwnd(page), WM_KEYDOWN, VK_ESCAPE, 0);
         const uint64_t give_up = now_ms() + 3000;
         while (!g_cancelled && now_ms() < give_up) yield_to_window();
     } else if (event == PageEvent::command && id == CMD_CANCEL) {
@@ -290,7 +290,7 @@ void inner_handler(Page page, PageEvent event, int) {
 
 void outer_handler(Page page, PageEvent event, int) {
     if (event != PageEvent::open) return;
-    g_outer = page->hwnd;
+    g_outer = page_hwnd(page);
     EXPECT_EQ(page_run(reset_mode_layout(), inner_handler), 2);
     EXPECT_TRUE(IsWindowEnabled(g_outer));
     page_end(page, 0);
@@ -311,7 +311,7 @@ void enter_handler(Page page, PageEvent event, int id) {
         page_start_timer(page, 1, 10);
     } else if (event == PageEvent::timer) {
         page_kill_timer(page, 1);
-        EXPECT_EQ(GetFocus(), GetDlgItem(page->hwnd, ID_RESET_CANCEL));
+        EXPECT_EQ(GetFocus(), GetDlgItem(page_hwnd(page), ID_RESET_CANCEL));
         PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
     } else if (event == PageEvent::command) {
         g_commands_seen.push_back(id);

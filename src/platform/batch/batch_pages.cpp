@@ -40,6 +40,8 @@ const PageBackend batch_backend{batch_input, batch_changed, batch_missing_contro
 void batch_set_policy(const BatchPolicy* policy) { g_policy = policy; }
 bool batch_mode() { return g_policy != nullptr; }
 
+void batch_yield() { page_model_yield(end_request() != 0); }
+
 int batch_page_run(const PageLayout& layout, PageHandler handler) {
     return page_model_run(layout, handler, batch_backend);
 }

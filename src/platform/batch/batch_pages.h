@@ -28,6 +28,10 @@ struct BatchPolicy {
 void batch_set_policy(const BatchPolicy* policy);
 bool batch_mode();
 
+// The body of yield_to_window in batch mode: the top page's posted commands
+// and due timers, and a request to end the program.
+void batch_yield();
+
 int batch_page_run(const PageLayout& layout, PageHandler handler);
 int batch_message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon);
 

@@ -14,7 +14,7 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
     return batch_message_box(text, caption, buttons, icon);
 }
 
-void yield_to_window() { page_model_yield(g_end_signal != 0); }
+void yield_to_window() { batch_yield(); }
 
 void take_end_requests(void (*stop_between_pages)()) { page_model_stop_between_pages(stop_between_pages); }
 

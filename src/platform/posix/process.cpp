@@ -17,4 +17,7 @@ void debug_output(std::string_view) {}
 
 void report_system_identity() {}
 
+// A terminal program has its caller's streams from the start.
+void use_caller_console() {}
+
 bool stream_is_terminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }

@@ -1,14 +1,13 @@
 #pragma once
-// The Win32 backend's record of a running page: its declaration, handler and
-// dialog window.
+// The Win32 backend's record of a running page: the page's declaration,
+// handler and end, and its dialog window.
 #include <windows.h>
 
-#include "platform/pages.h"
+#include "platform/page_model.h"
 
-struct PageWindow {
-    const PageLayout* layout = nullptr;
-    PageHandler handler = nullptr;
+struct DialogPage : PageWindow {
     HWND hwnd = nullptr;
-    bool ended = false;
-    int result = 0;
 };
+
+// Every page the dialog backend hands to a handler is a DialogPage.
+inline HWND& page_hwnd(Page page) { return static_cast<DialogPage*>(page)->hwnd; }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/batch/batch_pages.h"
 #include "platform/pages.h"
 #include "platform/text_lines.h"
 #include "platform/window.h"
@@ -37,10 +38,10 @@ void prepare_window_system() {
                                 "Courier New");
 }
 
-HWND item(Page page, int control) { return GetDlgItem(page->hwnd, control); }
+HWND item(Page page, int control) { return GetDlgItem(page_hwnd(page), control); }
 
 LRESULT send(Page page, int control, UINT message, WPARAM w = 0, LPARAM l = 0) {
-    return SendDlgItemMessageA(page->hwnd, control, message, w, l);
+    return SendDlgItemMessageA(page_hwnd(page), control, message, w, l);
 }
 
 void dispatch(Page page, PageEvent event, int id) {
@@ -50,7 +51,7 @@ void dispatch(Page page, PageEvent event, int id) {
 // Returns true when it gave the focus to the default button, which then has it
 // from the start as on the terminal, so Enter and Space both press it.
 bool open_page(HWND hwnd, Page page) {
-    page->hwnd = hwnd;
+    page_hwnd(page) = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
     if (g_page_icon) {
         SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_page_icon));
@@ -103,13 +104,16 @@ INT_PTR CALLBACK page_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
 }
 }  // namespace
 
+// A run from the command line shows no dialogs: its pages run in the batch
+// backend, and every function of the page seam hands them on to it.
 int page_run(const PageLayout& layout, PageHandler handler) {
+    if (batch_mode()) return batch_page_run(layout, handler);
     prepare_window_system();
-    auto page = std::make_unique<PageWindow>();
+    auto page = std::make_unique<DialogPage>();
     page->layout = &layout;
     page->handler = handler;
     const std::vector<uint32_t> dialog = dialog_template(layout);
-    HWND owner = g_running.empty() ? nullptr : g_running.back()->hwnd;
+    HWND owner = g_running.empty() ? nullptr : page_hwnd(g_running.back());
     g_running.push_back(page.get());
     const INT_PTR shown =
         DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
@@ -126,21 +130,32 @@ int page_run(const PageLayout& layout, PageHandler handler) {
 }
 
 void page_end(Page page, int result) {
+    if (batch_mode()) return model_pages::page_end(page, result);
     if (page->ended) return;
     page->ended = true;
     page->result = result;
-    EndDialog(page->hwnd, result);
+    EndDialog(page_hwnd(page), result);
 }
 
 void page_post_command(Page page, int command) {
-    PostMessageA(page->hwnd, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+    if (batch_mode()) return model_pages::page_post_command(page, command);
+    PostMessageA(page_hwnd(page), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
 }
 
-void page_start_timer(Page page, int timer_id, uint32_t interval_ms) { SetTimer(page->hwnd, timer_id, interval_ms, nullptr); }
+void page_start_timer(Page page, int timer_id, uint32_t interval_ms) {
+    if (batch_mode()) return model_pages::page_start_timer(page, timer_id, interval_ms);
+    SetTimer(page_hwnd(page), timer_id, interval_ms, nullptr);
+}
 
-void page_kill_timer(Page page, int timer_id) { KillTimer(page->hwnd, timer_id); }
+void page_kill_timer(Page page, int timer_id) {
+    if (batch_mode()) return model_pages::page_kill_timer(page, timer_id);
+    KillTimer(page_hwnd(page), timer_id);
+}
 
-void page_set_title(Page page, std::string_view title) { SetWindowTextA(page->hwnd, std::string(title).c_str()); }
+void page_set_title(Page page, std::string_view title) {
+    if (batch_mode()) return model_pages::page_set_title(page, title);
+    SetWindowTextA(page_hwnd(page), std::string(title).c_str());
+}
 
 namespace {
 std::string window_text(HWND hwnd) {
@@ -150,28 +165,39 @@ std::string window_text(HWND hwnd) {
 }
 }  // namespace
 
-std::string page_title(Page page) { return window_text(page->hwnd); }
+std::string page_title(Page page) {
+    if (batch_mode()) return model_pages::page_title(page);
+    return window_text(page_hwnd(page));
+}
 
-void page_show(Page page, bool visible) { ShowWindow(page->hwnd, visible ? SW_SHOW : SW_HIDE); }
+void page_show(Page page, bool visible) {
+    if (batch_mode()) return model_pages::page_show(page, visible);
+    ShowWindow(page_hwnd(page), visible ? SW_SHOW : SW_HIDE);
+}
 
 void control_set_text(Page page, int control, std::string_view text) {
-    SetDlgItemTextA(page->hwnd, control, std::string(text).c_str());
+    if (batch_mode()) return model_pages::control_set_text(page, control, text);
+    SetDlgItemTextA(page_hwnd(page), control, std::string(text).c_str());
 }
 
 std::string control_text(Page page, int control) {
+    if (batch_mode()) return model_pages::control_text(page, control);
     HWND c = item(page, control);
     return c ? window_text(c) : std::string();
 }
 
 void control_enable(Page page, int control, bool enabled) {
+    if (batch_mode()) return model_pages::control_enable(page, control, enabled);
     if (HWND c = item(page, control)) EnableWindow(c, enabled);
 }
 
 void control_show(Page page, int control, bool visible) {
+    if (batch_mode()) return model_pages::control_show(page, control, visible);
     if (HWND c = item(page, control)) ShowWindow(c, visible ? SW_SHOW : SW_HIDE);
 }
 
 void control_check(Page page, int control, bool checked) {
+    if (batch_mode()) return model_pages::control_check(page, control, checked);
     send(page, control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
     // Tab reaches a radio group at its checked choice only: focusing an
     // unchecked radio would choose it.
@@ -181,42 +207,68 @@ void control_check(Page page, int control, bool checked) {
     SetWindowLongA(c, GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
 }
 
-bool control_checked(Page page, int control) { return send(page, control, BM_GETCHECK) == BST_CHECKED; }
+bool control_checked(Page page, int control) {
+    if (batch_mode()) return model_pages::control_checked(page, control);
+    return send(page, control, BM_GETCHECK) == BST_CHECKED;
+}
 
-void control_set_read_only(Page page, int control, bool read_only) { send(page, control, EM_SETREADONLY, read_only); }
+void control_set_read_only(Page page, int control, bool read_only) {
+    if (batch_mode()) return model_pages::control_set_read_only(page, control, read_only);
+    send(page, control, EM_SETREADONLY, read_only);
+}
 
-void progress_set_range(Page page, int control, int low, int high) { send(page, control, PBM_SETRANGE32, low, high); }
+void progress_set_range(Page page, int control, int low, int high) {
+    if (batch_mode()) return model_pages::progress_set_range(page, control, low, high);
+    send(page, control, PBM_SETRANGE32, low, high);
+}
 
-void progress_set_position(Page page, int control, int position) { send(page, control, PBM_SETPOS, position); }
+void progress_set_position(Page page, int control, int position) {
+    if (batch_mode()) return model_pages::progress_set_position(page, control, position);
+    send(page, control, PBM_SETPOS, position);
+}
 
-int progress_position(Page page, int control) { return int(send(page, control, PBM_GETPOS)); }
+int progress_position(Page page, int control) {
+    if (batch_mode()) return model_pages::progress_position(page, control);
+    return int(send(page, control, PBM_GETPOS));
+}
 
 void list_set_items(Page page, int control, const std::vector<std::string>& items) {
+    if (batch_mode()) return model_pages::list_set_items(page, control, items);
     send(page, control, LB_RESETCONTENT);
     for (const std::string& s : items) send(page, control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
 }
 
-void list_select(Page page, int control, int index) { send(page, control, LB_SETCURSEL, WPARAM(index)); }
+void list_select(Page page, int control, int index) {
+    if (batch_mode()) return model_pages::list_select(page, control, index);
+    send(page, control, LB_SETCURSEL, WPARAM(index));
+}
 
 int list_selection(Page page, int control) {
+    if (batch_mode()) return model_pages::list_selection(page, control);
     const LRESULT index = send(page, control, LB_GETCURSEL);
     return index == LB_ERR ? -1 : int(index);
 }
 
-std::size_t edit_length(Page page, int control) { return std::size_t(send(page, control, WM_GETTEXTLENGTH)); }
+std::size_t edit_length(Page page, int control) {
+    if (batch_mode()) return model_pages::edit_length(page, control);
+    return std::size_t(send(page, control, WM_GETTEXTLENGTH));
+}
 
 std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t line) {
+    if (batch_mode()) return model_pages::edit_line_start(page, control, line);
     HWND c = item(page, control);
     if (!c) return std::nullopt;
     return text_line_start(window_text(c), line);
 }
 
 void edit_remove_front(Page page, int control, std::size_t count) {
+    if (batch_mode()) return model_pages::edit_remove_front(page, control, count);
     send(page, control, EM_SETSEL, 0, LPARAM(count));
     send(page, control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
 }
 
 void edit_append(Page page, int control, std::string_view text) {
+    if (batch_mode()) return model_pages::edit_append(page, control, text);
     const LRESULT end = send(page, control, WM_GETTEXTLENGTH);
     send(page, control, EM_SETSEL, WPARAM(end), end);
     send(page, control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(std::string(text).c_str()));
@@ -224,6 +276,7 @@ void edit_append(Page page, int control, std::string_view text) {
 }
 
 Cursor set_cursor(Cursor cursor) {
+    if (batch_mode()) return model_pages::set_cursor(cursor);
     const char* shape = cursor == Cursor::wait ? IDC_WAIT : cursor == Cursor::app_starting ? IDC_APPSTARTING : IDC_ARROW;
     SetCursor(LoadCursorA(nullptr, shape));
     g_cursor_set = true;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/batch/batch_pages.h"
 #include "platform/win32/page_window.h"
 #include "platform/window.h"
 
@@ -27,11 +28,12 @@ std::string filter_list(const std::vector<FileFilter>& filters) {
 }  // namespace
 
 std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
+    if (batch_mode()) return std::nullopt;
     char path[max_file_name + 1] = {};
     const std::string filters = filter_list(picker.filters);
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner ? owner->hwnd : nullptr;
+    dialog.hwndOwner = owner ? page_hwnd(owner) : nullptr;
     dialog.lpstrFilter = filters.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
@@ -53,11 +55,12 @@ std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
 }
 
 std::optional<std::string> browse_folder(Page owner, std::string_view title) {
+    if (batch_mode()) return std::nullopt;
     // The folder browser needs COM on this thread; a second call only counts up.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const std::string heading(title);
     BROWSEINFOA browse{};
-    browse.hwndOwner = owner ? owner->hwnd : nullptr;
+    browse.hwndOwner = owner ? page_hwnd(owner) : nullptr;
     browse.lpszTitle = heading.c_str();
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX;
     std::optional<std::string> folder;

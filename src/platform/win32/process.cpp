@@ -85,4 +85,27 @@ void report_system_identity() {
     debug_output(system_name(version));
 }
 
+namespace {
+bool has_stream(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+// Unbuffered: the Windows runtime buffers a line-buffered stream wholly, and
+// the progress line must show as it moves.
+void reopen_on_console(std::FILE* stream) {
+    if (!std::freopen("CONOUT$", "w", stream)) return;
+    std::setvbuf(stream, nullptr, _IONBF, 0);
+}
+}  // namespace
+
+// Streams the caller redirected (to a file, a pipe) stay where they were sent.
+void use_caller_console() {
+    const bool out = has_stream(STD_OUTPUT_HANDLE);
+    const bool err = has_stream(STD_ERROR_HANDLE);
+    if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (!out) reopen_on_console(stdout);
+    if (!err) reopen_on_console(stderr);
+}
+
 bool stream_is_terminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }

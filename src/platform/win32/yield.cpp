@@ -1,8 +1,25 @@
 #include <windows.h>
 
+#include <atomic>
+#include <csignal>
+
+#include "platform/batch/batch_pages.h"
 #include "platform/window.h"
 
+namespace {
+std::atomic<int> g_end_signal{0};
+
+// Ctrl-C or Ctrl-Break at the console a run from the command line writes to:
+// the first asks the program to end as a Cancel would; a second ends it at once.
+BOOL WINAPI on_console_event(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    int none = 0;
+    return g_end_signal.compare_exchange_strong(none, SIGINT) ? TRUE : FALSE;
+}
+}  // namespace
+
 void yield_to_window() {
+    if (batch_mode()) return batch_yield();
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return;
     if (msg.message == WM_QUIT) {
@@ -17,8 +34,11 @@ void yield_to_window() {
     DispatchMessageA(&msg);
 }
 
-// A Windows program is ended through its pages' close boxes, which the pages
-// handle themselves; nothing arrives from outside.
-void take_end_requests(void (*)()) {}
+// The wizard is ended through its pages' close boxes, which the pages handle
+// themselves; only a run from the command line has a console to take Ctrl-C from.
+void take_end_requests(void (*stop_between_pages)()) {
+    page_model_stop_between_pages(stop_between_pages);
+    if (batch_mode()) SetConsoleCtrlHandler(on_console_event, TRUE);
+}
 
-int end_request() { return 0; }
+int end_request() { return g_end_signal; }
