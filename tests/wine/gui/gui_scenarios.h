@@ -12,3 +12,4 @@ struct Scenario {
 extern const std::vector<Scenario> basic_scenarios;          // splash, setup page, instances, Escape
 extern const std::vector<Scenario> configuration_scenarios;  // configuration read and write
 extern const std::vector<Scenario> shots_scenarios;          // the pictures of tools/screenshots
+extern const std::vector<Scenario> maintenance_scenarios;    // recordings, block test, earlier-generation loads

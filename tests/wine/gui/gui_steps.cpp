@@ -120,3 +120,16 @@ void expect_completed(const TransferSeen& seen, const std::string& title, const 
     expect(seen.progress > 0, "the progress bar did not move");
 }
 
+
+void post_command(HWND dialog, int id) {
+    if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0))
+        fail("could not send command " + std::to_string(id) + " to \"" + caption_of(dialog) + "\"");
+}
+
+void answer_box(const Uploader& uploader, const std::string& caption, const std::string& text, int button,
+                DWORD bound_ms) {
+    HWND box = uploader.await_box(caption, bound_ms);
+    expect_text(box_text(box), text, "the \"" + caption + "\" box");
+    click(box, button);
+    expect(poll_for([&] { return !IsWindowVisible(box); }), "the \"" + caption + "\" box stayed after its answer");
+}

@@ -61,3 +61,9 @@ struct TransferSeen {
 TransferSeen watch_transfer(const Uploader& uploader, HWND transfer, DWORD bound_ms = transfer_bound_ms);
 // The page showed its progress and these texts, then ended by itself.
 void expect_completed(const TransferSeen& seen, const std::string& title, const std::string& status);
+
+// A command the page takes without a control for it (a key of its own).
+void post_command(HWND dialog, int id);
+// Answers the box of this caption, which must say `text`, with `button`.
+void answer_box(const Uploader& uploader, const std::string& caption, const std::string& text, int button,
+                DWORD bound_ms = transfer_bound_ms);
