@@ -11,6 +11,7 @@
 #include "app/page_layouts.h"
 #include "gui_scenarios.h"
 #include "responsiveness_probe.h"
+#include "setup/reset_mode_dialog.h"
 #include "setup/setup_layout.h"
 
 namespace {
@@ -261,7 +262,12 @@ void earlier_software(const Arguments& a) {
     const std::string image = system_image(folder_file(a, "System Files", "system.hex"));
     Uploader uploader(a.uploader, a.top);
     ResponsivenessProbe probe(uploader);
-    HWND transfer = start_function(uploader, LF_SYSTEM_SOFTWARE, earlier_setup_caption());
+    HWND setup = uploader.await_page(earlier_setup_caption());
+    choose(setup, LF_SYSTEM_SOFTWARE);
+    click(setup, ID_SETUP_NEXT);
+    click(uploader.await_page(reset_mode_layout().caption), ID_FLIGHT_MODE);
+    uploader.await_page(waiting_caption);
+    HWND transfer = uploader.await_page(transfer_caption);
     const PageSeen seen = watch_page(uploader, transfer, "System Software Load Complete");
     expect_title(seen, "Load System Software");
     expect_title(seen, "   WAIT ... Writing to Flash   ");
