@@ -4,14 +4,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/page_layouts.h"
 #include "gui_scenarios.h"
 #include "responsiveness_probe.h"
-#include "setup/reset_mode_dialog.h"
 #include "setup/setup_layout.h"
 
 namespace {
@@ -108,22 +106,17 @@ uint32_t be32(const std::string& bytes, std::size_t at) {
     return value;
 }
 
-// The earlier generation's ".hex" system file: two hexadecimal digits a byte,
-// separated; the image's length is in bytes 8 to 11.
-std::string system_image(const std::string& path) {
-    std::istringstream in(read_file(path));
-    std::string image;
-    for (unsigned byte = 0; in >> std::hex >> byte;) image.push_back(char(byte));
-    expect(image.size() >= 16, path + " holds no image");
-    return image.substr(0, be32(image, 8));
-}
-
 // The data section of an airport map file: after the 64-byte header and the
 // 256-byte info section, as long as the info section says.
 std::string airport_data(const std::string& path) {
     constexpr std::size_t header = 64;
     const std::string file = read_file(path);
     return file.substr(header + control_block_size, be32(file, header + 244));
+}
+
+// The unit's recording as htaws-unit-sim keeps it.
+std::string unit_recording(const Arguments& a, int index) {
+    return a.unit_file("recording-" + std::to_string(index) + ".dat");
 }
 
 std::string recording_name(const SYSTEMTIME& day, int index) {
@@ -154,7 +147,7 @@ void recordings_download(const Arguments& a) {
                                "Flight Data Recording file transfers complete"});
     for (int index = 0; index < 3; ++index) {
         const std::string saved = folder_file(a, "Recording Files", recording_name(day, index) + ".dat");
-        const std::string unit = read_file(a.unit_file("recording-" + std::to_string(index) + ".dat"));
+        const std::string unit = read_file(unit_recording(a, index));
         expect(read_file(saved) == unit, saved + " does not hold the unit's " + std::to_string(unit.size()) + " bytes");
     }
     exit_from_setup(uploader, seen.setup);
@@ -164,14 +157,14 @@ void recordings_download(const Arguments& a) {
 // The erase asks nothing: the unit's recordings are gone and the page returns.
 void recordings_erase(const Arguments& a) {
     const std::streamoff log_before = file_size(log_path);
-    expect(file_size(a.unit_file("recording-0.dat")) > 0, "the unit holds no recording to erase");
+    expect(file_size(unit_recording(a, 0)) > 0, "the unit holds no recording to erase");
     Uploader uploader(a.uploader, a.top);
     ResponsivenessProbe probe(uploader);
     const PageSeen seen = watch_page(uploader, start_function(uploader, LF_ERASE_RECORDING));
     expect_logged(log_before, {"Erased Flight Recordings from system", "Flight Data Recording erase operation complete.",
                                "Will return to the Setup dialog momentarily."});
     for (int index = 0; index < 3; ++index) {
-        const std::string kept = a.unit_file("recording-" + std::to_string(index) + ".dat");
+        const std::string kept = unit_recording(a, index);
         expect(GetFileAttributesA(kept.c_str()) == INVALID_FILE_ATTRIBUTES, "the unit still holds " + kept);
     }
     exit_from_setup(uploader, seen.setup);
@@ -193,10 +186,10 @@ void recordings_failure(const Arguments& a) {
     expect_logged(log_before, {"Recording 2 is incomplete: 4096 bytes kept in ",
                                "Flight Data Recording file transfers ended: 1 of 3 recordings not downloaded whole"});
     const std::string partial = folder_file(a, "Recording Files", recording_name(day, 2) + "_partial.dat");
-    expect(read_file(partial) == read_file(a.unit_file("recording-2.dat")).substr(0, 4096),
+    expect(read_file(partial) == read_file(unit_recording(a, 2)).substr(0, 4096),
            partial + " does not hold the first packet of the unit's recording");
     const std::string whole = folder_file(a, "Recording Files", recording_name(day, 0) + ".dat");
-    expect(read_file(whole) == read_file(a.unit_file("recording-0.dat")), whole + " is not the unit's recording");
+    expect(read_file(whole) == read_file(unit_recording(a, 0)), whole + " is not the unit's recording");
     exit_from_setup(uploader, seen.setup);
     probe.finish();
 }
@@ -255,34 +248,6 @@ void earlier_airport(const Arguments& a) {
     probe.finish();
 }
 
-// The ".hex" image: the configuration backed up first, the blocks unanswered,
-// then the flash write under the wait cursor with the second bar.
-void earlier_software(const Arguments& a) {
-    const std::streamoff log_before = file_size(log_path);
-    const std::string image = system_image(folder_file(a, "System Files", "system.hex"));
-    Uploader uploader(a.uploader, a.top);
-    ResponsivenessProbe probe(uploader);
-    HWND setup = uploader.await_page(earlier_setup_caption());
-    choose(setup, LF_SYSTEM_SOFTWARE);
-    click(setup, ID_SETUP_NEXT);
-    click(uploader.await_page(reset_mode_layout().caption), ID_FLIGHT_MODE);
-    uploader.await_page(waiting_caption);
-    HWND transfer = uploader.await_page(transfer_caption);
-    const PageSeen seen = watch_page(uploader, transfer, "System Software Load Complete");
-    expect_title(seen, "Load System Software");
-    expect_title(seen, "   WAIT ... Writing to Flash   ");
-    expect_flash_bar_moved(seen);
-    expect(seen.progress == 1000, "the progress bar stopped at " + std::to_string(seen.progress));
-    expect_logged(log_before, {"Load system software, " + std::to_string(image.size()) + " bytes", "Writing to flash",
-                               "System software load complete"});
-    const KeptLoad load = await_kept_loads(a, 1)[0];
-    expect_load_holds(a, load, "P", image.substr(control_block_size));
-    expect(read_file(a.unit_file("load-00.control")) == image.substr(0, control_block_size),
-           "the unit's control block is not the image's first 256 bytes");
-    back_and_exit(uploader, transfer);
-    probe.finish();
-}
-
 // The unit fails its flash write; the technician does not try again and the program ends.
 void earlier_failure(const Arguments& a) {
     const std::streamoff log_before = file_size(log_path);
@@ -306,6 +271,5 @@ const std::vector<Scenario> maintenance_scenarios = {
     {"recordings_failure", recordings_failure},
     {"block_test", block_test},
     {"earlier_airport", earlier_airport},
-    {"earlier_software", earlier_software},
     {"earlier_failure", earlier_failure},
 };
