@@ -197,4 +197,6 @@ const std::vector<SimLoad>& SimUnit::loads() const { return state_->loads; }
 
 const std::vector<std::string>& SimUnit::parameters() const { return state_->parameters; }
 
+const std::vector<std::vector<uint8_t>>& SimUnit::recordings() const { return state_->recordings; }
+
 SimConfig& SimUnit::config() { return state_->config; }

@@ -142,6 +142,8 @@ public:
     const std::vector<SimLoad>& loads() const;
     // The parameter lines as the unit holds them now (after any "WP").
     const std::vector<std::string>& parameters() const;
+    // The recordings the unit holds now (none after "ER").
+    const std::vector<std::vector<uint8_t>>& recordings() const;
     // The configuration in force; a test may change it (a fault) between calls.
     SimConfig& config();
 

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+std::string recording_name(std::size_t index) { return "recording-" + std::to_string(index) + ".dat"; }
+}  // namespace
+
 KeptContents::KeptContents(std::string folder) : folder_(std::move(folder)) {}
 
 bool KeptContents::write(const std::string& name, const void* bytes, std::size_t size, std::string& error) const {
@@ -22,13 +26,21 @@ bool KeptContents::start(SimUnit& unit, std::string& error) {
     if (folder_.empty()) return true;
     const auto& recordings = unit.config().recordings;
     for (std::size_t i = 0; i < recordings.size(); ++i)
-        if (!write("recording-" + std::to_string(i) + ".dat", recordings[i].data(), recordings[i].size(), error))
+        if (!write(recording_name(i), recordings[i].data(), recordings[i].size(), error))
             return false;
+    recordings_written_ = recordings.size();
     return update(unit, error);
 }
 
 bool KeptContents::update(const SimUnit& unit, std::string& error) {
     if (folder_.empty()) return true;
+    for (; recordings_written_ > unit.recordings().size(); --recordings_written_) {
+        const std::string path = folder_ + "/" + recording_name(recordings_written_ - 1);
+        if (std::remove(path.c_str()) != 0) {
+            error = "cannot remove " + path + ": " + std::strerror(errno);
+            return false;
+        }
+    }
     if (!parameters_known_ || unit.parameters() != parameters_written_) {
         std::string text;
         for (const std::string& line : unit.parameters()) text += line + "\n";

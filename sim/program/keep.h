@@ -2,7 +2,8 @@
 // What the unit holds, written to a folder as it changes, so that a test
 // running the uploader in another program (under Wine, say) can compare the
 // unit's contents with the files byte for byte:
-//   recording-N.dat  the unit's recordings, written at start
+//   recording-N.dat  the unit's recordings, written at start and removed
+//                    when the unit erases them
 //   parameters.txt   the parameter lines, rewritten whenever they change
 //   load-NN.control, load-NN.data  each load's control block and the data the
 //                    unit kept, written when the load has its verdict
@@ -33,6 +34,7 @@ private:
     bool append(const std::string& name, const std::string& text, std::string& error) const;
     std::size_t loads_written_ = 0;
     std::size_t events_seen_ = 0;
+    std::size_t recordings_written_ = 0;
     std::vector<std::string> parameters_written_;
     bool parameters_known_ = false;
 };

@@ -84,7 +84,9 @@ void databases(const fs::path& top, std::size_t terrain_data_bytes) {
     const TerrainPair earlier = build_terrain_pair({.generation = TerrainGeneration::earlier});
     put(top / "Terrain Files" / "demo_theader.bin", earlier.info_file);
     put(top / "Terrain Files" / "demo_tdata.bin", earlier.data_file);
-    put(top / "Airport Files" / "61734-NDB-2301-00017.bin", build_map_file({.version = 2}));
+    // Its info section's offsets are built for address 0, so that an earlier
+    // unit takes it (relocated) as well as a current one.
+    put(top / "Airport Files" / "61734-NDB-2301-00017.bin", build_earlier_map_file(filler_bytes(3000, 17), 0, 2));
     put(top / "Obstacle Files" / "61734-ODB-0001-00001.bin", build_sectioned_file({.version = 2}));
     put(top / "Overlay Files" / "61734-GDB-0001-00001.bin", build_sectioned_file({.version = 2}));
 }

@@ -16,7 +16,8 @@
 
 int main(int argc, char** argv) {
     std::vector<Scenario> scenarios;
-    for (const auto* family : {&basic_scenarios, &configuration_scenarios, &shots_scenarios, &load_scenarios})
+    for (const auto* family :
+         {&basic_scenarios, &configuration_scenarios, &shots_scenarios, &load_scenarios, &maintenance_scenarios})
         scenarios.insert(scenarios.end(), family->begin(), family->end());
     const std::string name = argc > 1 ? argv[1] : "";
     const Scenario* scenario = nullptr;

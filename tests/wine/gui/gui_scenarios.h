@@ -13,3 +13,4 @@ extern const std::vector<Scenario> basic_scenarios;          // splash, setup pa
 extern const std::vector<Scenario> configuration_scenarios;  // configuration read and write
 extern const std::vector<Scenario> shots_scenarios;          // the pictures of tools/screenshots
 extern const std::vector<Scenario> load_scenarios;           // the current-generation loads and their failures
+extern const std::vector<Scenario> maintenance_scenarios;    // recordings, block test, earlier-generation loads

@@ -170,3 +170,16 @@ ProbedRun::ProbedRun(const Arguments& a)
       uploader(a.uploader, a.top),
       probe(uploader),
       setup(uploader.await_page(setup_caption)) {}
+
+void post_command(HWND dialog, int id) {
+    if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0))
+        fail("could not send command " + std::to_string(id) + " to \"" + caption_of(dialog) + "\"");
+}
+
+void answer_box(const Uploader& uploader, const std::string& caption, const std::string& text, int button,
+                DWORD bound_ms) {
+    HWND box = uploader.await_box(caption, bound_ms);
+    expect_text(box_text(box), text, "the \"" + caption + "\" box");
+    click(box, button);
+    expect(poll_for([&] { return !IsWindowVisible(box); }), "the \"" + caption + "\" box stayed after its answer");
+}

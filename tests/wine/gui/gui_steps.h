@@ -88,3 +88,8 @@ struct ProbedRun {
     ResponsivenessProbe probe;
     HWND setup;
 };
+// A command the page takes without a control for it (a key of its own).
+void post_command(HWND dialog, int id);
+// Answers the box of this caption, which must say `text`, with `button`.
+void answer_box(const Uploader& uploader, const std::string& caption, const std::string& text, int button,
+                DWORD bound_ms = transfer_bound_ms);
