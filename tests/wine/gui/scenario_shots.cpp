@@ -1,5 +1,7 @@
 // The pages for tools/screenshots: "shot NAME" printed at each, the next
-// step taken once a line comes on the driver's input.
+// step taken once a line comes on the driver's input. Each scenario needs
+// its own simulated unit (run-gui-case sets it up); tools/screenshots runs
+// them in turn.
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -28,6 +30,14 @@ void shot(const std::string& name) {
            "no answer after shot " + name);
 }
 
+// A box's button pressed and the box gone.
+void answer_box(HWND box, int button) {
+    click(box, button);
+    expect(poll_for([&] { return !IsWindow(box); }), "the box \"" + caption_of(box) + "\" stayed after its answer");
+}
+
+HWND await_setup(const Uploader& uploader) { return uploader.await_page(setup_caption, transfer_bound_ms); }
+
 void shots(const Arguments& a) {
     Uploader uploader(a.uploader, a.top);
     uploader.await_page(program_title);
@@ -49,14 +59,92 @@ void shots(const Arguments& a) {
     uploader.await_page(waiting_caption);
     shot("waiting");
     HWND transfer = uploader.await_page(transfer_caption, transfer_bound_ms);
-    await_status(transfer, "Communications ready");
+    // Mid-body: the bar part way and the transfer line counting.
+    expect(poll_for(
+               [&] {
+                   const auto position = progress_position(transfer, ID_PROGRESS);
+                   const auto line = try_text(GetDlgItem(transfer, ID_TRANSFER_LINE));
+                   return position && *position >= 100 && *position <= 900 && line && !line->empty();
+               },
+               transfer_bound_ms),
+           "the transfer page never showed a load part way");
     shot("transfer");
-    press_escape(transfer);
-    expect(uploader.await_exit() == 0, "Escape on the transfer page did not end the uploader with status 0");
+    exit_from_setup(uploader, watch_transfer(uploader, transfer).setup);
+}
+
+// The unit says it has no room: each database load offers its erase dialog.
+void shots_erase(const Arguments& a) {
+    Uploader uploader(a.uploader, a.top);
+    HWND setup = uploader.await_page(setup_caption);
+    const struct {
+        LoaderFunction function;
+        const char* caption;
+        const char* name;
+    } loads[] = {
+        {LF_TERRAIN, "Erase Terrain", "erase_terrain"},
+        {LF_OBSTACLE, "Erase Obstacles", "erase_obstacles"},
+        {LF_AIRPORT, "Erase Navigation Data", "erase_navigation"},
+        {LF_OVERLAY, "Erase Overlay Data", "erase_overlay"},
+    };
+    for (const auto& load : loads) {
+        choose(setup, load.function);
+        reach_transfer_page(uploader, setup);
+        HWND erase = uploader.await_page(load.caption, transfer_bound_ms);
+        shot(load.name);
+        answer_box(erase, ID_RESET_CANCEL);
+        setup = await_setup(uploader);
+    }
+    exit_from_setup(uploader, setup);
+}
+
+// A unit that refuses the terrain load mode: the failure's Yes/No question.
+void shots_error_box(const Arguments& a) {
+    Uploader uploader(a.uploader, a.top);
+    HWND setup = uploader.await_page(setup_caption);
+    choose(setup, LF_TERRAIN);
+    reach_transfer_page(uploader, setup);
+    HWND box = uploader.await_box("Error", transfer_bound_ms);
+    shot("error_box");
+    answer_box(box, IDNO);
+    expect(uploader.await_exit() == 0, "No to the error box did not end the uploader with status 0");
+}
+
+// A unit whose tables never check out: the waiting page's OK box.
+void shots_note_box(const Arguments& a) {
+    Uploader uploader(a.uploader, a.top);
+    HWND setup = uploader.await_page(setup_caption);
+    choose(setup, LF_OS_IMAGE);
+    click(setup, ID_SETUP_NEXT);
+    HWND box = uploader.await_box("Loader Error", transfer_bound_ms);
+    shot("note_box");
+    // Whatever follows is not pictured; the uploader is ended with the scenario.
+    answer_box(box, IDOK);
+}
+
+// An earlier-generation unit writes its flash after the load: the wait
+// cursor and the second bar.
+void shots_earlier(const Arguments& a) {
+    Uploader uploader(a.uploader, a.top);
+    HWND setup = uploader.await_page(setup_caption);
+    choose(setup, LF_AIRPORT);
+    HWND transfer = reach_transfer_page(uploader, setup);
+    expect(poll_for(
+               [&] {
+                   const auto position = progress_position(transfer, ID_SECOND_PROGRESS);
+                   return item_visible(transfer, ID_SECOND_PROGRESS) && position && *position >= 20;
+               },
+               transfer_bound_ms),
+           "the flash write's bar never showed");
+    shot("flash_write");
+    exit_from_setup(uploader, watch_transfer(uploader, transfer).setup);
 }
 
 }  // namespace
 
 const std::vector<Scenario> shots_scenarios = {
     {"shots", shots},
+    {"shots_erase", shots_erase},
+    {"shots_error_box", shots_error_box},
+    {"shots_note_box", shots_note_box},
+    {"shots_earlier", shots_earlier},
 };
