@@ -59,17 +59,10 @@ void shots(const Arguments& a) {
     uploader.await_page(waiting_caption);
     shot("waiting");
     HWND transfer = uploader.await_page(transfer_caption, transfer_bound_ms);
-    // Mid-body: the bar part way and the transfer line counting.
-    expect(poll_for(
-               [&] {
-                   const auto position = progress_position(transfer, ID_PROGRESS);
-                   const auto line = try_text(GetDlgItem(transfer, ID_TRANSFER_LINE));
-                   return position && *position >= 100 && *position <= 900 && line && !line->empty();
-               },
-               transfer_bound_ms),
-           "the transfer page never showed a load part way");
-    shot("transfer");
-    exit_from_setup(uploader, watch_transfer(uploader, transfer).setup);
+    await_status(transfer, "Communications ready");
+    shot("transfer_ready");
+    press_escape(transfer);
+    expect(uploader.await_exit() == 0, "Escape on the transfer page did not end the uploader with status 0");
 }
 
 // The unit says it has no room: each database load offers its erase dialog.
@@ -89,7 +82,7 @@ void shots_erase(const Arguments& a) {
     for (const auto& load : loads) {
         choose(setup, load.function);
         reach_transfer_page(uploader, setup);
-        HWND erase = uploader.await_page(load.caption, transfer_bound_ms);
+        HWND erase = uploader.await_box(load.caption, transfer_bound_ms);
         shot(load.name);
         answer_box(erase, ID_RESET_CANCEL);
         setup = await_setup(uploader);
@@ -97,37 +90,41 @@ void shots_erase(const Arguments& a) {
     exit_from_setup(uploader, setup);
 }
 
-// A unit that refuses the terrain load mode: the failure's Yes/No question.
-void shots_error_box(const Arguments& a) {
+// A message box of a failed step, pictured and answered; whatever follows is
+// not pictured, and the uploader is ended with the scenario.
+void box_shot(const Arguments& a, LoaderFunction function, const char* caption, const char* name, int answer) {
     Uploader uploader(a.uploader, a.top);
     HWND setup = uploader.await_page(setup_caption);
-    choose(setup, LF_TERRAIN);
-    reach_transfer_page(uploader, setup);
-    HWND box = uploader.await_box("Error", transfer_bound_ms);
-    shot("error_box");
-    answer_box(box, IDNO);
-    expect(uploader.await_exit() == 0, "No to the error box did not end the uploader with status 0");
+    choose(setup, function);
+    click(setup, ID_SETUP_NEXT);
+    HWND box = uploader.await_box(caption, transfer_bound_ms);
+    shot(name);
+    answer_box(box, answer);
 }
+
+// A unit that refuses the terrain load mode: the failure's Yes/No question.
+void shots_error_box(const Arguments& a) { box_shot(a, LF_TERRAIN, "Error", "error_box", IDNO); }
 
 // A unit whose tables never check out: the waiting page's OK box.
-void shots_note_box(const Arguments& a) {
-    Uploader uploader(a.uploader, a.top);
-    HWND setup = uploader.await_page(setup_caption);
-    choose(setup, LF_OS_IMAGE);
-    click(setup, ID_SETUP_NEXT);
-    HWND box = uploader.await_box("Loader Error", transfer_bound_ms);
-    shot("note_box");
-    // Whatever follows is not pictured; the uploader is ended with the scenario.
-    answer_box(box, IDOK);
-}
+void shots_note_box(const Arguments& a) { box_shot(a, LF_OS_IMAGE, "Loader Error", "note_box", IDOK); }
 
-// An earlier-generation unit writes its flash after the load: the wait
-// cursor and the second bar.
+// An earlier-generation unit takes its load in answered blocks, part way
+// through which the page is pictured, then writes its flash: the wait cursor
+// and the second bar.
 void shots_earlier(const Arguments& a) {
     Uploader uploader(a.uploader, a.top);
     HWND setup = uploader.await_page(setup_caption);
     choose(setup, LF_AIRPORT);
     HWND transfer = reach_transfer_page(uploader, setup);
+    expect(poll_for(
+               [&] {
+                   const auto position = progress_position(transfer, ID_PROGRESS);
+                   const auto line = try_text(GetDlgItem(transfer, ID_TRANSFER_LINE));
+                   return position && *position >= 100 && *position <= 900 && line && !line->empty();
+               },
+               transfer_bound_ms),
+           "the transfer page never showed a load part way");
+    shot("transfer");
     expect(poll_for(
                [&] {
                    const auto position = progress_position(transfer, ID_SECOND_PROGRESS);
