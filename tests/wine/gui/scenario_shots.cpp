@@ -1,5 +1,7 @@
 // The pages for tools/screenshots: "shot NAME" printed at each, the next
-// step taken once a line comes on the driver's input.
+// step taken once a line comes on the driver's input. Each scenario needs
+// its own simulated unit (run-gui-case sets it up); tools/screenshots runs
+// them in turn.
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -13,6 +15,9 @@
 
 namespace {
 constexpr DWORD shot_answer_ms = 60000;
+// The setup page's caption when the unit's tables name no model this
+// program knows, as when they never checked out.
+std::string no_instrument_caption() { return program_title + "  --  NO INSTRUMENT DETECTED "; }
 
 // Tells the screenshot taker which page is up and waits until it is taken.
 void shot(const std::string& name) {
@@ -27,6 +32,14 @@ void shot(const std::string& name) {
     expect(answer.wait_for(std::chrono::milliseconds(shot_answer_ms)) == std::future_status::ready && answer.get(),
            "no answer after shot " + name);
 }
+
+// A box's button pressed and the box gone.
+void answer_box(HWND box, int button) {
+    click(box, button);
+    expect(poll_for([&] { return !IsWindow(box); }), "the box \"" + caption_of(box) + "\" stayed after its answer");
+}
+
+HWND await_setup(const Uploader& uploader) { return uploader.await_page(setup_caption, transfer_bound_ms); }
 
 void shots(const Arguments& a) {
     Uploader uploader(a.uploader, a.top);
@@ -50,13 +63,63 @@ void shots(const Arguments& a) {
     shot("waiting");
     HWND transfer = uploader.await_page(transfer_caption, transfer_bound_ms);
     await_status(transfer, "Communications ready");
-    shot("transfer");
+    shot("transfer_ready");
     press_escape(transfer);
     expect(uploader.await_exit() == 0, "Escape on the transfer page did not end the uploader with status 0");
+}
+
+// The unit says it has no room: each database load offers its erase dialog.
+void shots_erase(const Arguments& a) {
+    Uploader uploader(a.uploader, a.top);
+    HWND setup = uploader.await_page(setup_caption);
+    const struct {
+        LoaderFunction function;
+        const char* caption;
+        const char* name;
+    } loads[] = {
+        {LF_TERRAIN, "Erase Terrain", "erase_terrain"},
+        {LF_OBSTACLE, "Erase Obstacles", "erase_obstacles"},
+        {LF_AIRPORT, "Erase Navigation Data", "erase_navigation"},
+        {LF_OVERLAY, "Erase Overlay Data", "erase_overlay"},
+    };
+    for (const auto& load : loads) {
+        choose(setup, load.function);
+        reach_transfer_page(uploader, setup);
+        HWND erase = uploader.await_box(load.caption, transfer_bound_ms);
+        shot(load.name);
+        answer_box(erase, ID_RESET_CANCEL);
+        setup = await_setup(uploader);
+    }
+    exit_from_setup(uploader, setup);
+}
+
+// A message box of a failed step, pictured and answered; whatever follows is
+// not pictured, and the uploader is ended with the scenario.
+void box_shot(const Arguments& a, const std::string& setup_title, LoaderFunction function, const char* caption,
+              const char* name, int answer) {
+    Uploader uploader(a.uploader, a.top);
+    HWND setup = uploader.await_page(setup_title);
+    choose(setup, function);
+    click(setup, ID_SETUP_NEXT);
+    HWND box = uploader.await_box(caption, transfer_bound_ms);
+    shot(name);
+    answer_box(box, answer);
+}
+
+// A unit that refuses the load mode of the terrain files: the failure's Yes/No question.
+void shots_error_box(const Arguments& a) { box_shot(a, setup_caption, LF_TERRAIN, "Error", "error_box", IDNO); }
+
+// A unit whose tables never check out (the setup page then names no
+// instrument): the waiting page's OK box.
+void shots_note_box(const Arguments& a) {
+    box_shot(a, no_instrument_caption(), LF_OS_IMAGE, "Loader Error", "note_box", IDOK);
 }
 
 }  // namespace
 
 const std::vector<Scenario> shots_scenarios = {
     {"shots", shots},
+    {"shots_erase", shots_erase},
+    {"shots_error_box", shots_error_box},
+    {"shots_note_box", shots_note_box},
 };
