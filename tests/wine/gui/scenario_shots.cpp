@@ -4,6 +4,7 @@
 // them in turn.
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <iostream>
 #include <memory>
@@ -15,6 +16,10 @@
 
 namespace {
 constexpr DWORD shot_answer_ms = 60000;
+// The paced terrain data body (run-gui-case) reaches its middle well within this.
+constexpr DWORD midload_bound_ms = 60000;
+// The earlier unit's airport load reaches its flash write, whose bar moves for 12 s.
+constexpr DWORD flash_bound_ms = 40000;
 // The setup page's caption when the unit's tables name no model this
 // program knows, as when they never checked out.
 std::string no_instrument_caption() { return program_title + "  --  NO INSTRUMENT DETECTED "; }
@@ -115,6 +120,50 @@ void shots_note_box(const Arguments& a) {
     box_shot(a, no_instrument_caption(), LF_OS_IMAGE, "Loader Error", "note_box", IDOK);
 }
 
+// The setup page (of this caption) with `function` chosen, through the
+// transfer page, until `pictured` holds of it; then its picture.
+void transfer_shot(const Arguments& a, const std::string& setup_title, LoaderFunction function, DWORD bound_ms,
+                   const std::function<bool(HWND)>& pictured, const char* name) {
+    Uploader uploader(a.uploader, a.top);
+    HWND setup = uploader.await_page(setup_title);
+    choose(setup, function);
+    HWND transfer = reach_transfer_page(uploader, setup);
+    expect(poll_for([&] { return pictured(transfer); }, bound_ms),
+           std::string("the transfer page never showed what ") + name + " pictures");
+    shot(name);
+}
+
+// Between its low and high marks, both ends included.
+bool position_between(HWND transfer, int id, int low, int high) {
+    const auto position = progress_position(transfer, id);
+    return position && *position >= low && *position <= high;
+}
+
+// The unit paces a large terrain data body (run-gui-case): its bar near the
+// middle, the transfer line counting.
+void shots_transfer_midload(const Arguments& a) {
+    transfer_shot(
+        a, setup_caption, LF_TERRAIN, midload_bound_ms,
+        [](HWND transfer) {
+            const auto line = try_text(GetDlgItem(transfer, ID_TRANSFER_LINE));
+            return try_text(GetDlgItem(transfer, ID_OPERATION_TITLE)) == "Terrain Data File Load" &&
+                   line && line->starts_with("Transferring ") && position_between(transfer, ID_PROGRESS, 400, 600);
+        },
+        "transfer_midload");
+}
+
+// An earlier-generation unit's airport load: its flash write's second bar on
+// its way.
+void shots_flash_write(const Arguments& a) {
+    transfer_shot(
+        a, no_instrument_caption(), LF_AIRPORT, flash_bound_ms,
+        [](HWND transfer) {
+            return IsWindowVisible(GetDlgItem(transfer, ID_SECOND_PROGRESS)) &&
+                   position_between(transfer, ID_SECOND_PROGRESS, 30, 70);
+        },
+        "flash_write");
+}
+
 }  // namespace
 
 const std::vector<Scenario> shots_scenarios = {
@@ -122,4 +171,6 @@ const std::vector<Scenario> shots_scenarios = {
     {"shots_erase", shots_erase},
     {"shots_error_box", shots_error_box},
     {"shots_note_box", shots_note_box},
+    {"shots_transfer_midload", shots_transfer_midload},
+    {"shots_flash_write", shots_flash_write},
 };
