@@ -13,6 +13,7 @@
 const char* const log_path = "C:\\Temp\\Loader.LOG";
 const std::string program_title = HTAWS_PRODUCT_NAME ", Version " HTAWS_PRODUCT_VERSION;
 const std::string setup_caption = program_title + "  --  Setup for RK5200H";
+const std::string no_instrument_caption = program_title + "  --  NO INSTRUMENT DETECTED ";
 const std::string waiting_caption = app_page_layout(WAITING_PAGE)->caption;
 const std::string transfer_caption = app_page_layout(TRANSFER_PAGE)->caption;
 

@@ -19,6 +19,9 @@
 constexpr DWORD transfer_bound_ms = 40000;
 extern const char* const log_path;
 extern const std::string program_title, setup_caption, waiting_caption, transfer_caption;
+// The setup page's caption when no unit of the served model was seen (an
+// earlier-generation unit, or tables that never checked out).
+extern const std::string no_instrument_caption;
 
 // The driver's arguments: the uploader, its top-level directory and the
 // case's work folder (Windows paths). The work folder holds "unit", the

@@ -20,9 +20,6 @@ constexpr DWORD shot_answer_ms = 60000;
 constexpr DWORD midload_bound_ms = 60000;
 // The earlier unit's airport load reaches its flash write, whose bar moves for 12 s.
 constexpr DWORD flash_bound_ms = 40000;
-// The setup page's caption when the unit's tables name no model this
-// program knows, as when they never checked out.
-std::string no_instrument_caption() { return program_title + "  --  NO INSTRUMENT DETECTED "; }
 
 // Tells the screenshot taker which page is up and waits until it is taken.
 void shot(const std::string& name) {
@@ -117,7 +114,7 @@ void shots_error_box(const Arguments& a) { box_shot(a, setup_caption, LF_TERRAIN
 // A unit whose tables never check out (the setup page then names no
 // instrument): the waiting page's OK box.
 void shots_note_box(const Arguments& a) {
-    box_shot(a, no_instrument_caption(), LF_OS_IMAGE, "Loader Error", "note_box", IDOK);
+    box_shot(a, no_instrument_caption, LF_OS_IMAGE, "Loader Error", "note_box", IDOK);
 }
 
 // The setup page (of this caption) with `function` chosen, through the
@@ -156,7 +153,7 @@ void shots_transfer_midload(const Arguments& a) {
 // its way.
 void shots_flash_write(const Arguments& a) {
     transfer_shot(
-        a, no_instrument_caption(), LF_AIRPORT, flash_bound_ms,
+        a, no_instrument_caption, LF_AIRPORT, flash_bound_ms,
         [](HWND transfer) {
             return IsWindowVisible(GetDlgItem(transfer, ID_SECOND_PROGRESS)) &&
                    position_between(transfer, ID_SECOND_PROGRESS, 30, 70);

@@ -17,9 +17,6 @@ namespace {
 // system software and terrain data, 8 for a terrain header.
 constexpr DWORD flash_bound_ms = 60000;
 constexpr std::size_t control_block_size = 256;
-// An earlier-generation unit has no model: the setup page says so and still
-// offers its airport and terrain loads.
-std::string earlier_setup_caption() { return program_title + "  --  NO INSTRUMENT DETECTED "; }
 
 // What the transfer page showed until it returned to the setup page, or until
 // its operation title said `end_title` (a load that leaves the page open).
@@ -224,7 +221,7 @@ void block_test(const Arguments& a) {
 // A load that leaves the transfer page open ends there; Back returns to the setup page.
 void back_and_exit(Uploader& uploader, HWND transfer) {
     click(transfer, ID_BACK);
-    exit_from_setup(uploader, uploader.await_page(earlier_setup_caption()));
+    exit_from_setup(uploader, uploader.await_page(no_instrument_caption));
 }
 
 // The unit garbles blocks at full speed: after ten refusals the technician
@@ -234,7 +231,7 @@ void earlier_airport(const Arguments& a) {
     const std::string airport = folder_file(a, "Airport Files", "61734-NDB-2301-00017.bin");
     Uploader uploader(a.uploader, a.top);
     ResponsivenessProbe probe(uploader);
-    HWND transfer = start_function(uploader, LF_AIRPORT, earlier_setup_caption());
+    HWND transfer = start_function(uploader, LF_AIRPORT, no_instrument_caption);
     answer_box(uploader, "Error", "Unit replied with an error\nTry again at lower baud rate?", IDYES);
     const PageSeen seen = watch_page(uploader, transfer, "Load Airport Data Complete");
     expect_title(seen, "    WAIT ... Writing to Flash    ");
@@ -253,7 +250,7 @@ void earlier_failure(const Arguments& a) {
     const std::streamoff log_before = file_size(log_path);
     Uploader uploader(a.uploader, a.top);
     ResponsivenessProbe probe(uploader);
-    start_function(uploader, LF_AIRPORT, earlier_setup_caption());
+    start_function(uploader, LF_AIRPORT, no_instrument_caption);
     answer_box(uploader, "Error", "Burn flash failed\nTry again?", IDNO, flash_bound_ms);
     const DWORD status = uploader.await_exit();
     expect(status == 0, "No to the flash failure ended the uploader with status " + std::to_string(status));
