@@ -19,7 +19,7 @@ constexpr std::size_t image_spare = 1024;
 constexpr int page_back_to_waiting = 4;
 
 bool configuration_saved(Page page) {
-    const int read = read_configuration(page, configuration_file_path());
+    const int read = read_configuration(page, software_backup_path());
     if (g_commands.abort_requested) {
         unit_close_port();
         return false;

@@ -451,6 +451,10 @@ LoaderFunction handed_function() { return g_setup.handed; }
 void set_handed_function(LoaderFunction function) { g_setup.handed = function; }
 const std::string& configuration_file_path() { return g_setup.configuration_path; }
 
+const std::string& software_backup_path() {
+    return g_setup.current_way ? parameter_file_path() : g_setup.configuration_path;
+}
+
 void setup_page_reset() {
     SetupState fresh;
     fresh.top_directory = std::move(g_setup.top_directory);

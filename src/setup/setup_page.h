@@ -23,5 +23,11 @@ LoaderFunction handed_function();
 void set_handed_function(LoaderFunction function);
 // The parameter file the configuration functions read into or write from.
 const std::string& configuration_file_path();
+// The file an earlier-generation software load backs the configuration up
+// to: on the earlier-generation way the parameter file the technician named;
+// on the current way (an earlier unit on the "Gadget Serial" port) nobody
+// named one, and it is this unit's own parameter file, which the load
+// preparation proved writable.
+const std::string& software_backup_path();
 
 void setup_page_reset();

@@ -14,6 +14,8 @@
 #include "app/transfer_page.h"
 #include "app/wizard_fixture.h"
 #include "catalogue/earlier_generation_files.h"
+#include "catalogue/load_preparation.h"
+#include "catalogue/parameter_file.h"
 #include "formats/byte_order.h"
 #include "formats/crc.h"
 #include "formats/map_file.h"
@@ -448,6 +450,24 @@ TEST_F(EarlierSoftware, ImageReadOnTheCurrentWayIsTestedAgainstTheUnit) {
     transfer();
     EXPECT_FALSE(has(sim.transcript_text(), "> P\n")) << sim.transcript_text();
     EXPECT_TRUE(has(status(), "Transfer aborted.\r\n"));
+}
+
+// On the current way no parameter file was named on the setup page: the
+// backup goes to the unit's own parameter file, as for a current unit.
+TEST_F(EarlierSoftware, OnTheCurrentWayTheBackupGoesToTheUnitsOwnParameterFile) {
+    system_file(272);
+    compatible_unit();
+    g_link.current_link_seen = true;
+    setup_page_start(dir.path(), "", "Uploader");
+    script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
+    DoSetup();
+    ASSERT_TRUE(prepare_backup_file());
+    set_handed_function(LF_SYSTEM_SOFTWARE);
+    EXPECT_EQ(transfer(), 0);
+    ASSERT_EQ(unit->loads().size(), 1u) << unit->transcript_text();
+    EXPECT_TRUE(unit->loads()[0].accepted);
+    EXPECT_TRUE(has(read_whole_file(parameter_file_path()), unit->parameters().front())) << parameter_file_path();
+    EXPECT_TRUE(has(status(), "System software load complete\r\n")) << status();
 }
 
 TEST_F(EarlierSoftware, WithoutAnImageAnywhereTheSetupPageIsAskedFor) {
