@@ -54,3 +54,9 @@ void log_close() {
 }
 
 bool log_is_open() { return g_log.file != nullptr; }
+
+bool is_log_warning(std::string_view text) {
+    for (std::string_view what : {"Open error: ", "Write error: ", "Close error: "})
+        if (text.substr(0, what.size()) == what) return true;
+    return false;
+}

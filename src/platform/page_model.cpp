@@ -128,6 +128,8 @@ int page_model_run(const PageLayout& layout, PageHandler handler, const PageBack
     page->controls = controls_of(layout);
     g_stack.push_back(page);
     page_deliver(page, PageEvent::open, 0);
+    page->opened = true;
+    page->dirty = true;
     while (!page->ended) take_event(page, false);
     backend.ending(page);
     g_stack.pop_back();
@@ -279,7 +281,10 @@ void page_show(Page page, bool visible) {
 }
 
 void control_set_text(Page page, int control, std::string_view text) {
-    change(page, control, [&](PageControl& c) { c.text = text; });
+    change(page, control, [&](PageControl& c) {
+        c.dropped += c.text.size();
+        c.text = text;
+    });
 }
 
 std::string control_text(Page page, int control) {
@@ -354,7 +359,11 @@ std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t l
 }
 
 void edit_remove_front(Page page, int control, std::size_t count) {
-    change(page, control, [&](PageControl& c) { c.text.erase(0, std::min(count, c.text.size())); });
+    change(page, control, [&](PageControl& c) {
+        const std::size_t removed = std::min(count, c.text.size());
+        c.text.erase(0, removed);
+        c.dropped += removed;
+    });
 }
 
 void edit_append(Page page, int control, std::string_view text) {

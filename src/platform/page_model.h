@@ -16,6 +16,10 @@
 
 struct PageControl : ControlState {
     ControlDecl decl{-1, ControlKind::static_text, "", 0, 0, 0, 0};
+    // Characters removed from the front of the text so far (a status box that
+    // keeps its length, or a text replaced whole), so that a reader can tell
+    // what is new at the end.
+    std::size_t dropped = 0;
 };
 
 // What a backend's input step found.
@@ -46,6 +50,9 @@ struct PageWindow {
     std::vector<PageControl> controls;
     std::string title;
     bool visible = true;
+    // The open event has been handled: until then the page is being built and
+    // a backend neither shows it nor takes the technician's input for it.
+    bool opened = false;
     bool ended = false;
     bool dirty = true;
     int result = 0;

@@ -7,7 +7,9 @@
 
 // C:\Temp on Windows, /tmp elsewhere; created if missing.
 std::string temp_folder();
-// The log file's path inside the temporary folder.
+// The log file's path: C:\Temp\Loader.LOG on Windows; elsewhere one of the
+// user's own (the state folder, else TMPDIR, else /tmp with the user's id in
+// the name), its folder created.
 std::string log_file_path();
 
 enum class VersionItem { product_name, product_version, file_description, legal_copyright };

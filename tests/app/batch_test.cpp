@@ -66,7 +66,7 @@ protected:
         }
         std::ostringstream json;
         const int status = run_batch(*parsed.options, lines, json, [](void (*pages)()) {
-            log_open_path("Loader.LOG");
+            log_open_path(log_path);
             run_wizard(std::time(nullptr), pages);
             log_close();
             return 0;
@@ -85,6 +85,7 @@ protected:
     TempDir dir;
     std::unique_ptr<SimUnit> unit;
     std::filesystem::path previous;
+    inline static std::string log_path = "Loader.LOG";
 };
 
 // A program image of the system software set for a board of 0x34029FFF.
@@ -166,6 +167,18 @@ TEST_F(BatchRun, ConfigurationReadCompletesBetweenStopAndStart) {
     EXPECT_EQ(received["direction"].string, "received");
     EXPECT_TRUE(received["path"].string.ends_with("backup.dat")) << r.json;
     EXPECT_TRUE(has(read_whole_file(received["path"].string), sim.parameters().front()));
+}
+
+// A log that cannot be opened is printed as the warning it is; the run goes on.
+TEST_F(BatchRun, UnopenableLogIsAWarningNotAFailure) {
+    attach_unit();
+    std::filesystem::create_directories(dir.file("Loader.LOG.d"));
+    log_path = "Loader.LOG.d";
+    const Outcome r = run({"read-config", "--file", "backup.dat"});
+    log_path = "Loader.LOG";
+    EXPECT_EQ(r.status, 0) << r.lines;
+    EXPECT_TRUE(has(r.lines, "[IO Error ...] Open error: ")) << r.lines;
+    EXPECT_TRUE(r.lines.ends_with("Configuration read complete\n")) << r.lines;
 }
 
 TEST_F(BatchRun, DatabaseLoadSendsTheFileAndReportsItInJson) {

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "output/log.h"
 #include "output/report.h"
+#include "platform/process.h"
 #include "support/scripted_window.h"
 #include "support/temp_dir.h"
 
@@ -64,3 +71,68 @@ TEST_F(LogTest, StandardBoxesAreLoggedAndAnswered) {
     log_close();
     EXPECT_EQ(read_whole_file(dir.file("Loader.LOG")), on_disk("Error:Bad file.\nError:Bad file.\nDebug:note\n"));
 }
+
+#ifndef _WIN32
+namespace {
+// Sets or clears environment variables for one test, restoring them after.
+class Environment {
+public:
+    void set(const char* name, std::optional<std::string> value) {
+        const char* old = std::getenv(name);
+        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+        apply(name, value);
+    }
+    ~Environment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) apply(it->first, it->second);
+    }
+
+private:
+    static void apply(const char* name, const std::optional<std::string>& value) {
+        if (value)
+            setenv(name, value->c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+}  // namespace
+
+// Each user's log is their own: a state folder, else the user's temporary
+// folder, else /tmp under a name with the user's id; never one shared file.
+TEST_F(LogTest, LogPathIsTheUsersOwn) {
+    dir.write("plain-file", "");
+    const std::string own = "/Loader-" + std::to_string(getuid()) + ".LOG";
+    struct Case {
+        std::optional<std::string> state, home, tmpdir;
+        std::string path;
+    };
+    const Case cases[] = {
+        {dir.file("state"), dir.file("home"), dir.path(), dir.file("state/htaws-uploader/Loader.LOG")},
+        {std::nullopt, dir.file("home"), dir.path(), dir.file("home/.local/state/htaws-uploader/Loader.LOG")},
+        {"relative/state", dir.file("home"), std::nullopt, dir.file("home/.local/state/htaws-uploader/Loader.LOG")},
+        {dir.file("plain-file/state"), std::nullopt, dir.path(), dir.path() + own},
+        {std::nullopt, std::nullopt, dir.file("no-such-folder"), "/tmp" + own},
+        {std::nullopt, std::nullopt, std::nullopt, "/tmp" + own},
+    };
+    for (const Case& c : cases) {
+        Environment env;
+        env.set("XDG_STATE_HOME", c.state);
+        env.set("HOME", c.home);
+        env.set("TMPDIR", c.tmpdir);
+        EXPECT_EQ(log_file_path(), c.path) << c.state.value_or("-") << " " << c.home.value_or("-");
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("state/htaws-uploader")));
+}
+
+// A log that cannot be opened is one warning; the program runs on without it.
+TEST_F(LogTest, UnopenableLogAtItsPathWarnsAndWritesNothing) {
+    Environment env;
+    env.set("XDG_STATE_HOME", dir.path());
+    std::filesystem::create_directories(dir.file("htaws-uploader/Loader.LOG"));
+    script_expect_box("Open error: " + std::string(std::strerror(EISDIR)) + "\n", "IO Error ...");
+    log_open();
+    EXPECT_FALSE(log_is_open());
+    EXPECT_EQ(log_write("nowhere"), 0);
+    EXPECT_EQ(script_boxes().size(), 1u);
+}
+#endif

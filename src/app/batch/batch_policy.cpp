@@ -5,6 +5,7 @@
 #include "app/batch/batch_outcome.h"
 #include "app/batch/batch_output.h"
 #include "loads/erase_dialog.h"
+#include "output/log.h"
 #include "platform/batch/batch_pages.h"
 #include "setup/setup_layout.h"
 
@@ -115,6 +116,8 @@ int answer(std::string_view text, std::string_view caption, BoxButtons buttons, 
     line.append(caption).append("] ").append(text);
     batch_output_line(line);
     if (caption == "FACTORY SETTING OVERWRITE" && g_policy.options.allow_factory_settings) return BOX_YES;
+    // The run goes on without its log, as the wizard does.
+    if (caption == "IO Error ..." && is_log_warning(text)) return BOX_OK;
     batch_outcome_fail(text);
     switch (buttons) {
         case BoxButtons::ok: return BOX_OK;

@@ -71,3 +71,7 @@ Key term_next_key(int timeout_ms) {
     if (static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7f) return Key{Key::character, c};
     return of(Key::none);
 }
+
+void drop_typed_ahead() {
+    if (term_discard_input()) g_pending.clear();
+}

@@ -11,3 +11,5 @@ struct Key {
 // Kind::none when nothing came; Kind::end_of_input also once the program was
 // asked to end. Bytes that are no key are dropped.
 Key term_next_key(int timeout_ms);
+// Drops the keys typed ahead on a terminal, read or not.
+void drop_typed_ahead();

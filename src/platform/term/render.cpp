@@ -23,14 +23,22 @@ std::vector<std::string> text_lines(const std::string& text) {
     return lines;
 }
 
-std::string bar(const PageControl& c) {
+}  // namespace
+
+long progress_per_mille(const PageControl& c) {
     const long range = long(c.high) - c.low;
-    const long per_mille = range > 0 ? std::clamp((long(c.position) - c.low) * 1000 / range, 0L, 1000L) : 0;
+    return range > 0 ? std::clamp((long(c.position) - c.low) * 1000 / range, 0L, 1000L) : 0;
+}
+
+std::string progress_text(const PageControl& c) {
+    const long per_mille = progress_per_mille(c);
     const auto filled = std::size_t(per_mille) * bar_width / 1000;
     std::string text = "[";
     text.append(filled, '#').append(bar_width - filled, '.').append("] ").append(std::to_string(per_mille));
     return text.append("/1000");
 }
+
+namespace {
 
 std::vector<std::string> cell(const PageControl& c, std::size_t box_width, std::size_t status_lines) {
     const std::string label = label_of(c.text);
@@ -58,7 +66,7 @@ std::vector<std::string> cell(const PageControl& c, std::size_t box_width, std::
             lines.resize(status_lines, "|");
             return lines;
         }
-        case ControlKind::progress: return {bar(c)};
+        case ControlKind::progress: return {progress_text(c)};
         case ControlKind::list_box: {
             std::vector<std::string> lines;
             for (std::size_t i = 0; i < c.items.size(); ++i)

@@ -141,3 +141,5 @@ long term_read(char* buffer, std::size_t size, int timeout_ms) {
     if (n < 0) return errno == EINTR || errno == EAGAIN ? 0 : -1;
     return n == 0 ? -1 : long(n);
 }
+
+bool term_discard_input() { return isatty(STDIN_FILENO) == 1 && tcflush(STDIN_FILENO, TCIFLUSH) == 0; }

@@ -31,3 +31,7 @@ int term_end_signal();
 // or a signal). Returns the count read, 0 when nothing came or an end signal
 // arrived, -1 at end of input.
 long term_read(char* buffer, std::size_t size, int timeout_ms);
+
+// Drops what was typed and not yet read. False, dropping nothing, when input
+// is no terminal: a script's keys are all meant.
+bool term_discard_input();
