@@ -68,6 +68,13 @@ start_uploader() {
     tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
 }
 
+# The wizard with its output piped into a file (the keys still come from the terminal).
+start_piped_uploader() {
+    [ -d "$work/top" ] || "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" \
+        "$uploader | tee $work/out.txt; echo UPLOADER-ENDED \${PIPESTATUS[0]}; sleep 30" 9>&-
+}
+
 # The uploader run from the command line (arguments after "run"), in the
 # demo's top-level directory given by --top.
 start_batch() {
@@ -262,6 +269,41 @@ system_software_load)
     grep -q "> UP" "$work/sim.log" || fail "the scripts were not applied"
     grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
     grep -q "> STARTF" "$work/sim.log" && fail "a reset unit was sent STARTF"
+    ;;
+version_select_escape)
+    # Escape is Cancel in the version picker as in every dialog.
+    start_unit
+    start_uploader
+    expect_screen "Setup for"
+    focus_on "( ) Write new Airport database to Unit"
+    tmux send-keys -t "$session" Space
+    focus_on "[Select]"
+    tmux send-keys -t "$session" Space
+    expect_screen "== HTAWS Program Version Select =="
+    tmux send-keys -t "$session" Escape
+    expect_screen "Setup for"
+    screen | grep -qF "Version Select" && fail "Escape left the version picker open"
+    tmux send-keys -t "$session" Escape
+    expect_screen "UPLOADER-ENDED 0"
+    ;;
+piped_system_software)
+    # Piped, the wizard's record is its lines once each: no page redrawn per
+    # key or per progress move.
+    start_unit --hardware-id 34029FFF
+    start_piped_uploader
+    expect_screen "Setup for"
+    expect_screen "(*) Write new System Software to Unit"
+    tmux send-keys -t "$session" Enter
+    expect_screen "== HTAWS Reset Mode =="
+    tmux send-keys -t "$session" Tab Tab Space  # from Cancel round to MNX Mode
+    expect_screen "UPLOADER-ENDED 0" 120
+    out="$work/out.txt"
+    grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
+    grep -qF "Tab/arrows move" "$out" && fail "a page was drawn whole into the pipe"
+    [ "$(grep -c "Setup for RK5200H ==" "$out")" = 1 ] || fail "the setup page's title was printed more than once"
+    [ "$(grep -cF "** RESETTING HTAWS UNIT NOW!!!" "$out")" = 1 ] || fail "a status line was not printed once"
+    grep -qE '^\[#+\] 1000/1000$' "$out" || fail "no progress step was printed"
+    [ -z "$(uniq -d "$out")" ] || fail "a line was printed twice in a row: $(uniq -d "$out" | head -3)"
     ;;
 # A run from the command line has its whole load, with the waits of every
 # step in real time, between two texts: its waits are long.
