@@ -1,5 +1,6 @@
 #include "app/page_loop.h"
 
+#include "app/run_summary.h"
 #include "app/transfer_page.h"
 #include "app/waiting_page.h"
 #include "setup/setup_page.h"
@@ -29,7 +30,13 @@ void run_pages(bool setup_once) {
         switch (state) {
             case WizardState::setup: result = DoSetup(); break;
             case WizardState::waiting: result = DoWaiting(); break;
-            case WizardState::transfer: result = DoTransfer(); break;
+            case WizardState::transfer: {
+                const LoaderFunction function = handed_function();
+                summary_transfer_begins();
+                result = DoTransfer();
+                summary_transfer_ended(function);
+                break;
+            }
             case WizardState::end: break;
         }
         state = next_wizard_state(state, result);

@@ -5,12 +5,14 @@
 #include <system_error>
 
 #include "app/page_loop.h"
+#include "app/run_summary.h"
 #include "app/splash.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "output/log.h"
+#include "output/status.h"
 #include "platform/clock.h"
 #include "platform/instance.h"
 #include "platform/process.h"
@@ -87,10 +89,18 @@ int run_uploader(void (*pages)()) {
         return 1;
     }
     temp_folder();
-    log_open();
+    const std::string log_path = log_file_path();
+    log_open_path(log_path);
+    const bool logged = log_is_open();
+    summary_start();
+    // A run from the command line prints its own lines and last line.
+    const bool summarised = !g_status.screen_echo;
+    if (summarised) g_status.screen_echo = summary_status;
     run_wizard(std::time(nullptr), pages);
+    if (summarised) g_status.screen_echo = nullptr;
     log_close();
     release_single_instance();
     const int signal = end_request();
+    if (summarised) show_after_pages(summary_text({log_path, logged, signal, reset_mode()}));
     return signal != 0 ? 128 + signal : 0;
 }

@@ -27,3 +27,7 @@ void yield_to_window();
 void take_end_requests(void (*stop_between_pages)());
 // The signal that asked the program to end, 0 while none did.
 int end_request();
+// After the last page: a terminal leaves the full screen and shows the text on
+// the normal screen, where it stays; a windowed program and a run from the
+// command line show nothing.
+void show_after_pages(std::string_view text);

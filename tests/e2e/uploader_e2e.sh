@@ -33,6 +33,18 @@ fail() {
 }
 
 screen() { tmux capture-pane -p -t "$session"; }
+# The screen with lines the terminal wrapped joined again.
+screen_joined() { tmux capture-pane -p -J -t "$session"; }
+
+# The summary the wizard leaves on the normal screen names each text given.
+expect_summary() {
+    expect_screen "HTAWS uploader: what this run did"
+    for text in "$@" "Log: "; do
+        screen_joined | grep -qF -- "$text" || fail "the summary does not say \"$text\""
+    done
+    log="$(screen_joined | sed -n 's/^Log: //p')"
+    [ -s "$log" ] || fail "the summary's log $log is no file"
+}
 
 # Waits for text on the screen, up to the seconds given (20 by default).
 expect_screen() {
@@ -171,6 +183,7 @@ configuration_read)
     expect_screen "(*) Read Configuration from Unit"
     tmux send-keys -t "$session" Escape
     expect_screen "UPLOADER-ENDED 0"
+    expect_summary "Read Configuration from Unit: Configuration read complete" "saved  $saved"
     ;;
 configuration_write_factory)
     start_unit
@@ -265,6 +278,8 @@ system_software_load)
     expect_screen "Update Data Script Load"
     expect_screen "** RESETTING HTAWS UNIT NOW!!!"
     expect_screen "UPLOADER-ENDED 0"
+    expect_summary "Write new System Software to Unit: ** APPLICATION WILL EXIT NOW!!!" \
+        "The unit was told to restart in MNX Mode." "saved  $work/top/Parameter Files/Params_SN" "loaded $work/top/"
     [ "$(grep -c ': accepted' "$work/sim.log")" = 6 ] || fail "the unit did not take all six images"
     grep -q "> UP" "$work/sim.log" || fail "the scripts were not applied"
     grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"

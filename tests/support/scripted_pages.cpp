@@ -29,6 +29,7 @@ struct Pages {
     std::vector<std::string> browsers;
     int idle_ticks = 0;
     int end_signal = 0;
+    std::string after_pages;
     std::function<std::optional<TechAction>(int, bool)> when_idle;
     std::function<void(int, bool)> on_page;
 };
@@ -215,6 +216,10 @@ void script_end_request(int signal) { g_pages.end_signal = signal; }
 void take_end_requests(void (*stop_between_pages)()) { page_model_stop_between_pages(stop_between_pages); }
 
 int end_request() { return g_pages.end_signal; }
+
+void show_after_pages(std::string_view text) { g_pages.after_pages += text; }
+
+const std::string& script_after_pages() { return g_pages.after_pages; }
 
 void script_page(int template_id, std::vector<TechAction> actions) {
     for (TechAction& a : actions) g_pages.script.push_back({template_id, std::move(a)});

@@ -61,6 +61,8 @@ void script_pick_folder(std::optional<std::string> answer);
 // A request to end the program, as the terminal's signal `signal` gives it:
 // end_request() answers it from now on; cleared by pages_reset.
 void script_end_request(int signal);
+// What the program showed after its last page.
+const std::string& script_after_pages();
 // From now on a page waiting for the technician when the script has nothing
 // for it takes the action `policy` gives for its template: asked at once, and
 // again with `stuck` once its timers have run for long with nothing else

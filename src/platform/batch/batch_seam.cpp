@@ -20,6 +20,8 @@ void take_end_requests(void (*stop_between_pages)()) { page_model_stop_between_p
 
 int end_request() { return g_end_signal; }
 
+void show_after_pages(std::string_view) {}
+
 void batch_request_end(int signal) { g_end_signal = signal; }
 
 std::optional<std::string> pick_file(Page, const FilePicker&) { return std::nullopt; }

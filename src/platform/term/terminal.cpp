@@ -89,7 +89,8 @@ void term_enter() {
         raw.c_cc[VTIME] = 0;
         g_input_raw = tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0;
     }
-    std::atexit(restore);
+    static const bool restore_at_exit = std::atexit(restore) == 0;
+    (void)restore_at_exit;
     std::signal(SIGQUIT, on_fatal_signal);
     if (!catching_end_signals())
         for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, on_fatal_signal);
@@ -97,6 +98,12 @@ void term_enter() {
     resize.sa_handler = on_resize;
     sigaction(SIGWINCH, &resize, nullptr);  // no SA_RESTART: a resize wakes the wait for keys
     if (term_is_screen()) term_write(enter_screen);
+}
+
+void term_leave() {
+    restore();
+    g_entered = false;
+    g_input_raw = false;
 }
 
 void term_catch_end_signals() {

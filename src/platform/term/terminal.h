@@ -9,6 +9,9 @@
 bool term_is_screen();
 // Raw keys (signals kept) and the alternate screen; idempotent.
 void term_enter();
+// Gives the terminal back (keys as typed, the normal screen) before the
+// program ends; term_enter takes it again.
+void term_leave();
 void term_write(std::string_view text);
 
 struct TermSize {

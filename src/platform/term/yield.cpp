@@ -1,3 +1,4 @@
+#include "platform/batch/batch_pages.h"
 #include "platform/term/term_pages.h"
 #include "platform/term/terminal.h"
 #include "platform/window.h"
@@ -12,3 +13,9 @@ void take_end_requests(void (*stop_between_pages)()) {
 }
 
 int end_request() { return term_end_signal(); }
+
+void show_after_pages(std::string_view text) {
+    if (batch_mode()) return;
+    term_leave();
+    term_write(text);
+}

@@ -42,3 +42,6 @@ void take_end_requests(void (*stop_between_pages)()) {
 }
 
 int end_request() { return g_end_signal; }
+
+// The pages said it all; a GUI program has no screen of lines to leave text on.
+void show_after_pages(std::string_view) {}
