@@ -115,7 +115,41 @@ int box_of(LoaderFunction f) {
     return b.system ? ID_SYSTEM_BOX : b.database ? ID_DATABASE_BOX : ID_PARAMETER_BOX;
 }
 
+// An earlier-generation unit found on the "Gadget Serial" port takes its
+// terrain in the earlier form (a "_theader.bin" and "_tdata.bin" pair): the
+// page offers those files, as the transfer page takes such a unit's system
+// image from the earlier ".hex" files.
+bool earlier_terrain_on_current_way(LoaderFunction f) {
+    return f == LF_TERRAIN && g_setup.current_way && g_model.earlier_unit_answered;
+}
+
+std::vector<std::string> earlier_terrain_files() {
+    return earlier_candidates(g_setup.top_directory, EarlierFile::terrain_data);
+}
+
+std::string offered_earlier_terrain() {
+    if (!earlier_terrain_data_file().empty()) return earlier_terrain_data_file();
+    const std::vector<std::string> found = earlier_terrain_files();
+    return found.empty() ? std::string() : found.front();
+}
+
+void choose_earlier_terrain(Page page) {
+    const std::vector<std::string> files = earlier_terrain_files();
+    std::vector<std::string> names;
+    int initial = -1;
+    const std::string shown = control_text(page, ID_DATABASE_BOX);
+    for (const std::string& path : files) {
+        if (path == shown) initial = int(names.size());
+        names.push_back(path.substr(path.find_last_of("\\/") + 1));
+    }
+    const std::optional<int> chosen = run_list_select(std::move(names), initial);
+    if (!chosen) return;
+    set_earlier_terrain_data_file(files[std::size_t(*chosen)]);
+    control_set_text(page, ID_DATABASE_BOX, files[std::size_t(*chosen)]);
+}
+
 void show_choice(Page page, LoaderFunction f) {
+    if (earlier_terrain_on_current_way(f)) return control_set_text(page, ID_DATABASE_BOX, offered_earlier_terrain());
     const auto kind = shown_catalogue(f);
     if (!kind) return;
     catalogue_refresh(*kind);
@@ -191,6 +225,7 @@ void select_function(Page page, LoaderFunction f) {
 
 namespace {
 void show_version_select(Page page) {
+    if (earlier_terrain_on_current_way(g_setup.selected)) return choose_earlier_terrain(page);
     const auto kind = catalogue_of_function(g_setup.selected);
     if (!kind) return;
     const std::string shown = run_version_select(*kind);
@@ -268,9 +303,15 @@ bool ready_current(Page page, LoaderFunction f) {
         case LF_SYSTEM_SOFTWARE:
             if (prepare_load(f) && choose_reset_mode(reset_mode_layout()) == -1) set_load_ready(false);
             return load_ready();
+        case LF_TERRAIN:
+            if (earlier_terrain_on_current_way(f)) {
+                EarlierChoice choice{f, "", control_text(page, ID_DATABASE_BOX), ""};
+                choice.access = DiskAccess::read_only;
+                return earlier_check_next(choice);
+            }
+            return prepare_load(f);
         case LF_OS_IMAGE:
         case LF_BOOT_IMAGE:
-        case LF_TERRAIN:
         case LF_AIRPORT:
         case LF_OBSTACLE:
         case LF_OVERLAY: return prepare_load(f);

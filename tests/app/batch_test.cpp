@@ -382,6 +382,26 @@ TEST_F(BatchRun, SystemSoftwareResetsInTheModeOfTheOption) {
 
 // A generation-1 unit takes its airport database through the earlier
 // generation's blocks and flash write, from the same command.
+// Such a unit on the USB port is given terrain in the earlier form, the pair
+// that --file names (not the newest).
+TEST_F(BatchRun, TerrainLoadToAnEarlierUnitSendsTheEarlierPairNamed) {
+    SimConfig config;
+    config.generation = 1;
+    config.p_table.hardware_id = 0x12345FFF;
+    SimUnit& sim = attach_unit(config);
+    for (const std::string name : {"t1", "t2"}) {
+        put("Terrain Files", (name + "_theader.bin").c_str(),
+            build_terrain_pair({.generation = TerrainGeneration::earlier, .version = 1, .info = ""}).info_file);
+        put("Terrain Files", (name + "_tdata.bin").c_str(), std::string(2000, name[1]));
+    }
+    const Outcome r = run({"terrain", "--file", "t1_tdata.bin"});
+    EXPECT_EQ(r.status, 0) << r.lines;
+    ASSERT_EQ(sim.loads().size(), 2u) << sim.transcript_text();
+    EXPECT_EQ(sim.loads()[0].name, "terrain header");
+    ASSERT_TRUE(sim.loads()[1].accepted) << sim.loads()[1].verdict;
+    EXPECT_EQ(sim.loads()[1].data.at(256), '1') << "the pair named, not the newest";
+}
+
 TEST_F(BatchRun, AirportLoadToAnEarlierUnitRunsTheEarlierProcedure) {
     SimConfig config;
     config.generation = 1;

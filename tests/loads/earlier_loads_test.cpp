@@ -478,3 +478,24 @@ TEST_F(EarlierSoftware, WithoutAnImageAnywhereTheSetupPageIsAskedFor) {
     EXPECT_EQ(transfer({}), 1000);
     EXPECT_TRUE(unit->loads().empty());
 }
+
+// An earlier unit found on the "Gadget Serial" port is offered the earlier
+// form of terrain on the setup page (the current form's catalogue has none of
+// it), and Next hands that pair to the earlier terrain load.
+TEST_F(EarlierTerrain, OnTheCurrentWayTheSetupPageOffersTheEarlierPair) {
+    SimUnit& sim = earlier_unit();
+    const std::string data = filler_bytes(3000, 4);
+    const std::string path = terrain_files(300, data);
+    setup(true, {tech::click(LF_TERRAIN), tech::check([&] {
+                     EXPECT_EQ(page_control(SETUP_PAGE, ID_DATABASE_BOX).text, path);
+                 })});
+    EXPECT_EQ(handed_function(), LF_TERRAIN);
+    EXPECT_EQ(earlier_terrain_header_file(), dir.file("Terrain Files/t1_theader.bin"));
+    EXPECT_EQ(transfer({}), 1000) << status();
+    ASSERT_EQ(sim.loads().size(), 2u) << sim.transcript_text();
+    EXPECT_EQ(sim.loads()[0].name, "terrain header");
+    EXPECT_TRUE(sim.loads()[1].accepted) << sim.loads()[1].verdict;
+    ASSERT_GE(sim.loads()[1].data.size(), data.size() + 256);
+    EXPECT_EQ(std::string(sim.loads()[1].data.begin() + 256, sim.loads()[1].data.begin() + 256 + long(data.size())), data);
+    EXPECT_TRUE(has(status(), "Load terrain data complete\r\n")) << status();
+}
