@@ -77,8 +77,8 @@ PageInput read_key(Page page, int wait_ms, bool pumping) {
 
 // An operation may block right after a change (a pause before the next page),
 // so a terminal shows each change at once; only the frequent progress moves
-// wait for the next redraw.
-// Output that is no terminal gets each change as lines at once.
+// wait for the next redraw. Output that is no terminal gets every change, as
+// lines that say only what is new.
 void changed(Page page, bool frequent) {
     if (!on_top(page)) return;
     if (!term_is_screen() || !frequent || now_ms() - g_last_draw >= pump_redraw_ms) draw(page);
