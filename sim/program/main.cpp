@@ -131,6 +131,13 @@ int main(int argc, char** argv) {
         pty_close(pty);
         return 1;
     }
+    // The uploader's flush cannot wait for the unit to take what it wrote: the
+    // pty reports an empty output queue at once. When the unit's NAK reaches
+    // the uploader, the pty may still hold its whole buffer of bytes written
+    // before, and the unit may have read as much again without having come to
+    // them; a unit's own port buffers such bytes in flight. The sender is held
+    // to the rest: one write after the NAK.
+    options.config.pacing.room_after_nak += uint32_t(2 * pty.buffered);
     SimUnit unit(options.config);
     // The contents are in the folder before the port is announced.
     KeptContents kept(options.keep);

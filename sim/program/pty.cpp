@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -23,6 +24,27 @@ bool make_raw(int fd) {
     cfmakeraw(&t);
     return tcsetattr(fd, TCSANOW, &t) == 0;
 }
+
+// Fills the pty from the slave side while nobody reads the master, counts what
+// it took, and empties it again.
+bool measure_buffer(Pty& pty) {
+    const int writer = open(pty.slave_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    if (writer < 0) return false;
+    const char filler[4096] = {};
+    ssize_t n;
+    while ((n = write(writer, filler, sizeof filler)) > 0) pty.buffered += std::size_t(n);
+    const bool full = n < 0 && errno == EAGAIN;
+    close(writer);
+    // The pty moves what it holds to the master's side a piece at a time.
+    char sink[4096];
+    std::size_t drained = 0;
+    while (drained < pty.buffered) {
+        pollfd p{pty.master, POLLIN, 0};
+        if (poll(&p, 1, 1000) <= 0 || (n = read(pty.master, sink, sizeof sink)) <= 0) break;
+        drained += std::size_t(n);
+    }
+    return full && drained == pty.buffered;
+}
 }  // namespace
 
 bool pty_open(Pty& pty, std::string& error) {
@@ -37,7 +59,7 @@ bool pty_open(Pty& pty, std::string& error) {
     pty.slave_path = name;
     pty.slave = open(name, O_RDWR | O_NOCTTY);
     if (pty.slave < 0 || !make_raw(pty.slave) || !make_raw(pty.master) ||
-        fcntl(pty.master, F_SETFL, fcntl(pty.master, F_GETFL) | O_NONBLOCK) != 0) {
+        fcntl(pty.master, F_SETFL, fcntl(pty.master, F_GETFL) | O_NONBLOCK) != 0 || !measure_buffer(pty)) {
         system_failure(error, "pseudo-terminal " + pty.slave_path);
         pty_close(pty);
         return false;

@@ -2,12 +2,16 @@
 // The pseudo-terminal the simulated unit serves, and its registration: in the
 // virtual ports folder that the uploader's port enumeration reads, or as a
 // Wine COM port.
+#include <cstddef>
 #include <string>
 
 struct Pty {
     int master = -1;
     int slave = -1;  // kept open so the line does not hang up between the uploader's opens
     std::string slave_path;
+    // Bytes the pty holds on their way from the uploader to the unit: what a
+    // writer on the slave side gets in before the unit has read any of them.
+    std::size_t buffered = 0;
 };
 
 // Opens a raw pseudo-terminal; false with `error` set on failure.

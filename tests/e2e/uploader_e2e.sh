@@ -333,6 +333,16 @@ batch_database_load)
     grep -q '"direction": "sent", "size": [1-9]' "$work/result.json" || fail "result: $(cat "$work/result.json")"
     grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
     ;;
+# A unit that holds the sender for 150 ms after every 256 KiB of a 32 MiB
+# terrain body: every byte of the body reaches it, none while it holds.
+batch_terrain_flow_control)
+    "$make_demo" --terrain-data-bytes 33554432 "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    start_unit --nak-every 262144 --busy-ms 150
+    start_batch terrain
+    expect_screen "UPLOADER-ENDED 0" 240
+    [ "$(grep -c "load .*: accepted" "$work/sim.log")" = 2 ] || fail "the unit did not take the terrain pair"
+    [ "$(grep -c "<NAK>" "$work/sim.log")" -ge 128 ] || fail "the unit did not hold the sender through the body"
+    ;;
 batch_configuration_read)
     start_unit
     start_batch read-config --file backup.dat

@@ -13,6 +13,11 @@ void chatter(SimConfig& u, const TransferSpan&) {
     u.pacing = {pause_every, 100};
     u.pacing.chatter_ms = 500;
 }
+// The unit holds the sender over and over through a long body: more pauses
+// than the sender's wait for one ACK lasts, and NAKs repeated within a pause.
+void nak_every_256k(SimConfig& u, const TransferSpan&) { u.pacing = {262144, 150}; }
+void nak_every_1m(SimConfig& u, const TransferSpan&) { u.pacing = {1048576, 100}; }
+void nak_storm_every_64k(SimConfig& u, const TransferSpan&) { u.pacing = {65536, 250, 4}; }
 void corrupt_table(SimConfig& u, const TransferSpan&) { u.faults.corrupt_table = 'P'; }
 void garbled_block_answer(SimConfig& u, const TransferSpan&) { u.faults.garbled_block_answer = true; }
 void corrupt_packet(SimConfig& u, const TransferSpan&) { u.faults.corrupt_packet = 1; }
@@ -40,6 +45,10 @@ FaultColumn column(std::string name, Outcome outcome, void (*apply)(SimConfig&, 
 }  // namespace
 
 std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
+    if (row.long_body)
+        return {column("NAK every 256 KiB, held 150 ms", Outcome::completes, nak_every_256k),
+                column("NAK every 1 MiB, held 100 ms", Outcome::completes, nak_every_1m),
+                column("4 NAKs every 64 KiB, held 250 ms", Outcome::completes, nak_storm_every_64k)};
     std::vector<FaultColumn> columns = {
         column("silent unit", Outcome::fails, silent),
         column("corrupted P table", Outcome::either, corrupt_table, true),

@@ -30,6 +30,11 @@ void terrain(const TempDir& top, SimConfig&) {
     put(top, "Terrain Files", "61734-TDB-0001-00002_header.bin", pair.info_file);
     put(top, "Terrain Files", "61734-TDB-0001-00002_data.bin", pair.data_file);
 }
+void long_terrain(const TempDir& top, SimConfig&) {
+    const TerrainPair pair = build_terrain_pair({.version = 1, .data = filler_bytes(40u << 20, 5)});
+    put(top, "Terrain Files", "61734-TDB-0001-00002_header.bin", pair.info_file);
+    put(top, "Terrain Files", "61734-TDB-0001-00002_data.bin", pair.data_file);
+}
 void airport(const TempDir& top, SimConfig&) {
     put(top, "Airport Files", "61734-NDB-2301-00017.bin", build_map_file({.version = 2, .data = filler_bytes(200000, 6)}));
 }
@@ -132,6 +137,8 @@ const std::vector<FunctionRow>& fault_rows() {
         {"read-config", LF_READ_CONFIG, nothing, backup_name, "Configuration read complete", {"RP"}, "", false, false, false, true},
         {"write-config", LF_WRITE_CONFIG, settings, next, "Configuration write complete", {"WP"}, "", false, false, false, false},
         {"terrain", LF_TERRAIN, terrain, next, "Terrain Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
+        {"terrain-40MiB", LF_TERRAIN, long_terrain, next, "Terrain Data Load Successful!", {}, "P", true, true, false,
+         true, nullptr, 0, true},
         {"airport", LF_AIRPORT, airport, next, "NAV Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
         {"obstacle", LF_OBSTACLE, obstacle, next, "OBS Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},
         {"overlay", LF_OVERLAY, overlay, next, "OVLY Data Load Successful!", {"DF", "RP", "P"}, "P", true, true, false, true},

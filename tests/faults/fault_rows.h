@@ -30,6 +30,9 @@ struct FunctionRow {
     // Command bytes that follow the load's last byte ("UP\r", "RESET 0\r"):
     // the cable pulled at the load's end is pulled before them.
     unsigned trailing_bytes = 0;
+    // A body of tens of MiB: only the flow-control columns, which need its
+    // length, run on it.
+    bool long_body = false;
 };
 
 const std::vector<FunctionRow>& fault_rows();
