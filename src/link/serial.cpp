@@ -19,7 +19,6 @@ constexpr int open_attempts = 6;
 constexpr uint32_t open_retry_ms = 500;
 constexpr std::size_t driver_queue_bytes = 8192;
 constexpr std::size_t chunk_bytes = 8192;
-constexpr uint32_t busy_poll_ms = 100;
 constexpr std::size_t block_payload_max = 65535;
 constexpr std::size_t serial_payload_max = 4096;
 constexpr std::size_t frame_header_bytes = 10;
@@ -59,19 +58,19 @@ void clear_block_reply() {
     g_link.block_reply_fill = 0;
 }
 
-// Reads everything queued and follows the unit's busy state byte by byte.
-// Text beyond block_reply's room is dropped. -1 when the device is gone, else
-// whether anything arrived.
-int take_replies(bool& busy) {
-    long queued = serial_queued(g_link.port_handle);
+// Reads everything queued, first waiting up to `wait_ms` for it, and follows
+// the unit's busy state byte by byte. Text beyond block_reply's room is
+// dropped. -1 when the device is gone, else whether anything arrived.
+int take_replies(bool& busy, uint32_t wait_ms = 0) {
     bool arrived = false;
-    while (queued > 0) {
+    for (;;) {
         std::array<uint8_t, 256> bytes;
-        const long got = serial_read(g_link.port_handle, bytes.data(), std::min<std::size_t>(queued, bytes.size()));
-        if (got <= 0) {
-            queued = got;
-            break;
+        const long got = serial_read_within(g_link.port_handle, bytes.data(), bytes.size(), arrived ? 0 : wait_ms);
+        if (got < 0) {
+            g_link.port_failed = true;
+            return -1;
         }
+        if (got == 0) return arrived ? 1 : 0;
         for (long i = 0; i < got; ++i) {
             const uint8_t b = bytes[i];
             if (b == NAK) {
@@ -83,25 +82,23 @@ int take_replies(bool& busy) {
             }
         }
         arrived = true;
-        queued -= got;
     }
-    if (queued < 0) {
-        g_link.port_failed = true;
-        return -1;
-    }
-    return arrived ? 1 : 0;
 }
 
 // After a chunk: a NAK pauses the sender until the ACK, for ack_wait_limit_ms
-// in all however much else the unit sends meanwhile.
+// in all however much else the unit sends meanwhile. The sender goes on as
+// soon as the ACK is in, and the pages run every window_slice_ms meanwhile.
 bool wait_while_busy() {
     bool busy = false;
     if (take_replies(busy) < 0) return false;
     const uint64_t busy_since = now_ms();
+    WindowPacing pacing = start_window_pacing();
     while (busy) {
-        if (elapsed_since(busy_since) >= ack_wait_limit_ms) return false;
-        if (!wait_responsive(busy_poll_ms) || !g_link.port_handle) return false;
-        if (take_replies(busy) < 0) return false;
+        const uint64_t waited = elapsed_since(busy_since);
+        if (waited >= ack_wait_limit_ms) return false;
+        const uint32_t slice = uint32_t(std::min<uint64_t>(ack_wait_limit_ms - waited, window_slice_ms));
+        if (take_replies(busy, slice) < 0) return false;
+        if (!yield_when_due(pacing) || !g_link.port_handle) return false;
     }
     return true;
 }
@@ -138,6 +135,21 @@ void build_frame(std::vector<uint8_t>& out, char type, const uint8_t* payload, s
 }
 
 bool is_block_type(char type) { return type == 'C' || type == 'D'; }
+
+// Each byte its own write; the unit's replies are taken after every byte
+// that input may have come with.
+int send_watched(const std::vector<uint8_t>& bytes) {
+    WindowPacing pacing = start_window_pacing();
+    for (const uint8_t& b : bytes) {
+        static_cast<void>(yield_when_due(pacing));
+        if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
+        if (g_commands.abort_requested || g_link.port_failed) return BLOCK_WRITE_FAILED;
+        if (serial_write(g_link.port_handle, &b, 1) != 1 && !write_bytes(&b, 1, false, false))
+            return BLOCK_WRITE_FAILED;
+        if (serial_input_arrived(g_link.port_handle) && !wait_while_busy()) return BLOCK_WRITE_FAILED;
+    }
+    return BLOCK_SENT;
+}
 
 int read_packet_start(PacketReader& r) {
     int c;
@@ -221,22 +233,19 @@ int unit_get_byte_within(uint32_t wait_ms) {
     const uint64_t start = now_ms();
     WindowPacing pacing = start_window_pacing();
     for (;;) {
-        const long queued = serial_queued(g_link.port_handle);
-        if (queued < 0) break;
-        if (queued > 0) {
-            const long got = serial_read(g_link.port_handle, g_link.rx_buffer.data(),
-                                         std::min<std::size_t>(queued, g_link.rx_buffer.size()));
-            if (got < 0) break;
-            if (got > 0) {
-                g_link.rx_count = std::size_t(got);
-                g_link.rx_next = 1;
-                return g_link.rx_buffer[0];
-            }
+        // The system's own wait, a window slice at a time.
+        const uint64_t waited = elapsed_since(start);
+        const uint32_t slice = uint32_t(std::min<uint64_t>(wait_ms - std::min<uint64_t>(waited, wait_ms), window_slice_ms));
+        const long got = serial_read_within(g_link.port_handle, g_link.rx_buffer.data(), g_link.rx_buffer.size(), slice);
+        if (got < 0) break;
+        if (got > 0) {
+            g_link.rx_count = std::size_t(got);
+            g_link.rx_next = 1;
+            return g_link.rx_buffer[0];
         }
-        if (elapsed_since(start) >= wait_ms) return -1;
-        sleep_ms(1);
         // A page handler may have closed the port or asked to stop meanwhile.
         if (!yield_when_due(pacing) || !g_link.port_handle) return -1;
+        if (elapsed_since(start) >= wait_ms) return -1;
     }
     g_link.port_failed = true;
     return -1;
@@ -298,17 +307,17 @@ int send_block(char type, const void* data, std::size_t length, uint32_t address
     if (write_multi_byte(marker, sizeof marker) != 0) return BLOCK_WRITE_FAILED;
     if (!is_block_type(type)) return BLOCK_SENT;
     build_frame(g_link.block_stage, type, static_cast<const uint8_t*>(data), length, address, type == 'C');
-    // Byte by byte, so that the unit's NAK stops the sender after any byte. The
-    // driver is flushed once, after the last byte: the block counts as sent
-    // only when all of it has left the driver. block_reply keeps what the
+    // Byte by byte, so that the unit's NAK stops the sender after any byte:
+    // a NAK that has arrived is seen before the next byte goes. The port is
+    // watched while the bytes go, so that it is read only when something came.
+    // The driver is flushed once, after the last byte: the block counts as
+    // sent only when all of it has left the driver. block_reply keeps what the
     // unit said from the marker on.
-    WindowPacing pacing = start_window_pacing();
-    for (const uint8_t& b : g_link.block_stage) {
-        static_cast<void>(yield_when_due(pacing));
-        if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
-        if (g_commands.abort_requested || g_link.port_failed) return BLOCK_WRITE_FAILED;
-        if (!write_bytes(&b, 1, false, false) || !wait_while_busy()) return BLOCK_WRITE_FAILED;
-    }
+    SerialPort* const port = g_link.port_handle;
+    serial_watch_input(port, true);
+    const int sent = send_watched(g_link.block_stage);
+    if (g_link.port_handle == port) serial_watch_input(port, false);
+    if (sent != BLOCK_SENT) return sent;
     if (!serial_flush(g_link.port_handle)) {
         g_link.port_failed = true;
         return BLOCK_WRITE_FAILED;

@@ -22,8 +22,19 @@ bool serial_clear_errors(SerialPort* port);
 long serial_queued(SerialPort* port);
 // Reads up to `size` bytes already queued; -1 on failure.
 long serial_read(SerialPort* port, void* data, std::size_t size);
+// Waits up to `wait_ms` for input with the system's own wait (no polling), then
+// reads up to `size` bytes of what is queued: the number read, 0 when nothing
+// came within the wait (or the wait was interrupted), -1 when the device failed.
+// Clears error state like serial_queued.
+long serial_read_within(SerialPort* port, void* data, std::size_t size, unsigned wait_ms);
 // Writes; returns bytes written (possibly fewer), -1 on failure.
 long serial_write(SerialPort* port, const void* data, std::size_t size);
+// Watching the input while writing byte by byte. With the watch on,
+// serial_input_arrived tells without a system call whether input may have
+// come since it last answered true; where the system cannot watch, it always
+// answers true and the caller looks every time. One port is watched at a time.
+void serial_watch_input(SerialPort* port, bool on);
+bool serial_input_arrived(SerialPort* port);
 // Longest wait of serial_flush, measured on the system's clock.
 inline constexpr unsigned serial_flush_limit_ms = 1000;
 // Waits up to serial_flush_limit_ms until written bytes have left the

@@ -253,6 +253,27 @@ TEST_F(SerialTest, FramedBlocksReachTheUnitIntact) {
     EXPECT_EQ(reply_text(), "OK\r\n");
 }
 
+// The unit has no room at all after its NAK: any byte that goes before the ACK
+// is lost and fails the image's check.
+TEST_F(SerialTest, ANakInTheMiddleOfADataBlockStopsTheVeryNextByte) {
+    SimConfig config;
+    config.pacing = {700, 100, 1, 0};
+    open(config);
+    const std::string body = body_with_dles(2500);
+    start_load(IMAGE_OS, body);
+    const uint64_t start = now_ms();
+    for (uint32_t sent = 0; sent < body.size(); sent += 1024) {
+        const std::string piece = body.substr(sent, 1024);
+        EXPECT_EQ(send_block('D', piece.data(), piece.size(), sent), BLOCK_SENT);
+    }
+    EXPECT_EQ(write_multi_byte("BR 115200\r", 10), 0);
+    const int pauses = transcript_count("<ACK>");
+    EXPECT_GE(pauses, 3);
+    EXPECT_GE(now_ms() - start, pauses * uint64_t(config.pacing.busy_ms));
+    ASSERT_EQ(unit->loads().size(), 1u);
+    EXPECT_TRUE(unit->loads()[0].accepted) << unit->loads()[0].verdict;
+}
+
 TEST_F(SerialTest, MarkersLimitsAndAClosedPort) {
     const std::string big(65536, 'x');
     EXPECT_EQ(send_block('D', "x", 1, 0), BLOCK_PORT_NOT_OPEN);

@@ -81,6 +81,20 @@ long serial_read(SerialPort* port, void* data, std::size_t size) {
     return unit ? long(unit->take(static_cast<uint8_t*>(data), size, now_ms())) : -1;
 }
 
+// Waits on the virtual clock in steps of 1 ms, as a driver that delivers
+// bytes as they come.
+long serial_read_within(SerialPort* port, void* data, std::size_t size, unsigned wait_ms) {
+    SimUnit* unit = live_unit(port);
+    if (!unit) return -1;
+    if (wait_ms > 0 && unit->available(now_ms()) == 0) sleep_ms(1);
+    return serial_read(port, data, size);
+}
+
+// Not watched: the link looks after every byte, as it does where the system
+// cannot watch.
+void serial_watch_input(SerialPort*, bool) {}
+bool serial_input_arrived(SerialPort*) { return true; }
+
 long serial_write(SerialPort* port, const void* data, std::size_t size) {
     SimUnit* unit = live_unit(port);
     if (!unit) return -1;

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <ctime>
 
 #include "platform/serial.h"
 
 struct SerialPort {
     int fd;
+    bool watching = false;
 };
 
 namespace {
@@ -27,7 +29,24 @@ unsigned long long monotonic_ms() {
 
 bool hung_up(int fd) {
     pollfd p{fd, 0, 0};
-    return poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    if (poll(&p, 1, 0) < 0) return errno != EINTR;
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// Set by SIGIO, which the terminal sends the watching thread as input arrives.
+volatile std::sig_atomic_t g_input_signalled = 1;
+
+void on_input(int) { g_input_signalled = 1; }
+
+bool catch_input_signal() {
+    static const bool caught = [] {
+        struct sigaction sa {};
+        sa.sa_handler = on_input;
+        sa.sa_flags = SA_RESTART;
+        sigemptyset(&sa.sa_mask);
+        return sigaction(SIGIO, &sa, nullptr) == 0;
+    }();
+    return caught;
 }
 
 bool make_raw(int fd) {
@@ -53,8 +72,33 @@ SerialPort* serial_open(const std::string& device) {
 
 void serial_close(SerialPort* port) {
     if (!port) return;
+    serial_watch_input(port, false);
     close(port->fd);
     delete port;
+}
+
+void serial_watch_input(SerialPort* port, bool on) {
+    if (!port || port->watching == on) return;
+    const int flags = fcntl(port->fd, F_GETFL);
+    if (flags < 0) return;
+    if (!on) {
+        fcntl(port->fd, F_SETFL, flags & ~O_ASYNC);
+        port->watching = false;
+        return;
+    }
+    // The signal goes to this thread only, and the first question looks.
+    const f_owner_ex owner{F_OWNER_TID, pid_t(gettid())};
+    g_input_signalled = 1;
+    port->watching = catch_input_signal() && fcntl(port->fd, F_SETOWN_EX, &owner) == 0 &&
+                     fcntl(port->fd, F_SETFL, flags | O_ASYNC) == 0;
+}
+
+bool serial_input_arrived(SerialPort* port) {
+    if (!port || !port->watching || g_input_signalled) {
+        g_input_signalled = 0;
+        return true;
+    }
+    return false;
 }
 
 bool serial_set_queues(SerialPort* port, std::size_t, std::size_t) { return port != nullptr; }
@@ -83,12 +127,27 @@ long serial_read(SerialPort* port, void* data, std::size_t size) {
     return errno == EAGAIN || errno == EINTR ? 0 : -1;
 }
 
+long serial_read_within(SerialPort* port, void* data, std::size_t size, unsigned wait_ms) {
+    if (!port) return -1;
+    pollfd p{port->fd, POLLIN, 0};
+    const int ready = poll(&p, 1, int(wait_ms));
+    if (ready < 0) return errno == EINTR ? 0 : -1;
+    if (p.revents & POLLIN) {
+        const long got = serial_read(port, data, size);
+        // A hung-up line reports itself readable with nothing to read.
+        if (got != 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL))) return got;
+        return -1;
+    }
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) ? -1 : 0;
+}
+
 long serial_write(SerialPort* port, const void* data, std::size_t size) {
     if (!port) return -1;
     ssize_t written = write(port->fd, data, size);
     if (written < 0 && errno == EAGAIN) {
         pollfd p{port->fd, POLLOUT, 0};
-        if (poll(&p, 1, write_room_wait_ms) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return -1;
+        if (poll(&p, 1, write_room_wait_ms) < 0) return errno == EINTR ? 0 : -1;
+        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return -1;
         if (!(p.revents & POLLOUT)) return 0;
         written = write(port->fd, data, size);
     }

@@ -1,9 +1,14 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/serial.h"
 
 struct SerialPort {
     HANDLE handle;
+    // The read time-out in force: a read waits this long for a first byte
+    // (MAXDWORD: none set yet).
+    DWORD read_wait_ms = MAXDWORD;
 };
 
 namespace {
@@ -33,11 +38,25 @@ bool serial_set_queues(SerialPort* port, std::size_t rx_bytes, std::size_t tx_by
     return port && SetupComm(port->handle, DWORD(rx_bytes), DWORD(tx_bytes));
 }
 
-bool serial_zero_timeouts(SerialPort* port) {
+namespace {
+// Reads return at once with what is queued, or wait up to `wait_ms` for the
+// first byte and return with it; writes wait write_room_wait_ms for room.
+bool set_read_wait(SerialPort* port, DWORD wait_ms) {
+    if (port->read_wait_ms == wait_ms) return true;
     COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    if (wait_ms > 0) {
+        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+        timeouts.ReadTotalTimeoutConstant = wait_ms;
+    }
     timeouts.WriteTotalTimeoutConstant = write_room_wait_ms;
-    return port && SetCommTimeouts(port->handle, &timeouts);
+    if (!SetCommTimeouts(port->handle, &timeouts)) return false;
+    port->read_wait_ms = wait_ms;
+    return true;
 }
+}  // namespace
+
+bool serial_zero_timeouts(SerialPort* port) { return port && set_read_wait(port, 0); }
 
 bool serial_purge(SerialPort* port) {
     return port && PurgeComm(port->handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
@@ -61,6 +80,16 @@ long serial_read(SerialPort* port, void* data, std::size_t size) {
     return long(got);
 }
 
+long serial_read_within(SerialPort* port, void* data, std::size_t size, unsigned wait_ms) {
+    DWORD errors = 0;
+    // The longest wait a read time-out takes is one below MAXDWORD.
+    if (!port || !ClearCommError(port->handle, &errors, nullptr) || !set_read_wait(port, std::min<DWORD>(wait_ms, MAXDWORD - 1)))
+        return -1;
+    DWORD got = 0;
+    if (!ReadFile(port->handle, data, DWORD(size), &got, nullptr)) return -1;
+    return long(got);
+}
+
 long serial_write(SerialPort* port, const void* data, std::size_t size) {
     if (!port) return -1;
     DWORD written = 0;
@@ -69,6 +98,10 @@ long serial_write(SerialPort* port, const void* data, std::size_t size) {
     const DWORD error = GetLastError();
     return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT ? long(written) : -1;
 }
+
+// Not watched: the caller looks after every byte.
+void serial_watch_input(SerialPort*, bool) {}
+bool serial_input_arrived(SerialPort*) { return true; }
 
 bool serial_flush(SerialPort* port) {
     if (!port) return false;
