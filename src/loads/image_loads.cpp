@@ -123,13 +123,15 @@ ImageEnd configuration_saved(Page page) {
     return end_page(page, report_error("Problem reading configuration\nTry again?") ? page_back_to_waiting : PAGE_QUIT);
 }
 
-// The payload as 'D' blocks at their payload offsets. A short read or a block
-// that did not go out fails the image (the unit would hold a payload with a
-// hole in it), and so does an error the unit reports while a block is written.
-ImageEnd send_payload(Page page, std::FILE* file, uint32_t length) {
+// The payload as 'D' blocks at their payload offsets, the progress moving with
+// them. A short read or a block that did not go out fails the image (the unit
+// would hold a payload with a hole in it), and so does an error the unit
+// reports while a block is written.
+ImageEnd send_payload(Page page, std::FILE* file, uint32_t length, TransferProgress& progress) {
     std::array<uint8_t, image_block_bytes> block;
     uint32_t sent = 0;
     while (sent < length && !g_commands.abort_requested) {
+        progress.show("Transferring", sent, length);
         const std::size_t n = std::min<std::size_t>(block.size(), length - sent);
         if (std::fread(block.data(), 1, n, file) != n) return fail_transfer(page);
         if (send_block('D', block.data(), n, sent) != BLOCK_SENT) {
@@ -142,6 +144,7 @@ ImageEnd send_payload(Page page, std::FILE* file, uint32_t length) {
         sent += uint32_t(n);
     }
     if (g_commands.abort_requested) return cancelled();
+    progress.show("Transferring", sent, length);
     return ImageEnd::sent;
 }
 
@@ -190,7 +193,7 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
 
     status_show(formatted(load.size_line, unsigned(length)));
     show_operation_title(page, load.title);
-    if (send_payload(page, image.file.get(), length) != ImageEnd::sent) return ImageEnd::stopped;
+    if (send_payload(page, image.file.get(), length, progress) != ImageEnd::sent) return ImageEnd::stopped;
     image.file.reset();
 
     if (send_baud_command(115200) != 1) return fail_transfer(page);

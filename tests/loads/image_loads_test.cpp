@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -83,8 +84,18 @@ protected:
 TEST_F(ImageLoads, OsImagesGoOutInBlocksWithTheBackupAndTheStagedBaudCommand) {
     SimUnit& sim = attach_unit();
     put_os_set();
+    std::set<std::string> lines_while_sending;
+    bool transferring = false;
+    script_on_page([&transferring](int page, bool opening) { transferring = page == TRANSFER_PAGE && opening; });
+    script_on_yield([&lines_while_sending, &transferring] {
+        if (transferring) lines_while_sending.insert(page_control(TRANSFER_PAGE, ID_TRANSFER_LINE).text);
+    });
     run_load(LF_OS_IMAGE, true);
 
+    // The bar moves with the blocks, not only with the staged send.
+    for (const char* line : {"Transferring 1024 of 2500 bytes", "Transferring 2048 of 2500 bytes",
+                             "Transferring 2500 of 2500 bytes", "Transferring 3000 of 3000 bytes"})
+        EXPECT_TRUE(lines_while_sending.count(line)) << line;
     const std::string transcript = sim.transcript_text();
     ASSERT_EQ(sim.loads().size(), 3u) << transcript;
     for (std::size_t i = 0; i < 3; ++i) {
