@@ -260,6 +260,9 @@ int unit_get_byte_before(uint64_t deadline) {
 int write_multi_byte(const void* data, std::size_t length) {
     if (!g_link.port_found || !g_link.port_handle) return 1;
     clear_block_reply();
+    // After each chunk the unit's bytes are taken when any came (the port is
+    // watched from now on), and a NAK among them holds the sender.
+    serial_watch_input(g_link.port_handle, true);
     auto next = static_cast<const uint8_t*>(data);
     while (length > 0) {
         const std::size_t chunk = std::min(length, chunk_bytes);
@@ -267,7 +270,7 @@ int write_multi_byte(const void* data, std::size_t length) {
         // A page handler that ran just now may have ended the conversation.
         if (!g_link.port_handle || g_commands.abort_requested) return 1;
         if (g_link.port_failed || !write_bytes(next, chunk, false)) return 1;
-        if (!wait_while_busy()) return 1;
+        if (serial_input_arrived(g_link.port_handle) && !wait_while_busy()) return 1;
         next += chunk;
         length -= chunk;
     }
@@ -309,15 +312,12 @@ int send_block(char type, const void* data, std::size_t length, uint32_t address
     build_frame(g_link.block_stage, type, static_cast<const uint8_t*>(data), length, address, type == 'C');
     // Byte by byte, so that the unit's NAK stops the sender after any byte:
     // a NAK that has arrived is seen before the next byte goes. The port is
-    // watched while the bytes go, so that it is read only when something came.
+    // watched, so that it is read only when something came.
     // The driver is flushed once, after the last byte: the block counts as
     // sent only when all of it has left the driver. block_reply keeps what the
     // unit said from the marker on.
-    SerialPort* const port = g_link.port_handle;
-    serial_watch_input(port, true);
-    const int sent = send_watched(g_link.block_stage);
-    if (g_link.port_handle == port) serial_watch_input(port, false);
-    if (sent != BLOCK_SENT) return sent;
+    serial_watch_input(g_link.port_handle, true);
+    if (const int sent = send_watched(g_link.block_stage); sent != BLOCK_SENT) return sent;
     if (!serial_flush(g_link.port_handle)) {
         g_link.port_failed = true;
         return BLOCK_WRITE_FAILED;

@@ -32,7 +32,9 @@ long serial_write(SerialPort* port, const void* data, std::size_t size);
 // Watching the input while writing byte by byte. With the watch on,
 // serial_input_arrived tells without a system call whether input may have
 // come since it last answered true; where the system cannot watch, it always
-// answers true and the caller looks every time. One port is watched at a time.
+// answers true and the caller looks every time. One port is watched at a time;
+// the watch lasts until it is turned off or the port closes. While it is on,
+// a wait for input may end early (the system's wait is interrupted).
 void serial_watch_input(SerialPort* port, bool on);
 bool serial_input_arrived(SerialPort* port);
 // Longest wait of serial_flush, measured on the system's clock.
