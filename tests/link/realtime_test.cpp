@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/commands.h"
@@ -131,4 +134,59 @@ TEST(RealTimeLink, FindsConnectsAndReadsTheSimulatedUnit) {
     EXPECT_FALSE(unit_port_usable());
     EXPECT_EQ(write_multi_byte("x", 1), 1);
     reset_link_state();
+}
+
+// The unit on the master side of a pseudo-terminal holds the sender with a
+// NAK once part of the blocks has come and lets it go 300 ms later. Bytes
+// written before the NAK reached the sender still come out of the
+// pseudo-terminal in the first moments; after 50 ms nothing more may come
+// until the ACK.
+TEST(RealTimeLink, ANakHoldsDataBlocksUntilTheAck) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string slave = ptsname(master);
+    termios raw{};
+    tcgetattr(master, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(master, TCSANOW, &raw);
+    reset_link_state();
+    reset_command_state();
+    g_link.port_found = true;
+    g_link.port_name = slave;
+    ASSERT_EQ(unit_open_port(), 1);
+
+    constexpr std::size_t blocks = 64, block = 1024;
+    constexpr uint64_t expected = blocks * (2 + 10 + block + 4), nak_after = 20000;
+    uint64_t received = 0, during_hold = 0, held_ms = 0;
+    std::thread unit([&] {
+        std::vector<char> buffer(65536);
+        uint64_t nak_at = 0, ack_at = 0;
+        const uint64_t start = now_ms();
+        while (received < expected && now_ms() - start < 20000) {
+            pollfd p{master, POLLIN, 0};
+            const ssize_t n = poll(&p, 1, 5) > 0 ? read(master, buffer.data(), buffer.size()) : 0;
+            const uint64_t now = now_ms();
+            if (n > 0) {
+                received += uint64_t(n);
+                if (nak_at && !ack_at && now - nak_at >= 50) during_hold += uint64_t(n);
+            }
+            if (!nak_at && received >= nak_after && write(master, "\x15", 1) == 1) nak_at = now;
+            if (nak_at && !ack_at && now - nak_at >= 300 && write(master, "\x06", 1) == 1) ack_at = now;
+        }
+        held_ms = ack_at - nak_at;
+    });
+    const std::vector<uint8_t> payload(block, 0x5A);
+    const uint64_t start = now_ms();
+    for (std::size_t i = 0; i < blocks; ++i)
+        ASSERT_EQ(send_block('D', payload.data(), payload.size(), uint32_t(i * block)), BLOCK_SENT) << i;
+    const uint64_t took = now_ms() - start;
+    unit.join();
+    EXPECT_EQ(received, expected);
+    EXPECT_GE(held_ms, 300u);
+    EXPECT_GE(took, 300u) << "the sender did not wait for the ACK";
+    EXPECT_EQ(during_hold, 0u) << "bytes came while the unit held the sender";
+    reset_link_state();
+    close(master);
 }

@@ -129,6 +129,8 @@ long serial_read(SerialPort* port, void* data, std::size_t size) {
 
 long serial_read_within(SerialPort* port, void* data, std::size_t size, unsigned wait_ms) {
     if (!port) return -1;
+    // Input that streams in needs no wait: one read takes it.
+    if (const long got = serial_read(port, data, size); got != 0) return got;
     pollfd p{port->fd, POLLIN, 0};
     const int ready = poll(&p, 1, int(wait_ms));
     if (ready < 0) return errno == EINTR ? 0 : -1;
