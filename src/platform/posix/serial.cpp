@@ -17,7 +17,7 @@ struct SerialPort {
 };
 
 namespace {
-// A write waits this long for room in the driver before reporting 0 bytes;
+// A write waits this long for room in the driver before reporting what went;
 // the caller decides when a stalled device has failed.
 constexpr int write_room_wait_ms = 100;
 
@@ -143,18 +143,26 @@ long serial_read_within(SerialPort* port, void* data, std::size_t size, unsigned
     return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) ? -1 : 0;
 }
 
+// Like a write with a time-out: takes room as the driver frees it, until all
+// is written or no room came for write_room_wait_ms.
 long serial_write(SerialPort* port, const void* data, std::size_t size) {
     if (!port) return -1;
-    ssize_t written = write(port->fd, data, size);
-    if (written < 0 && errno == EAGAIN) {
+    const char* bytes = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t written = write(port->fd, bytes + done, size - done);
+        if (written > 0) {
+            done += std::size_t(written);
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR) return done ? long(done) : -1;
         pollfd p{port->fd, POLLOUT, 0};
-        if (poll(&p, 1, write_room_wait_ms) < 0) return errno == EINTR ? 0 : -1;
-        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return -1;
-        if (!(p.revents & POLLOUT)) return 0;
-        written = write(port->fd, data, size);
+        const int ready = poll(&p, 1, write_room_wait_ms);
+        if (ready < 0 && errno != EINTR) return done ? long(done) : -1;
+        if (ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return done ? long(done) : -1;
+        if (ready == 0) break;
     }
-    if (written >= 0) return long(written);
-    return errno == EAGAIN || errno == EINTR ? 0 : -1;
+    return long(done);
 }
 
 // tcdrain would wait without bound for a device that stops taking bytes; the
