@@ -127,7 +127,8 @@ void SimUnit::receive(const uint8_t* data, std::size_t size, uint64_t now) {
             }
         }
         ++s.received_total;
-        if (holding(s) && ++s.held > s.config.pacing.room_after_nak) {
+        if (holding(s) && s.now - s.busy_from >= s.config.pacing.nak_travel_ms &&
+            ++s.held > s.config.pacing.room_after_nak) {
             ++lost;
             sim_lose_byte(s);
         } else if (!s.resync) {

@@ -36,13 +36,16 @@ struct SimFreeSpace {
 // the unit sends NAK, and ACK `busy_ms` later. `naks_per_pause` above 1 sends
 // further NAKs spread over the pause (a NAK storm). Once the NAK is out the
 // unit's buffer takes `room_after_nak` more bytes (the rest of a sender's
-// write in flight); every further byte before the ACK is lost.
+// write in flight); every further byte before the ACK is lost. Bytes that come
+// within `nak_travel_ms` of the NAK are not counted: the time a link may take
+// to hand the NAK to the sender.
 struct SimPacing {
     uint32_t nak_every = 0;  // 0: never busy
     uint32_t busy_ms = 100;
     uint32_t naks_per_pause = 1;
     uint32_t room_after_nak = 8192;
     uint32_t chatter_ms = 0;  // not 0: a pause sends a text line this often for a minute and no ACK
+    uint32_t nak_travel_ms = 0;
 };
 
 struct SimFaults {

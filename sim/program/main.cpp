@@ -135,9 +135,11 @@ int main(int argc, char** argv) {
     // pty reports an empty output queue at once. When the unit's NAK reaches
     // the uploader, the pty may still hold its whole buffer of bytes written
     // before, and the unit may have read as much again without having come to
-    // them; a unit's own port buffers such bytes in flight. The sender is held
-    // to the rest: one write after the NAK.
+    // them; a unit's own port buffers such bytes in flight. On a busy machine
+    // the pty may also take a while to hand the NAK over. The sender is held
+    // to the rest: one write after the NAK has reached it.
     options.config.pacing.room_after_nak += uint32_t(2 * pty.buffered);
+    options.config.pacing.nak_travel_ms = 50;
     SimUnit unit(options.config);
     // The contents are in the folder before the port is announced.
     KeptContents kept(options.keep);
