@@ -5,6 +5,7 @@
 #include "app/configuration_flows.h"
 #include "app/page_layouts.h"
 #include "app/page_loop.h"
+#include "app/program_fault.h"
 #include "app/status_box.h"
 #include "app/transfer_routes.h"
 #include "catalogue/system_file_reader.h"
@@ -108,7 +109,16 @@ int run_function(Page page) {
     // the baud texts go to the unit as they are written: the port is their
     // staging stream, so none of them is written into nothing.
     if (!unit.current_generation) staging_open_port();
-    const int result = run_route(page, route);
+    int result = 1;
+    try {
+        result = run_route(page, route);
+    } catch (...) {
+        // The procedure was stopped where it stood: the link is left closed
+        // and the program ends through its exit sequence.
+        unit_close_port();
+        report_program_fault();
+        page_end(page, RESULT_QUIT);
+    }
     if (!unit.current_generation) staging_close();
     return result;
 }
@@ -194,12 +204,17 @@ int DoTransfer() {
     log_write("... DoTransfer()");
     g_transfer = TransferState{};
     g_commands.end_page = end_transfer_page;
-    const int result = page_run(*app_page_layout(TRANSFER_PAGE), [](Page page, PageEvent event, int id) {
+    // Also when an exception unwinds through the page: nothing after may
+    // reach a page that is gone.
+    struct Leaving {
+        ~Leaving() {
+            status_detach();
+            g_commands.end_page = nullptr;
+            g_transfer.page = nullptr;
+        }
+    } leaving;
+    return page_run(*app_page_layout(TRANSFER_PAGE), [](Page page, PageEvent event, int id) {
         g_transfer.page = page;
         transfer_handler(page, event, id);
     });
-    status_detach();
-    g_commands.end_page = nullptr;
-    g_transfer.page = nullptr;
-    return result;
 }

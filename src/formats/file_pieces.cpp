@@ -1,6 +1,7 @@
 #include "formats/file_pieces.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "formats/crc.h"
 #include "platform/files.h"
@@ -10,6 +11,18 @@ alignas(64) uint8_t g_piece_buffer[file_piece_size];
 }  // namespace
 
 FilePtr open_binary(const std::string& path) { return FilePtr(std::fopen(path.c_str(), "rb")); }
+
+int read_error_number(std::FILE* f, int err) {
+    if (!f || !std::ferror(f)) return 0;
+    return err != 0 ? err : EIO;
+}
+
+std::string file_error_text(int number, const std::string& path, int step, bool parenthesised) {
+    const std::string where = " on File " + path + " (" + std::to_string(step) + ")";
+    if (number == 0) return "The file ends before its stated length" + where;
+    const std::string n = std::to_string(number);
+    return (parenthesised ? "(" + n + ") " : n + " -- ") + system_error_text(number) + where;
+}
 
 bool read_exact(std::FILE* f, void* out, std::size_t size) { return std::fread(out, 1, size, f) == size; }
 

@@ -26,6 +26,16 @@ bool read_pieces(std::FILE* f, uint64_t length, std::size_t piece,
 // read_pieces adding every byte to a checksum register.
 bool crc_read(std::FILE* f, uint64_t length, uint32_t& reg, std::size_t piece = file_piece_size);
 
+// The system's error number behind a failed read of `f`: `err` (errno as the
+// read left it) when the stream reports an error, else 0: no system error,
+// the file ended before the bytes it was to hold.
+int read_error_number(std::FILE* f, int err);
+// The text of a file failure: "<number> -- <why> on File <path> (<step>)", or
+// with `parenthesised` "(<number>) <why> on File ...". Number 0 is a short
+// read with no system error, named as such rather than by the system's text
+// for 0 ("Success").
+std::string file_error_text(int number, const std::string& path, int step, bool parenthesised);
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };

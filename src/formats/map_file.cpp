@@ -1,5 +1,6 @@
 #include "formats/map_file.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -39,12 +40,8 @@ std::string formatted(const char* format, ...) {
 
 // Steps 1 to 4 read the sections, 5 and 6 the padding, 7 the checksum.
 int64_t report_read_error(std::FILE* f, const std::string& path, int step) {
-    const int err = std::ferror(f);
-    const std::string why = system_error_text(err);
-    if (step <= 4)
-        return report(formatted("%d -- %s on File %s (%d)", err, why.c_str(), path.c_str(), step), "Read Error");
-    return report(formatted("(%d) %s on File %s (%d)", err, why.c_str(), path.c_str(), step),
-                  step == 7 ? "Read Error" : "Error");
+    const int number = read_error_number(f, errno);
+    return report(file_error_text(number, path, step, step > 4), step <= 4 || step == 7 ? "Read Error" : "Error");
 }
 
 // One checksum register runs over every byte of the file; a second one over

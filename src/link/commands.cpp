@@ -15,6 +15,7 @@
 #include "output/log.h"
 #include "output/report.h"
 #include "output/status.h"
+#include "output/status_shown.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 
@@ -167,10 +168,14 @@ int check_reply(const char* reply, int read_result, const char* expected, const 
         prompt_timeout_retry();
         return 1;
     }
-    status_note("Unit sent '%s'\r\n", reply);
     const bool restarted = std::string_view(reply).starts_with(unit_greeting);
-    if (restarted) status_note("The unit has restarted: what it was sent before is lost\r\n");
-    if (!restarted && std::strncmp(reply, expected, 2) == 0) return 0;
+    if (!restarted && std::strncmp(reply, expected, 2) == 0) {
+        status_note("Unit sent '%s'\r\n", reply);
+        return 0;
+    }
+    // The question keeps its words; the unit's own stand on a line before it.
+    status_show_failure_detail(formatted("Unit sent '%s'", reply));
+    if (restarted) status_show_failure_detail("The unit has restarted: what it was sent before is lost");
     ask_and_end_page(question);
     return 1;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cinttypes>
 #include <cstring>
 
 #include "catalogue/parameter_file.h"
@@ -66,10 +67,23 @@ std::optional<DfReply> parse_df_reply(std::string_view line) {
 bool check_unit_space(uint64_t needed) {
     if (!unit_send_command("DF\r")) return false;
     const int got = read_reply(command_settle_ms, reply_limit_ms);
-    if (got < 0) return false;
+    // The erase offer that follows says only that there is no room: the line
+    // before it says why the unit is taken to have none.
+    if (got < 0) {
+        status_show_failure_detail("The unit did not answer \"DF\" (its free space).");
+        return false;
+    }
     const auto reply = parse_df_reply(std::string_view(g_commands.unit_reply.data(), std::size_t(got)));
+    if (!reply) {
+        status_show_failure_detail(formatted("Unit sent '%s' to \"DF\" (its free space).", g_commands.unit_reply.data()));
+        return false;
+    }
     // Both sides fit in 64 bits: A × C is below 2^64, needed below 2^34.
-    return reply && uint64_t(reply->a) * reply->c > needed + space_reserve;
+    const uint64_t free_bytes = uint64_t(reply->a) * reply->c;
+    if (free_bytes > needed + space_reserve) return true;
+    status_show_failure_detail(formatted("The unit has %" PRIu64 " bytes free; the load needs more than %" PRIu64 ".",
+                                         free_bytes, needed + space_reserve));
+    return false;
 }
 
 bool delete_unit_database(int delete_number) {

@@ -46,14 +46,14 @@ void count_write_error(Page page, BlockCounts& counts) {
 // true when the technician wants the block sent again.
 bool ask_again(int got) {
     if (got < 0) return report_error("Block send timed out\nTry again?");
-    status_note("Unit sent '%s'\r\n", g_commands.unit_reply.data());
+    status_show_failure_detail(formatted("Unit sent '%s'", g_commands.unit_reply.data()));
     return report_error("Unit replied with an error\nTry again?");
 }
 
 // After the tenth refusal in a row: true when the technician chose a lower
 // rate and the unit was told of it.
 bool step_down(Page page, BlockCounts& counts) {
-    status_note("Unit sent '%s'\r\n", g_commands.unit_reply.data());
+    status_show_failure_detail(formatted("Unit sent '%s'", g_commands.unit_reply.data()));
     if (!report_error("Unit replied with an error\nTry again at lower baud rate?")) return false;
     counts.retries = 0;
     if (send_lower_baud_command() != 1) return false;

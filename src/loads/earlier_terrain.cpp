@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/earlier_generation_files.h"
+#include "formats/file_pieces.h"
 #include "link/commands.h"
 #include "link/responsive_wait.h"
 #include "link/serial.h"
@@ -45,10 +46,12 @@ int error_box(const std::string& text, const char* caption) {
     return -1;
 }
 
-int file_error(const char* caption, const std::string& path, int number) {
-    const int error = errno;
-    return error_box(formatted("%d -- %s on File %s (%d)", error, system_error_text(error).c_str(), path.c_str(), number),
-                     caption);
+// The error number of the system call that just failed.
+int system_error_number() { return errno != 0 ? errno : EIO; }
+
+// `number`: the system's error number, 0 for a file that ends too soon.
+int file_error(const char* caption, int number, const std::string& path, int step) {
+    return error_box(file_error_text(number, path, step, false), caption);
 }
 
 // "OK" to the chunk size, or the unit's answer shown in a box.
@@ -109,7 +112,7 @@ int send_file(Page page, const Phase& phase, std::FILE* file, int64_t length) {
     for (int64_t done = 0; done < length; done += chunk_size) {
         std::fill(buffer.begin(), buffer.end(), uint8_t{0});
         const std::size_t wanted = std::size_t(std::min(length - done, chunk_size));
-        if (std::fread(buffer.data(), 1, wanted, file) != wanted) return file_error("Read Error", phase.path, 3);
+        if (std::fread(buffer.data(), 1, wanted, file) != wanted) return file_error("Read Error", read_error_number(file, errno), phase.path, 3);
         const BlockRun run{chunk, 0, 256, BlockReplies::ask_again, uint64_t(done), uint64_t(length)};
         if (!send_chunk(page, phase, chunk, run, progress)) return 1;
         control_show(page, ID_SECOND_PROGRESS, false);
@@ -123,11 +126,11 @@ int load_terrain_phase(Page page, const Phase& phase) {
     control_show(page, ID_TRANSFER_LINE, true);
     show_operation_title(page, "    Load Terrain Data    ");
     std::FILE* file = std::fopen(phase.path.c_str(), "rb");
-    if (!file) return file_error("Open Error", phase.path, 1);
+    if (!file) return file_error("Open Error", system_error_number(), phase.path, 1);
     const int64_t length = file_size(file);
     int result = -1;
     if (length < 0) {
-        result = file_error("Seek Error", phase.path, 2);
+        result = file_error("Seek Error", system_error_number(), phase.path, 2);
     } else if (length == 0) {
         // An empty file has nothing for the unit to write; a load of it would
         // report a completion with nothing sent.

@@ -71,48 +71,69 @@ enum class RecordingEnd { complete, bad_packet, write_failed, link_lost };
 
 struct Received {
     RecordingEnd end = RecordingEnd::complete;
-    uint64_t bytes = 0;
+    uint64_t bytes = 0;        // R: every byte the unit delivered for this recording
+    uint64_t unchecked = 0;    // of them, the bytes of a packet that failed its check
 };
 
 // Reads the packets of the selected recording into `file` and acknowledges
-// them. A failed packet or a failed write is told to the unit with "NO" and
-// reported at once; a lost link is left to the caller.
-Received receive_recording(Page page, std::FILE* file, const std::string& part, int index) {
+// them; `got` counts as they come, so a caller that is unwound still knows
+// what the file holds. A failed packet or a failed write is told to the unit
+// with "NO" and reported at once; a lost link is left to the caller.
+void receive_recording(Page page, std::FILE* file, const std::string& part, int index, Received& got) {
     static uint8_t piece[piece_limit];
     TransferProgress progress{page};
-    Received got;
     for (;;) {
         uint64_t total = 0;
+        uint64_t packet_bytes = 0;
         int type = 0;
         for (int calls = 0;; ++calls) {
             uint32_t count = 0;
-            int result = read_htaws_packet(piece, total, count, piece_limit, calls);
-            if (result < 0) {
-                if (!unit_port_usable() || !unit_send_command("NO %08" PRIu64 "\r", got.bytes))
-                    return {RecordingEnd::link_lost, got.bytes};
-                message_box("Read Packet Error, Exiting", "Error", BoxButtons::ok, BoxIcon::none);
-                return {RecordingEnd::bad_packet, got.bytes};
-            }
-            if (calls == 0) {
+            const int result = read_htaws_packet(piece, total, count, piece_limit, calls);
+            if (calls == 0 && result >= 0) {
                 type = result;
                 if (type != 'X') status_show(formatted("File index %2d : length = %" PRIu64 " bytes\r\n", index, total));
             }
-            progress.show("Receiving", got.bytes, total);
-            if (count == 0) break;
-            if (std::fwrite(piece, 1, count, file) != count) {
-                const int err = errno;
-                if (!unit_send_command("NO %08" PRIu64 "\r", got.bytes + count)) return {RecordingEnd::link_lost, got.bytes};
-                message_box("Cannot write " + part + ": " + system_error_text(err), "Error", BoxButtons::ok, BoxIcon::error);
-                return {RecordingEnd::write_failed, got.bytes};
+            // The unit names no recording's length, only each packet's: the
+            // bar runs over the packet being read.
+            if (result >= 0) progress.show("Receiving", packet_bytes, total);
+            // Bytes delivered by a failing call are kept and counted too: the
+            // unit is told every byte it sent, and the recording is kept apart.
+            if (count > 0) {
+                if (std::fwrite(piece, 1, count, file) != count) {
+                    const int err = errno;
+                    if (!unit_send_command("NO %08" PRIu64 "\r", got.bytes + count)) {
+                        got.end = RecordingEnd::link_lost;
+                        return;
+                    }
+                    message_box("Cannot write " + part + ": " + system_error_text(err), "Error", BoxButtons::ok,
+                                BoxIcon::error);
+                    got.end = RecordingEnd::write_failed;
+                    return;
+                }
+                got.bytes += count;
+                packet_bytes += count;
             }
-            got.bytes += count;
+            if (result < 0) {
+                got.unchecked = packet_bytes;
+                if (!unit_port_usable() || !unit_send_command("NO %08" PRIu64 "\r", got.bytes)) {
+                    got.end = RecordingEnd::link_lost;
+                    return;
+                }
+                message_box("Read Packet Error, Exiting", "Error", BoxButtons::ok, BoxIcon::none);
+                got.end = RecordingEnd::bad_packet;
+                return;
+            }
+            if (count == 0) break;
         }
         if (type == 'X') {
             (void)unit_send_command("OK end\r");
-            return got;
+            return;
         }
         wait_responsive(50);
-        if (!unit_send_command("OK %08" PRIu64 "\r", got.bytes)) return {RecordingEnd::link_lost, got.bytes};
+        if (!unit_send_command("OK %08" PRIu64 "\r", got.bytes)) {
+            got.end = RecordingEnd::link_lost;
+            return;
+        }
     }
 }
 
@@ -134,7 +155,9 @@ std::string store_recording(const std::string& part, const std::string& path, co
         return formatted("Recording %d kept in ", index) + part + "\r\n";
     }
     if (whole) return {};
-    return formatted("Recording %d is incomplete: %" PRIu64 " bytes kept in ", index, got.bytes) + *kept + "\r\n";
+    std::string text = formatted("Recording %d is incomplete: %" PRIu64 " bytes kept in ", index, got.bytes) + *kept;
+    if (got.unchecked > 0) text += formatted("; its last %" PRIu64 " bytes are of a packet that failed", got.unchecked);
+    return text + "\r\n";
 }
 
 // Leaves for the setup page the way a download with nothing to fetch does.
@@ -142,6 +165,14 @@ int return_to_setup(Page page) {
     status_show("Returning to Setup dialog momentarily.\r\n");
     wait_responsive(3000);
     page_end(page, PAGE_BACK_TO_SETUP);
+    return 0;
+}
+
+// A recording file that cannot be created stops the download at once; the
+// page stays open with the reason.
+int cannot_create(const std::string& why, int index) {
+    message_box(why, "Error", BoxButtons::ok, BoxIcon::error);
+    status_show(formatted("Recording %d could not be stored; the download stopped.\r\n", index));
     return 0;
 }
 }  // namespace
@@ -171,23 +202,30 @@ int download_recordings(Page page) {
         std::snprintf(name, sizeof name, "REC_%08" PRIu32 "_%04d_%02d_%02d_%02d.dat", serial, date.tm_year + 1900,
                       date.tm_mon + 1, date.tm_mday, index);
         std::optional<std::string> joined = path_join(folder, std::string(name) + ".part");
-        if (!joined) {
-            message_box(path_too_long_message(folder), "Error", BoxButtons::ok, BoxIcon::error);
-            return return_to_setup(page);
-        }
+        if (!joined) return cannot_create(path_too_long_message(folder), index);
         const std::string& part = *joined;
         const std::string path = part.substr(0, part.size() - 5);
         std::FILE* file = std::fopen(part.c_str(), "wb");
-        if (!file) {
-            message_box("Cannot create " + part + ": " + system_error_text(errno), "Error", BoxButtons::ok, BoxIcon::error);
-            return return_to_setup(page);
-        }
+        if (!file) return cannot_create("Cannot create " + part + ": " + system_error_text(errno), index);
         // Each piece goes to the disk as it comes, so a failed write shows at once.
         std::setvbuf(file, nullptr, _IONBF, 0);
-        bool sent = unit_send_command("H %x\r\n", unsigned(index));
-        int answer = sent ? unit_read_line(reply, sizeof reply, 700) : -1;
-        bool selected = answer > 0 && std::strncmp(reply, "OK", 2) == 0;
         Received received;
+        bool sent = false, selected = false;
+        int answer = -1;
+        try {
+            sent = unit_send_command("H %x\r\n", unsigned(index));
+            answer = sent ? unit_read_line(reply, sizeof reply, 700) : -1;
+            selected = answer > 0 && std::strncmp(reply, "OK", 2) == 0;
+            if (selected) receive_recording(page, file, part, index, received);
+            else received.end = RecordingEnd::link_lost;
+        } catch (...) {
+            // Whatever stopped the program here, the bytes that came are
+            // named as partial and the technician is told where they are.
+            std::fclose(file);
+            received.end = RecordingEnd::link_lost;
+            status_show(store_recording(part, path, received, index));
+            throw;
+        }
         unanswered_in_a_row = answer < 0 ? unanswered_in_a_row + 1 : 0;
         if (!selected && sent && unit_port_usable()) {
             std::fclose(file);
@@ -206,8 +244,6 @@ int download_recordings(Page page) {
             }
             continue;
         }
-        if (selected) received = receive_recording(page, file, part, index);
-        else received.end = RecordingEnd::link_lost;
         if (std::fclose(file) != 0 && received.end == RecordingEnd::complete) {
             message_box("Cannot write " + part + ": " + system_error_text(errno), "Error", BoxButtons::ok, BoxIcon::error);
             received.end = RecordingEnd::write_failed;

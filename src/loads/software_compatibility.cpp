@@ -1,6 +1,7 @@
 #include "loads/software_compatibility.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -42,6 +43,13 @@ int image_variant(const std::string& version_text) {
     return a != std::string::npos && dot != std::string::npos && a < dot ? variant_mark : 0;
 }
 }  // namespace
+
+std::string hardware_and_software_text(uint32_t hardware_id, const uint8_t* header) {
+    char unit[16];
+    std::snprintf(unit, sizeof unit, "0x%08X", unsigned(hardware_id));
+    return std::string("Unit hardware identifier ") + unit + "; file identifier '" +
+           header_text(header, hdr_id_text_offset) + "', version '" + header_text(header, hdr_version_text_offset) + "'";
+}
 
 bool software_suits_hardware(uint32_t hardware_id, const uint8_t* header) {
     const Expected expected = expected_for(hardware_id);

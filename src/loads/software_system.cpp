@@ -94,8 +94,10 @@ int read_reply(uint32_t settle_ms) {
 // Before the application image: the image must suit the unit's hardware, and
 // the unit's configuration is saved.
 std::optional<StepEnd> application_checks(LoadRun& run, const LoadImageFile& image) {
-    if (!software_suits_hardware(g_unit.unit_hardware_id, image.header.data()))
+    if (!software_suits_hardware(g_unit.unit_hardware_id, image.header.data())) {
+        status_show_failure_detail(hardware_and_software_text(g_unit.unit_hardware_id, image.header.data()));
         return prompt(run, "Incompatible Versions.\nTry again?");
+    }
     if (!database_configuration_saved(run.page, run.result)) return StepEnd::stopped;
     return std::nullopt;
 }

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 #include "output/log.h"
+#include "output/status_shown.h"
 
 StatusState g_status;
 
@@ -26,6 +28,7 @@ void status_append(const char* format, ...) {
     va_start(args, format);
     const std::string_view text = format_status(format, args);
     va_end(args);
+    if (g_status.status_to_screen) g_status.failure_detail.clear();
     if (g_status.status_to_screen && g_status.screen_append) g_status.screen_append(text);
     if (g_status.status_to_screen && g_status.screen_echo) g_status.screen_echo(text);
     log_write(text);
@@ -38,3 +41,10 @@ void status_note(const char* format, ...) {
     va_end(args);
     log_write(text);
 }
+
+void status_show_failure_detail(std::string_view line) {
+    status_show(std::string(line) + "\r\n");
+    g_status.failure_detail = line;
+}
+
+std::string take_failure_detail() { return std::exchange(g_status.failure_detail, std::string()); }

@@ -2,6 +2,7 @@
 // Status texts: progress notes of the operations. Every text goes to the log;
 // only texts appended with `status_to_screen` set also reach the status box.
 #include <array>
+#include <string>
 #include <string_view>
 
 struct StatusState {
@@ -14,6 +15,8 @@ struct StatusState {
     // Also receives every text meant for the screen, box attached or not (a
     // run from the command line prints them).
     void (*screen_echo)(std::string_view text) = nullptr;
+    // The failure detail shown last, while no other text was shown after it.
+    std::string failure_detail;
 };
 extern StatusState g_status;
 
@@ -24,3 +27,11 @@ void reset_status_state();
 void status_append(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The same, never shown on screen.
 void status_note(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A line that tells more of a failure about to be reported (the unit's own
+// words, the two identifiers that do not match): shown as a status line of
+// its own and kept until another text is shown, so that a run from the
+// command line can end with it.
+void status_show_failure_detail(std::string_view line);
+// The detail kept, taken once; empty when none.
+std::string take_failure_detail();

@@ -127,13 +127,19 @@ int page_model_run(const PageLayout& layout, PageHandler handler, const PageBack
     page->title = layout.caption;
     page->controls = controls_of(layout);
     g_stack.push_back(page);
+    // The page leaves the stack also when an exception unwinds through it, so
+    // nothing after is dispatched to a page that is gone.
+    struct Leaving {
+        ~Leaving() {
+            g_stack.pop_back();
+            if (!g_stack.empty()) g_stack.back()->dirty = true;
+        }
+    } leaving;
     page_deliver(page, PageEvent::open, 0);
     page->opened = true;
     page->dirty = true;
     while (!page->ended) take_event(page, false);
     backend.ending(page);
-    g_stack.pop_back();
-    if (!g_stack.empty()) g_stack.back()->dirty = true;
     return page->result;
 }
 

@@ -31,3 +31,6 @@ void report_system_identity();
 void use_caller_console();
 // The stream writes to a terminal (a console on Windows).
 bool stream_is_terminal(std::FILE* stream);
+// The width in columns of the terminal the stream writes to; 0 when it writes
+// to none or the width is unknown.
+int stream_columns(std::FILE* stream);

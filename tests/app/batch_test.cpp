@@ -3,9 +3,11 @@
 // result; the questions answered by the options, and one left unanswered.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@
 #include "app/batch/batch_run.h"
 #include "app/program_reset.h"
 #include "app/startup.h"
+#include "app/transfer_routes.h"
+#include "catalogue/file_listing.h"
 #include "check/json_reader.h"
 #include "formats/crc.h"
 #include "output/log.h"
@@ -147,6 +151,31 @@ TEST(BatchOutput, ProgressLineShowsBarBytesRateAndTimeLeft) {
     EXPECT_EQ(progress_line(5, 0, 0, 0, 10), "[..............................] 0.5%");
 }
 
+// Whatever the values, a line comes (the bar within its bounds, the figure as
+// it is); given a terminal's width the line fits in it, the least needed
+// parts leaving first.
+TEST(BatchOutput, ProgressLineIsSafeForAnyValuesAndFitsItsWidth) {
+    struct Case {
+        int per_mille;
+        uint64_t done, total, moved, elapsed_ms;
+        std::size_t width;
+        const char* line;
+    };
+    const Case cases[] = {
+        {1992, 8192, 4100, 8192, 1000, 0, "[##############################] 199.2%  8192 of 4100 bytes  8 KiB/s"},
+        {-5, 0, 10, 0, 0, 0, "[..............................] -0.5%  0 of 10 bytes"},
+        {250, 256 * 1024, 1024 * 1024, 256 * 1024, 4000, 79,
+         "[#######.......................] 25.0%  262144 of 1048576 bytes  64 KiB/s"},
+        {250, 256 * 1024, 1024 * 1024, 256 * 1024, 4000, 40, "[#######.......................] 25.0%"},
+        {250, 256 * 1024, 1024 * 1024, 256 * 1024, 4000, 20, "[###.........] 25.0%"},
+        {250, 256 * 1024, 1024 * 1024, 256 * 1024, 4000, 10, "[##......."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(progress_line(c.per_mille, c.done, c.total, c.moved, c.elapsed_ms, c.width), c.line);
+    }
+}
+
 TEST_F(BatchRun, ConfigurationReadCompletesBetweenStopAndStart) {
     SimUnit& sim = attach_unit();
     const Outcome r = run({"read-config", "--file", "backup.dat", "--json"});
@@ -208,14 +237,64 @@ TEST_F(BatchRun, DatabaseLoadSendsTheFileAndReportsItInJson) {
     EXPECT_EQ(sim.loads()[0].checksum, final_checksum(file));
 }
 
+// Recordings of several packets each: every packet's progress stays within
+// its length and the files hold what the unit sent.
 TEST_F(BatchRun, RecordingsDownloadCompletes) {
     SimConfig config;
-    config.recordings = {{'a', 'b'}, {'c'}};
+    const std::string big(10000, 'r');
+    config.recordings = {{'a', 'b'}, {big.begin(), big.end()}};
     SimUnit& sim = attach_unit(config);
     const Outcome r = run({"download-recordings"});
     EXPECT_EQ(r.status, 0) << r.lines;
-    EXPECT_TRUE(has(r.lines, "Flight Data Recording file transfers complete\n")) << r.lines;
+    EXPECT_TRUE(r.lines.ends_with("Flight Data Recording file transfers complete\n")) << r.lines;
     EXPECT_TRUE(has(sim.transcript_text(), "> RC")) << sim.transcript_text();
+    for (std::size_t at = r.lines.find('%'); at != std::string::npos; at = r.lines.find('%', at + 1)) {
+        const std::size_t start = r.lines.rfind(' ', at) + 1;
+        EXPECT_LE(std::stod(r.lines.substr(start, at - start)), 100.0) << r.lines;
+    }
+    std::vector<std::string> sizes;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.file("Recording Files")))
+        sizes.push_back(std::to_string(std::filesystem::file_size(entry.path())));
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<std::string>{"10000", "2"}));
+}
+
+// A fault of the program (an exception) in a procedure or on a page ends the
+// run as failed with its text; the exit sequence still starts the unit again
+// and the log keeps the text.
+TEST_F(BatchRun, AFaultOfTheProgramEndsTheRunAsFailedAndTheExitSequenceRuns) {
+    struct Case {
+        const char* where;
+        void (*inject)();
+    };
+    const Case cases[] = {
+        {"in a procedure",
+         [] {
+             register_transfer_procedure("erase_recordings",
+                                         [](Page) -> int { throw std::length_error("basic_string::_M_create"); });
+         }},
+        {"on a page",
+         [] {
+             set_file_lister([](const std::string&, const std::string&) -> std::vector<FileEntry> {
+                 throw std::length_error("basic_string::_M_create");
+             });
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        fresh();
+        SimUnit& sim = attach_unit();
+        c.inject();
+        const Outcome r = run({"erase-recordings"});
+        set_file_lister({});
+        const std::string text = "The program stopped the operation on an internal fault: basic_string::_M_create";
+        EXPECT_EQ(r.status, 1) << r.lines;
+        EXPECT_TRUE(r.lines.ends_with(text + "\n")) << r.lines;
+        const std::string transcript = sim.transcript_text();
+        EXPECT_LT(transcript.find("> STOPF"), transcript.find("> STARTF")) << transcript;
+        EXPECT_TRUE(has(read_whole_file(dir.file("Loader.LOG")), text)) << "the log keeps the fault";
+        finish();
+    }
 }
 
 // The erase offer is answered only by --erase-if-full; without it the run ends
@@ -252,15 +331,31 @@ TEST_F(BatchRun, EraseOfferFollowsTheOptionElseEndsTheRunWithItsText) {
     }
 }
 
-// "Try again?" is answered No: the run fails with the question's text.
-TEST_F(BatchRun, NoUnitFailsWithTheQuestionAndJsonSaysSo) {
-    const Outcome r = run({"read-config", "--json"});
-    EXPECT_EQ(r.status, 1) << r.lines;
-    const auto json = parse_json(r.json);
-    ASSERT_TRUE(json) << r.json;
-    EXPECT_EQ((*json)["outcome"].string, "failed");
-    EXPECT_EQ((*json)["message"].string, "Could not find USB device\nPlease check connections");
-    EXPECT_TRUE(r.lines.ends_with((*json)["message"].string + "\n")) << r.lines;
+// Without a unit the run fails as the wizard's search does, naming the port
+// it looked for, whatever the function (a database is not refused for want
+// of a file).
+TEST_F(BatchRun, NoUnitFailsWithTheSearchsTextAndJsonSaysSo) {
+    struct Case {
+        std::vector<std::string_view> args;
+        const char* searched;
+    };
+    const Case cases[] = {
+        {{"read-config", "--json"}, "No \"Gadget Serial\" port was found."},
+        {{"terrain", "--json", "--port", "nosuch"}, "No \"Gadget Serial\" port named nosuch was found."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.searched);
+        fresh();
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.status, 1) << r.lines;
+        const auto json = parse_json(r.json);
+        ASSERT_TRUE(json) << r.json;
+        EXPECT_EQ((*json)["outcome"].string, "failed");
+        EXPECT_EQ((*json)["message"].string,
+                  std::string("Could not find USB device\nPlease check connections\n") + c.searched);
+        EXPECT_TRUE(r.lines.ends_with((*json)["message"].string + "\n")) << r.lines;
+        finish();
+    }
 }
 
 // The factory-settings confirmation is answered Yes only with
@@ -298,8 +393,9 @@ TEST_F(BatchRun, EndRequestEndsTheRunAsCancelled) {
     EXPECT_TRUE(sim.loads().empty());
 }
 
-// --file picks a candidate of the version select as `list` names it; a name
-// no candidate has ends the run with the candidates offered.
+// --file picks a candidate of the version select as `list` names it: its
+// whole name, or a part of one name only. A part of several names is a usage
+// error; a name no candidate has ends the run with the candidates offered.
 TEST_F(BatchRun, FileChoosesTheCandidateToLoad) {
     const std::string older = build_sectioned_file({.version = 2, .data = std::string(1000, 'a')});
     const std::string newer = build_sectioned_file({.version = 2, .data = std::string(2000, 'b')});
@@ -307,8 +403,15 @@ TEST_F(BatchRun, FileChoosesTheCandidateToLoad) {
         const char* file;
         int status;
         std::size_t loaded;  // 0: nothing
+        const char* said;    // when nothing was loaded: the run's last lines, naming both candidates
     };
-    const Case cases[] = {{"0001-00001", 0, older.size()}, {"0001-00002", 0, newer.size()}, {"0009-00009", 1, 0}};
+    const Case cases[] = {
+        {"0001-00001", 0, older.size(), nullptr},
+        {"0001-00002", 0, newer.size(), nullptr},
+        {"61734-ODB-0001-00002", 0, newer.size(), nullptr},
+        {"0009-00009", 1, 0, "No candidate matches '0009-00009'; offered:"},
+        {"0001-0000", 2, 0, "--file '0001-0000' matches 2 candidates; name one:"},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         fresh();
@@ -319,7 +422,10 @@ TEST_F(BatchRun, FileChoosesTheCandidateToLoad) {
         EXPECT_EQ(r.status, c.status) << r.lines;
         if (c.loaded == 0) {
             EXPECT_TRUE(sim.loads().empty());
-            EXPECT_TRUE(has(r.lines, "No candidate matches '0009-00009'; offered:")) << r.lines;
+            const std::size_t said = r.lines.rfind(c.said);
+            ASSERT_NE(said, std::string::npos) << r.lines;
+            for (const char* name : {"\n  61734-ODB-0001-00001", "\n  61734-ODB-0001-00002"})
+                EXPECT_NE(r.lines.find(name, said), std::string::npos) << r.lines;
         } else {
             ASSERT_EQ(sim.loads().size(), 1u) << r.lines;
             EXPECT_EQ(sim.loads()[0].length, c.loaded);

@@ -90,9 +90,11 @@ TEST_P(MapFileTest, BadFileGivesItsMessage) {
         return file;
     };
     const std::string whole_pieces = build_map_file({.data = recipe.data, .padding = 512});
-    const std::string eof_text = system_error_text(0);
-    auto section_error = [&](int step) { return "0 -- " + eof_text + " on File " + path + " (" + std::to_string(step) + ")"; };
-    auto tail_error = [&](int step) { return "(0) " + eof_text + " on File " + path + " (" + std::to_string(step) + ")"; };
+    // A file that ends early is no error of the system: its text says so, in
+    // place of the system's text for error number 0.
+    auto short_file = [&](int step) {
+        return "The file ends before its stated length on File " + path + " (" + std::to_string(step) + ")";
+    };
     struct Case {
         const char* name;
         std::string file;
@@ -100,26 +102,26 @@ TEST_P(MapFileTest, BadFileGivesItsMessage) {
         const char* caption;
     };
     const Case cases[] = {
-        {"shorter than the header", truncated(valid, 40), [&] { return section_error(1); }, "Read Error"},
+        {"shorter than the header", truncated(valid, 40), [&] { return short_file(1); }, "Read Error"},
         {"format 2", changed([](std::string& f) { set_le32(f, map_format_offset, 2); }),
          [] { return std::string("Map File Format Conflict 2"); }, "Error"},
-        {"ends inside the info section", truncated(valid, 200), [&] { return section_error(2); }, "Read Error"},
-        {"ends inside the data section", truncated(valid, data_at + 9000), [&] { return section_error(3); },
+        {"ends inside the info section", truncated(valid, 200), [&] { return short_file(2); }, "Read Error"},
+        {"ends inside the data section", truncated(valid, data_at + 9000), [&] { return short_file(3); },
          "Read Error"},
         {"data length far beyond the end of the file",
          changed([](std::string& f) { set_le32(f, map_data_length_offset, 0xFFFFFFF0u); }),
-         [&] { return section_error(3); }, "Read Error"},
-        {"ends inside the trailer", truncated(valid, trailer_at + 1000), [&] { return section_error(4); },
+         [&] { return short_file(3); }, "Read Error"},
+        {"ends inside the trailer", truncated(valid, trailer_at + 1000), [&] { return short_file(4); },
          "Read Error"},
         {"file length field smaller than data and fixed parts",
-         changed([](std::string& f) { set_le32(f, map_file_length_offset, 100); }), [&] { return tail_error(5); },
+         changed([](std::string& f) { set_le32(f, map_file_length_offset, 100); }), [&] { return short_file(5); },
          "Error"},
-        {"ends inside the padding", truncated(valid, padding_at + 300), [&] { return tail_error(5); }, "Error"},
-        {"ends inside the last padding piece", truncated(valid, padding_at + 550), [&] { return tail_error(6); },
+        {"ends inside the padding", truncated(valid, padding_at + 300), [&] { return short_file(5); }, "Error"},
+        {"ends inside the last padding piece", truncated(valid, padding_at + 550), [&] { return short_file(6); },
          "Error"},
         {"ends inside the last of whole padding pieces", truncated(whole_pieces, padding_at + 300),
-         [&] { return tail_error(6); }, "Error"},
-        {"ends inside the checksum", truncated(valid, valid.size() - 2), [&] { return tail_error(7); },
+         [&] { return short_file(6); }, "Error"},
+        {"ends inside the checksum", truncated(valid, valid.size() - 2), [&] { return short_file(7); },
          "Read Error"},
         {"checksum stored as standard CRC-32 instead of the register",
          [&valid] {

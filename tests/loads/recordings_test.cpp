@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,20 @@ TEST_F(Recordings, EveryRecordingIsFetchedHighestFirstIntoItsOwnFile) {
     EXPECT_TRUE(has(status(), "Flight Data Recording file transfers complete")) << status();
 }
 
+// The unit names the length of each packet, not of the recording: the bar and
+// the transfer line run over the packet being read and never pass its length.
+TEST_F(Recordings, TheProgressRunsOverEachPacket) {
+    unit_with({bytes(filler_bytes(2500, 7))});
+    // The end of each packet: 1000 of 1004, 1000 of 1004, 500 of 504 bytes.
+    std::vector<TechAction> actions;
+    for (int per_mille : {996, 996, 992})
+        actions.push_back(tech::check([per_mille] {
+                              EXPECT_EQ(page_control(TRANSFER_PAGE, ID_PROGRESS).position, per_mille);
+                          }).when_progress_passes(ID_PROGRESS, 990));
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, actions), PAGE_BACK_TO_SETUP);
+    EXPECT_TRUE(has(status(), "Flight Data Recording file transfers complete")) << status();
+}
+
 TEST_F(Recordings, TheCountReplyDecidesWhatIsFetched) {
     struct Case {
         const char* reply;
@@ -184,16 +199,19 @@ TEST_F(Recordings, ALaterDownloadNeverOverwritesAnEarlierRecording) {
     EXPECT_EQ(file_text(fdr(recording_name("00000000", 0, "_2.dat"))), "after");
 }
 
+// The unit is told every byte it sent, those of the spoiled packet too; the
+// file keeps them under its partial name and says which failed their check.
 TEST_F(Recordings, ARecordingThatFailsMidwayIsToldToTheUnitAndKeptApart) {
     struct Case {
         const char* where;
         int packet;
         const char* told;
         std::size_t kept;
+        const char* unchecked;  // the status line's ending
     };
     const Case cases[] = {
-        {"a data packet", 1, "> NO 00001000", 1000},
-        {"the end packet", 3, "> NO 00002500", 2500},
+        {"a data packet", 1, "> NO 00002000", 2000, "; its last 1000 bytes are of a packet that failed\r\n"},
+        {"the end packet", 3, "> NO 00002500", 2500, "\r\n"},
     };
     const std::string big = filler_bytes(2500, 9);
     for (const Case& c : cases) {
@@ -212,8 +230,11 @@ TEST_F(Recordings, ARecordingThatFailsMidwayIsToldToTheUnitAndKeptApart) {
         const std::string partial = recording_name("00000000", 1, "_partial.dat");
         EXPECT_EQ(files(), (std::vector<std::string>{recording_name("00000000", 0), partial}));
         EXPECT_EQ(file_text(fdr(partial)), big.substr(0, c.kept));
-        EXPECT_TRUE(has(status(), "Recording 1 is incomplete: " + std::to_string(c.kept) + " bytes kept in " + fdr(partial)))
+        EXPECT_TRUE(has(status(), "Recording 1 is incomplete: " + std::to_string(c.kept) + " bytes kept in " +
+                                      fdr(partial) + c.unchecked))
             << status();
+        EXPECT_FALSE(has(sim.transcript_text(), "uploader counts")) << "the unit's count and ours differ\n"
+                                                                    << sim.transcript_text();
     }
 }
 
@@ -228,13 +249,32 @@ TEST_F(Recordings, ALostLinkStopsTheDownloadAndKeepsWhatCame) {
     EXPECT_FALSE(has(sim.transcript_text(), "> H 0")) << sim.transcript_text();
     const std::string partial = recording_name("00000000", 1, "_partial.dat");
     EXPECT_EQ(files(), std::vector<std::string>{partial});
-    EXPECT_EQ(file_text(fdr(partial)), big.substr(0, 2000));
+    // The bytes of the packet the link was lost in are kept too, and named.
+    EXPECT_EQ(file_text(fdr(partial)), big.substr(0, 2526));
     for (const std::string& line : {std::string("The link to the unit was lost during recording 1; the download stopped.\r\n"),
-                                    "Recording 1 is incomplete: 2000 bytes kept in " + fdr(partial) + "\r\n",
+                                    "Recording 1 is incomplete: 2526 bytes kept in " + fdr(partial) +
+                                        "; its last 526 bytes are of a packet that failed\r\n",
                                     std::string("Returning to Setup dialog momentarily.\r\n")})
         EXPECT_TRUE(has(status(), line)) << status();
     EXPECT_FALSE(has(status(), "skipped")) << status();
     EXPECT_FALSE(has(status(), "transfers complete")) << status();
+}
+
+// A fault of the program itself in the middle of a recording: the bytes that
+// came keep their partial name and the status says where; the operation ends
+// as failed with the fault's text.
+TEST_F(Recordings, AFaultOfTheProgramMidwayKeepsWhatCameAndSaysWhere) {
+    const std::string big = filler_bytes(2500, 8);
+    SimUnit& sim = unit_with({bytes("a"), bytes(big)});
+    script_expect_box("The program stopped the operation on an internal fault: injected", "Error");
+    const TechAction fault =
+        tech::check([] { throw std::runtime_error("injected"); }).when_progress_passes(ID_PROGRESS, 500);
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, {fault}), PAGE_QUIT);
+    EXPECT_FALSE(has(sim.transcript_text(), "> H 0")) << sim.transcript_text();
+    const std::string partial = recording_name("00000000", 1, "_partial.dat");
+    EXPECT_EQ(files(), std::vector<std::string>{partial});
+    EXPECT_EQ(file_text(fdr(partial)), big.substr(0, 1000));
+    EXPECT_TRUE(has(status(), "Recording 1 is incomplete: 1000 bytes kept in " + fdr(partial))) << status();
 }
 
 TEST_F(Recordings, CancelStopsTheDownloadAndKeepsWhatCame) {
@@ -266,6 +306,7 @@ TEST_F(Recordings, DiskFaultsAreShownAtOnceAndSayWhereTheBytesAre) {
         std::function<std::string()> box;
         std::function<std::string()> shown;
         bool second_fetched;
+        bool page_stays = false;  // the download stops and leaves the page to the technician
     };
     const std::string part = recording_name("00000000", 1, ".dat.part");
     const std::string whole = recording_name("00000000", 1);
@@ -273,10 +314,10 @@ TEST_F(Recordings, DiskFaultsAreShownAtOnceAndSayWhereTheBytesAre) {
     std::vector<Case> cases = {
         {"the file cannot be created", [&]() { fs::create_directories(fdr(part)); },
          [&]() { return "Cannot create " + fdr(part) + ": " + system_error_text(folder_in_the_way); },
-         []() { return "Returning to Setup dialog momentarily.\r\n"; }, false},
+         []() { return "Recording 1 could not be stored; the download stopped.\r\n"; }, false, true},
         {"the path is too long", [&]() { fdr_dir = long_folder; },
          [&]() { return path_too_long_message(long_folder); },
-         []() { return "Returning to Setup dialog momentarily.\r\n"; }, false},
+         []() { return "Recording 1 could not be stored; the download stopped.\r\n"; }, false, true},
         {"the name is taken by a folder", [&]() { fs::create_directories(fdr(whole)); },
          [&]() {
              return "Cannot rename " + fdr(part) + " to " + fdr(whole) + ": " + system_error_text(folder_at_the_new_name) +
@@ -297,7 +338,12 @@ TEST_F(Recordings, DiskFaultsAreShownAtOnceAndSayWhereTheBytesAre) {
         c.arrange();
         SimUnit& sim = unit_with({bytes("a"), bytes(filler_bytes(2500, 2))});
         script_expect_box(c.box(), "Error");
-        EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), PAGE_BACK_TO_SETUP);
+        if (c.page_stays) {
+            EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, {tech::wait(120000), tech::escape()}), PAGE_QUIT);
+            EXPECT_FALSE(has(status(), "Returning to Setup")) << status();
+        } else {
+            EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), PAGE_BACK_TO_SETUP);
+        }
         EXPECT_TRUE(has(status(), c.shown())) << status();
         EXPECT_EQ(has(sim.transcript_text(), "> H 0"), c.second_fetched) << sim.transcript_text();
     }

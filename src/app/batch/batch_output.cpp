@@ -1,13 +1,17 @@
 #include "app/batch/batch_output.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "output/transfer_display.h"
 #include "platform/clock.h"
 #include "platform/page_model.h"
+#include "platform/process.h"
 
 namespace {
-constexpr int bar_width = 30;
+constexpr std::size_t bar_width = 30;
+constexpr std::size_t min_bar_width = 10;
 
 struct Output {
     std::FILE* out = stdout;
@@ -67,17 +71,38 @@ void batch_output_line(std::string_view text) {
     std::fflush(g_output.out);
 }
 
-std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms) {
-    const int filled = per_mille * bar_width / 1000;
+std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms,
+                          std::size_t width) {
+    // The bar is drawn within its bounds whatever the value; the figure says
+    // the value itself.
+    const long value = per_mille;
+    const long magnitude = value < 0 ? -value : value;
+    std::string figure = (value < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
+                         std::to_string(magnitude % 10) + "%";
+    std::vector<std::string> parts;
+    if (total > 0) {
+        parts.push_back("  " + std::to_string(done) + " of " + std::to_string(total) + " bytes");
+        if (elapsed_ms > 0 && moved > 0) {
+            const uint64_t rate = moved * 1000 / elapsed_ms;
+            parts.push_back("  " + std::to_string(rate / 1024) + " KiB/s");
+            if (rate > 0 && done <= total) parts.push_back("  " + duration((total - done) / rate) + " left");
+        }
+    }
+    // On a narrow terminal the least needed parts go first, then the bar
+    // narrows: a line that wraps would scroll at every redraw.
+    std::size_t bar = bar_width;
+    const auto length = [&] {
+        std::size_t n = bar + 3 + figure.size();
+        for (const std::string& part : parts) n += part.size();
+        return n;
+    };
+    while (width > 0 && length() > width && !parts.empty()) parts.pop_back();
+    while (width > 0 && length() > width && bar > min_bar_width) --bar;
+    const std::size_t filled = std::size_t(std::clamp(value, 0L, 1000L)) * bar / 1000;
     std::string line(1, '[');
-    line.append(std::size_t(filled), '#').append(std::size_t(bar_width - filled), '.');
-    line += "] " + std::to_string(per_mille / 10) + "." + std::to_string(per_mille % 10) + "%";
-    if (total == 0) return line;
-    line += "  " + std::to_string(done) + " of " + std::to_string(total) + " bytes";
-    if (elapsed_ms == 0 || moved == 0) return line;
-    const uint64_t rate = moved * 1000 / elapsed_ms;
-    line += "  " + std::to_string(rate / 1024) + " KiB/s";
-    if (rate > 0) line += "  " + duration((total - done) / rate) + " left";
+    line.append(filled, '#').append(bar - filled, '.').append("] ").append(figure);
+    for (const std::string& part : parts) line += part;
+    if (width > 0 && line.size() > width) line.resize(width);
     return line;
 }
 
@@ -104,8 +129,11 @@ void batch_output_progress(Page page) {
     g_output.shown = per_mille;
     g_output.shown_text = text;
     if (per_mille <= 0 || (!g_output.redraw && !plain_step)) return;
-    const std::string line =
-        progress_line(per_mille, done, total, done - g_output.pass_first_done, now_ms() - g_output.pass_started);
+    const uint64_t moved = done >= g_output.pass_first_done ? done - g_output.pass_first_done : 0;
+    // Redrawn in place, the line keeps off the terminal's last column.
+    const int columns = g_output.redraw ? stream_columns(g_output.out) : 0;
+    const std::string line = progress_line(per_mille, done, total, moved, now_ms() - g_output.pass_started,
+                                           columns > 1 ? std::size_t(columns - 1) : 0);
     if (g_output.redraw) {
         std::fprintf(g_output.out, "\r%s\033[K", line.c_str());
         g_output.line_open = true;

@@ -17,4 +17,6 @@ void batch_output_line(std::string_view text);
 void batch_output_progress(Page page);
 // The progress line for a per-mille value and the bytes done of the total; the
 // rate from the bytes moved in the milliseconds since the pass was first shown.
-std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms);
+// Any values give a line; with a width (not 0) the line fits in it.
+std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms,
+                          std::size_t width = 0);

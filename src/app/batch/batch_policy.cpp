@@ -1,12 +1,15 @@
 #include "app/batch/batch_policy.h"
 
 #include <string>
+#include <vector>
 
 #include "app/batch/batch_outcome.h"
 #include "app/batch/batch_output.h"
+#include "link/serial.h"
 #include "loads/erase_dialog.h"
 #include "output/log.h"
 #include "platform/batch/batch_pages.h"
+#include "platform/ports.h"
 #include "setup/setup_layout.h"
 
 namespace {
@@ -42,12 +45,34 @@ std::string page_text(Page page) {
     return text;
 }
 
+// The port the search looked at, for a run that found no unit.
+std::string ports_searched() {
+    const std::string& only = g_policy.options.port;
+    std::string seen;
+    for (const PortInfo& port : list_serial_ports())
+        if (port.description.find("Gadget Serial") != std::string::npos && (only.empty() || port.device == only))
+            seen += (seen.empty() ? "" : ", ") + port.device + " (" + port.description + ")";
+    if (seen.empty())
+        return only.empty() ? "No \"Gadget Serial\" port was found."
+                            : "No \"Gadget Serial\" port named " + only + " was found.";
+    return "Searched " + seen + ": no unit could be reached there.";
+}
+
 // The function, the file when one was named, then Next: each step once. A
-// page still open after Next refused it (and said why in a box).
+// page still open after Next refused it (and said why in a box). Without a
+// unit found at start nothing can run: the run ends as the waiting page would.
 BatchStep setup_step(Page page) {
     const BatchOptions& o = g_policy.options;
     switch (g_policy.setup_step++) {
-        case 0: page_deliver(page, PageEvent::command, o.function); return BatchStep::acted;
+        case 0:
+            if (!g_link.port_found) {
+                const std::string text = "Could not find USB device\nPlease check connections";
+                batch_output_line("[Error] " + text);
+                batch_outcome_fail(text + "\n" + ports_searched());
+                return BatchStep::stuck;
+            }
+            page_deliver(page, PageEvent::command, o.function);
+            return BatchStep::acted;
         case 1:
             if (o.file.empty()) return setup_step(page);
             if (is_configuration(o.function)) {
@@ -65,18 +90,36 @@ BatchStep setup_step(Page page) {
     }
 }
 
+// A candidate named exactly wins; otherwise the one candidate whose name
+// holds the text. Several such candidates are refused: loading one of them
+// would be a guess.
 BatchStep choose_version(Page page) {
     const PageControl* list = page_find(page, ID_VERSION_LIST);
     if (!list) return BatchStep::stuck;
+    const std::string& wanted = g_policy.options.file;
+    std::vector<int> matching;
     for (std::size_t i = 0; i < list->items.size(); ++i) {
-        if (list->items[i].find(g_policy.options.file) == std::string::npos) continue;
-        list_select(page, ID_VERSION_LIST, int(i));
+        if (list->items[i] == wanted) {
+            matching.assign(1, int(i));
+            break;
+        }
+        if (list->items[i].find(wanted) != std::string::npos) matching.push_back(int(i));
+    }
+    if (matching.size() == 1) {
+        list_select(page, ID_VERSION_LIST, matching.front());
         page_deliver(page, PageEvent::command, ID_VERSION_SELECT);
         return BatchStep::acted;
     }
+    std::string named;
+    for (int i : matching) named += "\n  " + list->items[std::size_t(i)];
+    if (!matching.empty()) {
+        batch_outcome_usage_error("--file '" + wanted + "' matches " + std::to_string(matching.size()) +
+                                  " candidates; name one:" + named);
+        return BatchStep::stuck;
+    }
     std::string offered;
     for (const std::string& item : list->items) offered += "\n  " + item;
-    batch_outcome_fail("No candidate matches '" + g_policy.options.file + "'; offered:" + offered);
+    batch_outcome_fail("No candidate matches '" + wanted + "'; offered:" + offered);
     return BatchStep::stuck;
 }
 
@@ -105,10 +148,32 @@ BatchStep act(Page page) {
     }
 }
 
-// A page that waits for the technician ends the run with its text, unless the
-// function's procedure has run and the page only waits to be left.
+// What ends a run at a page that waits for the technician: for the dialogs
+// an option answers, that the option was not given; for any other page, what
+// the page says first. A line that told more of it (the unit's reply) follows.
+std::string stuck_reason(Page page) {
+    switch (page->layout->template_id) {
+        case RESET_MODE_DIALOG: return "The unit's restart mode was not chosen: the load needs --reset flt or mnx.";
+        case ERASE_TERRAIN_DIALOG:
+        case ERASE_OBSTACLE_DIALOG:
+        case ERASE_NAVIGATION_DIALOG:
+        case ERASE_OVERLAY_DIALOG:
+            return "HTAWS file system is out of space: --erase-if-full flt or mnx erases the database and resets the "
+                   "unit.";
+        default: break;
+    }
+    for (const PageControl& c : page->controls)
+        if (c.visible && c.decl.kind == ControlKind::static_text && !c.text.empty()) return page->title + ": " + c.text;
+    return page->title;
+}
+
+// A page that waits for the technician ends the run, unless the function's
+// procedure has run and the page only waits to be left. What it shows is
+// printed as a box would be.
 void stuck(Page page) {
-    if (!batch_outcome().completed) batch_outcome_fail(page_text(page));
+    if (batch_outcome().completed || batch_outcome().failed) return;
+    batch_output_line(page_text(page));
+    batch_outcome_fail(stuck_reason(page));
 }
 
 int answer(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon) {

@@ -1,6 +1,7 @@
 #include "app/batch/batch_run.h"
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
@@ -10,12 +11,15 @@
 #include "app/batch/batch_policy.h"
 #include "app/batch/batch_report.h"
 #include "app/page_loop.h"
+#include "app/program_fault.h"
 #include "app/startup.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/setup_entry.h"
+#include "catalogue/upload_settings.h"
 #include "catalogue/version_select.h"
 #include "link/serial.h"
 #include "output/status.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/window.h"
 
@@ -28,6 +32,26 @@ void echo_status(std::string_view text) {
 int usage_error(const std::string& error) {
     std::fprintf(stderr, "htaws-uploader: %s\nTry 'htaws-uploader --help'.\n", error.c_str());
     return 2;
+}
+
+// A run's top-level directory holds at least one of the folders its settings
+// name (the nine default folders, or those of its "upload.cfg"): a run
+// elsewhere would make them all, empty, and load nothing. Empty when it
+// does, else what was looked for.
+std::string missing_folders(const std::string& top) {
+    constexpr UploadSetting folders[] = {PGM_DIR, TRN_DIR, APT_DIR, OBS_DIR, OVL_DIR,
+                                         PRM_DIR, HAS_DIR, NGM_DIR, FDR_DIR};
+    upload_settings_clear();
+    read_upload_config(top);
+    apply_upload_defaults(top, DiskAccess::read_only);
+    std::string looked_for;
+    bool found = false;
+    for (UploadSetting folder : folders) {
+        found = found || folder_exists(upload_setting(folder));
+        looked_for += "\n  " + upload_setting(folder);
+    }
+    upload_settings_reset();
+    return found ? std::string() : looked_for;
 }
 
 std::optional<CatalogueKind> offered_catalogue(LoaderFunction f) {
@@ -43,12 +67,13 @@ int run_batch(const BatchOptions& options, std::FILE* lines, std::ostream& json_
     g_status.screen_echo = echo_status;
     g_link.only_port = options.port;
     batch_policy_start(options);
-    program(run_page_loop_once);
+    program(pages_guarded<run_page_loop_once>);
     batch_policy_stop();
     g_status.screen_echo = nullptr;
     if (end_request() != 0) batch_outcome_fail("Cancelled");
     batch_output_line(batch_final_message());
     if (options.json) write_batch_json(options.function, batch_files(options.function), json_out);
+    if (batch_outcome().usage_error) return 2;
     return batch_succeeded() ? 0 : 1;
 }
 
@@ -71,11 +96,12 @@ void list_candidates(const BatchOptions& options, std::ostream& out) {
     }
 }
 
-int run_from_command_line(std::span<const std::string_view> args) {
+namespace {
+int run_command_line(std::span<const std::string_view> args) {
     const ParsedCommandLine parsed = parse_batch_command_line(args);
     if (!parsed.options) return usage_error(parsed.error);
     const BatchOptions& options = *parsed.options;
-    if (options.command == BatchCommand::wizard) return run_uploader();
+    if (options.command == BatchCommand::wizard) return run_uploader(pages_guarded<run_page_loop>);
     if (options.command == BatchCommand::help) {
         std::cout << batch_usage();
         return 0;
@@ -89,6 +115,23 @@ int run_from_command_line(std::span<const std::string_view> args) {
         list_candidates(options, std::cout);
         return 0;
     }
+    const std::string top = std::filesystem::current_path().string();
+    if (const std::string missing = missing_folders(top); !missing.empty())
+        return usage_error("'" + top + "' is not a top-level directory: it holds none of these folders:" + missing);
     // With --json standard output carries the object alone.
     return run_batch(options, options.json ? stderr : stdout, std::cout);
+}
+}  // namespace
+
+int run_from_command_line(std::span<const std::string_view> args) {
+    // What escapes the guarded pages came after the exit sequence or before
+    // any unit was touched: the program ends as failed, with the fault's text.
+    try {
+        return run_command_line(args);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "htaws-uploader: internal fault: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "htaws-uploader: internal fault\n");
+    }
+    return 1;
 }

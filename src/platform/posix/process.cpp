@@ -1,3 +1,4 @@
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -52,3 +53,9 @@ void report_system_identity() {}
 void use_caller_console() {}
 
 bool stream_is_terminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+int stream_columns(std::FILE* stream) {
+    winsize size{};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) != 0) return 0;
+    return size.ws_col;
+}

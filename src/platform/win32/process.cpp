@@ -109,3 +109,10 @@ void use_caller_console() {
 }
 
 bool stream_is_terminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+int stream_columns(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(handle, &info)) return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
