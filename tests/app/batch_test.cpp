@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -218,7 +219,9 @@ TEST_F(BatchRun, DatabaseLoadSendsTheFileAndReportsItInJson) {
     EXPECT_EQ(r.status, 0) << r.lines;
     ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
     EXPECT_TRUE(sim.loads()[0].accepted);
-    EXPECT_TRUE(has(r.lines, "OBS Data Load Successful!\n")) << r.lines;
+    EXPECT_TRUE(r.lines.ends_with("** Returning to Setup Dialog momentarily.\nOBS Data Load Successful!\n"))
+        << "the procedure's text of success last, once\n"
+        << r.lines;
     EXPECT_TRUE(has(r.lines, "100.0%  " + std::to_string(file.size()) + " of " + std::to_string(file.size())))
         << r.lines;
 
@@ -226,6 +229,7 @@ TEST_F(BatchRun, DatabaseLoadSendsTheFileAndReportsItInJson) {
     ASSERT_TRUE(json) << r.json;
     EXPECT_EQ((*json)["function"].string, "obstacle");
     EXPECT_EQ((*json)["outcome"].string, "completed");
+    EXPECT_EQ((*json)["message"].string, "OBS Data Load Successful!");
     EXPECT_EQ((*json)["unit"]["model"].string, "RK5200H");
     ASSERT_EQ((*json)["files"].array.size(), 1u) << r.json;
     const JsonValue& sent = (*json)["files"].array[0];
@@ -447,6 +451,65 @@ TEST_F(BatchRun, PortLimitsTheSearchToThatDevice) {
         const Outcome r = run({"read-config", "--port", c.port});
         EXPECT_EQ(r.status, c.status) << r.lines;
         EXPECT_EQ(has(sim.transcript_text(), "> RP"), c.status == 0) << sim.transcript_text();
+        finish();
+    }
+}
+
+// A failed run's last lines are its reason as the wizard words it, then what
+// tells more of it (the unit's own reply, the identifiers compared): never a
+// question's "Try again?", a dialog's legend or the system's "Success".
+TEST_F(BatchRun, TheRunEndsWithItsMostSpecificReason) {
+    struct Case {
+        const char* what;
+        std::vector<std::string_view> args;
+        std::function<void(SimConfig&)> unit;
+        std::function<std::string()> files;  // the run's last lines (or the start of its last line)
+    };
+    const std::string obstacle = build_sectioned_file({.version = 2});
+    const Case cases[] = {
+        {"a refused load mode", {"obstacle"}, [](SimConfig& c) { c.faults.refused_modes = "P"; },
+         [&] {
+             put("Obstacle Files", "61734-ODB-0001-00001.bin", obstacle);
+             return std::string("Unit replied with an error.\nUnit sent 'NO: mode refused'\n");
+         }},
+        {"an unanswered DF", {"obstacle"}, [](SimConfig& c) { c.faults.unanswered = {"DF"}; },
+         [&] {
+             put("Obstacle Files", "61734-ODB-0001-00001.bin", obstacle);
+             return std::string("HTAWS file system is out of space: --erase-if-full flt or mnx erases the database and "
+                                "resets the unit.\nThe unit did not answer \"DF\" (its free space).\n");
+         }},
+        {"a unit with too little room", {"obstacle"}, [](SimConfig& c) { c.free_space.blocks = 1; },
+         [&] {
+             put("Obstacle Files", "61734-ODB-0001-00001.bin", obstacle);
+             return std::string("The unit has 4096 bytes free; the load needs more than ");
+         }},
+        {"software for another board", {"system-software", "--reset", "mnx"},
+         [](SimConfig& c) { c.p_table.hardware_id = 0x34019FFF; },
+         [&] {
+             for (const char* name : {"rk5200h_1.07.hhf", "rk5200h_io_1.07.hhf", "rk5200h_start_1.07.hhf"})
+                 put("System Files", name, program_image());
+             return std::string(
+                 "Incompatible Versions.\nUnit hardware identifier 0x34019FFF; file identifier '0x3400', version '1.07'\n");
+         }},
+        {"a truncated navigation file", {"airport"}, [](SimConfig&) {},
+         [&] {
+             const std::string whole = build_map_file({.data = std::string(3000, 'n'), .padding = 600});
+             const std::string path =
+                 put("Airport Files", "61734-NDB-2301-00017.bin", whole.substr(0, whole.size() - 44));
+             return "The file ends before its stated length on File " + path + " (6)\n";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        SimConfig config;
+        c.unit(config);
+        attach_unit(config);
+        const std::string last = c.files();
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.status, 1) << r.lines;
+        const std::size_t last_line = r.lines.rfind('\n', r.lines.size() - 2) + 1;
+        EXPECT_TRUE(r.lines.ends_with(last) || r.lines.substr(last_line).starts_with(last)) << r.lines;
         finish();
     }
 }

@@ -365,6 +365,58 @@ batch_system_software)
     [ "$(grep -c ': accepted' "$work/sim.log")" = 6 ] || fail "the unit did not take all six images"
     grep -q "> RESET 1" "$work/sim.log" || fail "the unit was not reset into maintenance mode"
     ;;
+batch_recordings_download)
+    # The unit's default recordings, the last of several packets: every one
+    # kept whole, the progress never past 100%, the unit started again.
+    start_unit
+    start_batch download-recordings
+    expect_screen "UPLOADER-ENDED 0" 120
+    screen | grep -qF "Flight Data Recording file transfers complete" || fail "the completion was not printed"
+    screen | grep -qF "terminate called" && fail "the program aborted"
+    screen | grep -qE '(1[0-9][0-9]|[2-9][0-9][0-9]|[0-9]{4,})\.[0-9]%' && fail "the progress passed 100%"
+    [ "$(ls "$work/top/Recording Files" | grep -c '^REC_.*\.dat$')" = 3 ] || fail "recordings: $(ls "$work/top/Recording Files")"
+    ls "$work/top/Recording Files" | grep -q 'part' && fail "a recording was left partial: $(ls "$work/top/Recording Files")"
+    [ "$(stat -c %s "$work/top/Recording Files/"REC_*_00.dat)" = 1500 ] || fail "recording 0 is not whole"
+    [ "$(stat -c %s "$work/top/Recording Files/"REC_*_02.dat)" = 9000 ] || fail "recording 2 is not whole"
+    grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
+    ;;
+batch_file_matching)
+    # A part of two candidates' names is a usage error naming both; a whole
+    # name loads that file.
+    start_unit
+    "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    cp "$work/top/Obstacle Files/61734-ODB-0001-00001.bin" "$work/top/Obstacle Files/61734-ODB-0001-00002.bin"
+    start_batch obstacle --file 0001-0000
+    expect_screen "UPLOADER-ENDED 2" 120
+    screen | grep -qF "matches 2 candidates" || fail "the usage error was not printed"
+    screen | grep -qF "  61734-ODB-0001-00001" || fail "a candidate was not named"
+    screen | grep -qF "  61734-ODB-0001-00002" || fail "a candidate was not named"
+    grep -q "load .*: accepted" "$work/sim.log" && fail "a database was loaded"
+    tmux kill-session -t "$session"
+    start_batch obstacle --file 61734-ODB-0001-00002
+    expect_screen "UPLOADER-ENDED 0" 120
+    screen | grep -B1 -F "UPLOADER-ENDED 0" | head -n 1 | grep -qF "OBS Data Load Successful!" ||
+        fail "the success text is not the last line"
+    [ "$(grep -c "load .*: accepted" "$work/sim.log")" = 1 ] || fail "the unit did not take the file"
+    ;;
+batch_no_unit)
+    # No unit: the search's words and the port looked for.
+    start_batch terrain --port nosuch
+    expect_screen "UPLOADER-ENDED 1" 60
+    screen | grep -qF "Could not find USB device" || fail "the search's text was not printed"
+    screen | grep -qF 'No "Gadget Serial" port named nosuch was found.' || fail "the port searched was not named"
+    ;;
+batch_outside_top)
+    # A folder with none of a top-level directory's folders is refused and
+    # left as it was.
+    mkdir "$work/elsewhere"
+    tmux new-session -d -s "$session" -x 120 -y 40 -c "$work" \
+        "$uploader run read-config --top elsewhere; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
+    expect_screen "UPLOADER-ENDED 2" 30
+    screen | grep -qF "holds none of these folders" || fail "the refusal was not printed"
+    screen | grep -qF "System Files" || fail "the folders looked for were not named"
+    [ -z "$(ls -A "$work/elsewhere")" ] || fail "the folder was changed: $(ls "$work/elsewhere")"
+    ;;
 batch_no_policy)
     # The unit is full and nothing answers the erase offer: the run fails
     # with the offer's text and nothing is erased.
