@@ -224,6 +224,9 @@ TEST_F(BatchRun, DatabaseLoadSendsTheFileAndReportsItInJson) {
         << r.lines;
     EXPECT_TRUE(has(r.lines, "100.0%  " + std::to_string(file.size()) + " of " + std::to_string(file.size())))
         << r.lines;
+    std::size_t full = 0;
+    for (std::size_t at = r.lines.find("100.0%"); at != std::string::npos; at = r.lines.find("100.0%", at + 1)) ++full;
+    EXPECT_EQ(full, 1u) << "a small file's one step is printed once\n" << r.lines;
 
     const auto json = parse_json(r.json);
     ASSERT_TRUE(json) << r.json;

@@ -19,6 +19,7 @@ struct Output {
     bool line_open = false;  // a progress line is drawn and not yet ended
     int shown = -1;          // the per-mille value shown last
     std::string shown_text;  // the transfer line it was shown with
+    std::string last_line;   // the text line printed last
     // The pass (one file's progress) began with the first value shown of it.
     uint64_t pass_started = 0;
     uint64_t pass_first_done = 0;
@@ -52,6 +53,14 @@ std::string duration(uint64_t seconds) {
                   static_cast<unsigned long long>(seconds % 60));
     return text;
 }
+
+// The text as printed: without carriage returns or ending line breaks.
+std::string printed(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    std::string line(text);
+    std::erase(line, '\r');
+    return line;
+}
 }  // namespace
 
 void batch_output_start(std::FILE* out, bool redraw) {
@@ -61,14 +70,16 @@ void batch_output_start(std::FILE* out, bool redraw) {
 }
 
 void batch_output_line(std::string_view text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-    if (text.empty()) return;
+    const std::string line = printed(text);
+    if (line.empty()) return;
     end_progress_line();
-    std::string line;
-    for (char c : text)
-        if (c != '\r') line += c;
     std::fprintf(g_output.out, "%s\n", line.c_str());
     std::fflush(g_output.out);
+    g_output.last_line = line;
+}
+
+void batch_output_final(std::string_view text) {
+    if (printed(text) != g_output.last_line) batch_output_line(text);
 }
 
 std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t moved, uint64_t elapsed_ms,
@@ -112,6 +123,9 @@ void batch_output_progress(Page page) {
     const PageControl* bar = page_find(page, ID_PROGRESS);
     if (!bar || !bar->visible) return;
     const PageControl* transfer = page_find(page, ID_TRANSFER_LINE);
+    // A transfer line shown and still empty gets its first numbers right after
+    // the bar moves: one line for both, not a bare bar first.
+    if (transfer && transfer->visible && transfer->text.empty()) return;
     const std::string text = transfer ? transfer->text : "";
     uint64_t done = 0, total = 0;
     const bool with_bytes = bytes_of(text, done, total);
@@ -134,6 +148,7 @@ void batch_output_progress(Page page) {
     const int columns = g_output.redraw ? stream_columns(g_output.out) : 0;
     const std::string line = progress_line(per_mille, done, total, moved, now_ms() - g_output.pass_started,
                                            columns > 1 ? std::size_t(columns - 1) : 0);
+    g_output.last_line.clear();
     if (g_output.redraw) {
         std::fprintf(g_output.out, "\r%s\033[K", line.c_str());
         g_output.line_open = true;

@@ -13,6 +13,8 @@
 // Prints to `out` from now on; `redraw`: the progress line is redrawn in place.
 void batch_output_start(std::FILE* out, bool redraw);
 void batch_output_line(std::string_view text);
+// The run's last line(s), unless the very same text was printed last.
+void batch_output_final(std::string_view text);
 // The progress bar or transfer line of the page changed.
 void batch_output_progress(Page page);
 // The progress line for a per-mille value and the bytes done of the total; the
