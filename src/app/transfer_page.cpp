@@ -47,7 +47,10 @@ bool earlier_software_passes() {
     const std::vector<uint8_t>& image = system_image();
     if (image.size() < 252) return true;
     const uint32_t unit = le32(g_unit_tables.p_table.bytes, P_HARDWARE_ID);
-    if (software_suits_unit(le32(image, P_HARDWARE_ID), unit, g_unit.unit_generation)) return true;
+    const uint32_t software = le32(image, P_HARDWARE_ID);
+    if (software_suits_unit(software, unit, g_unit.unit_generation)) return true;
+    status_show_failure_detail(
+        formatted("Unit hardware identifier 0x%08X; the file's 0x%08X", unsigned(unit), unsigned(software)));
     message_box("Software to be loaded is not compatible with attached unit.\nCould not load this system software file",
                 "Loader Version Error", BoxButtons::ok, BoxIcon::error);
     log_write("Could not load system software file");

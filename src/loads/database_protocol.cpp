@@ -75,7 +75,8 @@ bool check_unit_space(uint64_t needed) {
     }
     const auto reply = parse_df_reply(std::string_view(g_commands.unit_reply.data(), std::size_t(got)));
     if (!reply) {
-        status_show_failure_detail(formatted("Unit sent '%s' to \"DF\" (its free space).", g_commands.unit_reply.data()));
+        status_show_failure_detail(
+            formatted("Unit sent '%s' to \"DF\" (its free space).", g_commands.unit_reply.data()));
         return false;
     }
     // Both sides fit in 64 bits: A × C is below 2^64, needed below 2^34.

@@ -112,7 +112,8 @@ int send_file(Page page, const Phase& phase, std::FILE* file, int64_t length) {
     for (int64_t done = 0; done < length; done += chunk_size) {
         std::fill(buffer.begin(), buffer.end(), uint8_t{0});
         const std::size_t wanted = std::size_t(std::min(length - done, chunk_size));
-        if (std::fread(buffer.data(), 1, wanted, file) != wanted) return file_error("Read Error", read_error_number(file, errno), phase.path, 3);
+        if (std::fread(buffer.data(), 1, wanted, file) != wanted)
+            return file_error("Read Error", read_error_number(file, errno), phase.path, 3);
         const BlockRun run{chunk, 0, 256, BlockReplies::ask_again, uint64_t(done), uint64_t(length)};
         if (!send_chunk(page, phase, chunk, run, progress)) return 1;
         control_show(page, ID_SECOND_PROGRESS, false);

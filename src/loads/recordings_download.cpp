@@ -91,7 +91,8 @@ void receive_recording(Page page, std::FILE* file, const std::string& part, int 
             const int result = read_htaws_packet(piece, total, count, piece_limit, calls);
             if (calls == 0 && result >= 0) {
                 type = result;
-                if (type != 'X') status_show(formatted("File index %2d : length = %" PRIu64 " bytes\r\n", index, total));
+                if (type != 'X')
+                    status_show(formatted("File index %2d : length = %" PRIu64 " bytes\r\n", index, total));
             }
             // The unit names no recording's length, only each packet's: the
             // bar runs over the packet being read.

@@ -48,7 +48,8 @@ std::string hardware_and_software_text(uint32_t hardware_id, const uint8_t* head
     char unit[16];
     std::snprintf(unit, sizeof unit, "0x%08X", unsigned(hardware_id));
     return std::string("Unit hardware identifier ") + unit + "; file identifier '" +
-           header_text(header, hdr_id_text_offset) + "', version '" + header_text(header, hdr_version_text_offset) + "'";
+           header_text(header, hdr_id_text_offset) + "', version '" + header_text(header, hdr_version_text_offset) +
+           "'";
 }
 
 bool software_suits_hardware(uint32_t hardware_id, const uint8_t* header) {

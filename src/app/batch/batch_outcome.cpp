@@ -27,7 +27,8 @@ std::string_view trimmed(std::string_view text) {
 // A question's last line asks to try again; the run answered it No.
 std::string_view without_question(std::string_view text) {
     const std::size_t last = text.rfind('\n');
-    if (last != std::string_view::npos && text.substr(last + 1).starts_with("Try again")) return trimmed(text.substr(0, last));
+    if (last != std::string_view::npos && text.substr(last + 1).starts_with("Try again"))
+        return trimmed(text.substr(0, last));
     return text;
 }
 }  // namespace
