@@ -20,6 +20,7 @@ struct Output {
     int shown = -1;          // the per-mille value shown last
     std::string shown_text;  // the transfer line it was shown with
     std::string last_line;   // the text line printed last
+    std::string held_line;   // a plain progress line not printed yet
     // The pass (one file's progress) began with the first value shown of it.
     uint64_t pass_started = 0;
     uint64_t pass_first_done = 0;
@@ -32,6 +33,13 @@ void end_progress_line() {
     if (!g_output.line_open) return;
     std::fputc('\n', g_output.out);
     g_output.line_open = false;
+}
+
+void print_held_line() {
+    if (g_output.held_line.empty()) return;
+    std::fprintf(g_output.out, "%s\n", g_output.held_line.c_str());
+    std::fflush(g_output.out);
+    g_output.held_line.clear();
 }
 
 // "<words> <done> of <total> bytes": the numbers, when the line has them.
@@ -72,6 +80,7 @@ void batch_output_start(std::FILE* out, bool redraw) {
 void batch_output_line(std::string_view text) {
     const std::string line = printed(text);
     if (line.empty()) return;
+    print_held_line();
     end_progress_line();
     std::fprintf(g_output.out, "%s\n", line.c_str());
     std::fflush(g_output.out);
@@ -79,6 +88,7 @@ void batch_output_line(std::string_view text) {
 }
 
 void batch_output_final(std::string_view text) {
+    print_held_line();
     if (printed(text) != g_output.last_line) batch_output_line(text);
 }
 
@@ -123,9 +133,6 @@ void batch_output_progress(Page page) {
     const PageControl* bar = page_find(page, ID_PROGRESS);
     if (!bar || !bar->visible) return;
     const PageControl* transfer = page_find(page, ID_TRANSFER_LINE);
-    // A transfer line shown and still empty gets its first numbers right after
-    // the bar moves: one line for both, not a bare bar first.
-    if (transfer && transfer->visible && transfer->text.empty()) return;
     const std::string text = transfer ? transfer->text : "";
     uint64_t done = 0, total = 0;
     const bool with_bytes = bytes_of(text, done, total);
@@ -152,7 +159,14 @@ void batch_output_progress(Page page) {
     if (g_output.redraw) {
         std::fprintf(g_output.out, "\r%s\033[K", line.c_str());
         g_output.line_open = true;
+    } else if (!with_bytes) {
+        // A bar that moved alone waits for what comes next: when the transfer
+        // line's numbers follow for the same step, one line says both.
+        print_held_line();
+        g_output.held_line = line;
+        return;
     } else {
+        g_output.held_line.clear();
         std::fprintf(g_output.out, "%s\n", line.c_str());
     }
     std::fflush(g_output.out);
