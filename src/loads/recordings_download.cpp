@@ -71,8 +71,8 @@ enum class RecordingEnd { complete, bad_packet, write_failed, link_lost };
 
 struct Received {
     RecordingEnd end = RecordingEnd::complete;
-    uint64_t bytes = 0;        // R: every byte the unit delivered for this recording
-    uint64_t unchecked = 0;    // of them, the bytes of a packet that failed its check
+    uint64_t bytes = 0;      // every byte the unit delivered for this recording
+    uint64_t unchecked = 0;  // of them, the bytes of the packet that failed
 };
 
 // Reads the packets of the selected recording into `file` and acknowledges
