@@ -8,11 +8,20 @@ uploader="$1" unit_sim="$2" make_demo="$3" case_name="$4"
 command -v tmux >/dev/null || { echo "tmux is not installed: skipped"; exit 77; }
 
 # The uploader runs one copy per user and takes any simulated unit in the
-# user's ports folder, so these runs take turns, from whatever build they come.
+# user's ports folder under /tmp. Where the system lets a run mount a /tmp of
+# its own (as root, as CI runs), the ports folder, the single-instance lock and
+# tmux's server are the run's own and runs go side by side; elsewhere they take
+# turns under the lock below, from whatever build they come.
+own_tmp='mount -t tmpfs tmpfs /tmp'
+if [ -z "${HTAWS_E2E_OWN_TMP:-}" ] && unshare -m --propagation private sh -c "$own_tmp" 2>/dev/null; then
+    HTAWS_E2E_OWN_TMP=1 exec unshare -m --propagation private sh -c "$own_tmp"' && exec "$0" "$@"' "$0" "$@"
+fi
 exec 9>"/tmp/htaws-e2e-$(id -u).lock"
 flock -w 240 9 || { echo "another end-to-end run kept the lock"; exit 1; }
 
 work="$(mktemp -d)"
+# The run's own log.
+export XDG_STATE_HOME="$work/state"
 session="htaws-e2e-$$"
 port_name="Gadget Serial (e2e $$)"
 sim_pid=""
