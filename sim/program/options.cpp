@@ -58,7 +58,15 @@ const char* const options_help =
     "                            register at $WINEPREFIX/dosdevices/comN; the\n"
     "                            pseudo-terminal becomes the program's own controlling\n"
     "                            terminal, so start it from a script or with setsid(1)\n"
-    "  --help                    this text\n";
+    "  --help                    this text\n"
+    "\n"
+    "It serves the unit until SIGINT or SIGTERM, printing each command it receives.\n"
+    "Exit status: 0 ended by a signal or a pulled cable, 1 the port could not be\n"
+    "served or kept, 2 a usage error.\n"
+    "\n"
+    "Examples:\n"
+    "  htaws-unit-sim --keep unit-contents\n"
+    "  htaws-unit-sim --generation 1 --flash-ms 300 --name \"Gadget Serial (earlier)\"\n";
 
 namespace {
 template <class Field, class Value>

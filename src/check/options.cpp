@@ -85,6 +85,10 @@ std::string check_usage() {
     text +=
         "\n"
         "Exit status: 0 every check passed; 1 a check failed or a kind has no\n"
-        "candidate; 2 a usage error or an unreadable directory.\n";
+        "candidate; 2 a usage error or an unreadable directory.\n"
+        "\n"
+        "Examples:\n"
+        "  htaws-check /media/loads\n"
+        "  htaws-check --kind terrain --all --json\n";
     return text;
 }

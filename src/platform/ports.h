@@ -20,6 +20,11 @@ std::vector<PortInfo> list_sysfs_ports(const std::string& sysfs_root);
 // device; nothing unless the folder is the user's own and nobody else may write
 // to it.
 std::vector<PortInfo> list_virtual_ports(const std::string& folder);
+// The links the package's udev rule makes for a unit ("htaws-unit",
+// "htaws-unit-N") in `dev_folder`, described as "Gadget Serial (htaws-unit-N)",
+// leaving out those whose device is already one of `listed`, so that a unit is
+// found once whether sysfs or only the link shows it.
+std::vector<PortInfo> list_unit_links(const std::string& dev_folder, const std::vector<PortInfo>& listed);
 // "/tmp/htaws-ports-<uid>", where simulated units register their pseudo-terminals.
 std::string virtual_ports_folder();
 #endif

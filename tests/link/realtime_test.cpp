@@ -111,6 +111,26 @@ TEST(RealTimePorts, VirtualPortsOnlyFromAFolderNobodyElseWrites) {
     EXPECT_TRUE(list_virtual_ports(folder).empty());
 }
 
+TEST(RealTimePorts, UnitLinksListEachUnitOnceBesideSysfs) {
+    TempDir dir;
+    const std::string dev = dir.file("dev");
+    fs::create_directory(dev);
+    for (const char* tty : {"ttyACM0", "ttyACM1", "ttyACM2"}) write_text(dev + "/" + tty, "");
+    fs::create_symlink("ttyACM0", dev + "/htaws-unit-0");
+    fs::create_symlink("ttyACM2", dev + "/htaws-unit");
+    fs::create_symlink("ttyACM2", dev + "/htaws-unit-2");
+    fs::create_symlink("ttyACM1", dev + "/htaws-unitx");
+    fs::create_symlink("ttyACM9", dev + "/htaws-unit-9");
+    // Without sysfs, each unit once, by its numbered link; a name that is no
+    // unit link and a link to nothing are left out.
+    EXPECT_TRUE(same(list_unit_links(dev, {}), {{dev + "/htaws-unit-0", "Gadget Serial (htaws-unit-0)"},
+                                                {dev + "/htaws-unit-2", "Gadget Serial (htaws-unit-2)"}}));
+    // A unit sysfs already lists is not listed twice.
+    EXPECT_TRUE(same(list_unit_links(dev, {{dev + "/ttyACM2", "Gadget Serial v2.4"}}),
+                     {{dev + "/htaws-unit-0", "Gadget Serial (htaws-unit-0)"}}));
+    EXPECT_TRUE(list_unit_links(dir.file("missing"), {}).empty());
+}
+
 TEST(RealTimeLink, FindsConnectsAndReadsTheSimulatedUnit) {
     reset_link_state();
     reset_command_state();

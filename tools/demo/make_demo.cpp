@@ -105,7 +105,25 @@ std::size_t byte_count(const char* text) {
 }
 }  // namespace
 
+const char* const usage =
+    "Usage: htaws-make-demo [--terrain-data-bytes N] DIRECTORY\n"
+    "Makes DIRECTORY a demonstration top-level directory: a file of every kind the\n"
+    "uploader loads, each folder's parameter file and an upload.cfg naming them.\n"
+    "\n"
+    "  --terrain-data-bytes N  the terrain data file's size in bytes (default small)\n"
+    "  --help                  this text\n"
+    "\n"
+    "Exit status: 0 made, 1 a file could not be written, 2 a usage error.\n"
+    "\n"
+    "Examples:\n"
+    "  htaws-make-demo demo && cd demo && htaws-uploader\n"
+    "  htaws-make-demo --terrain-data-bytes 104857600 big-demo\n";
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::fputs(usage, stdout);
+        return 0;
+    }
     std::size_t terrain_data_bytes = 0;
     if (argc == 4 && std::string(argv[1]) == "--terrain-data-bytes") {
         terrain_data_bytes = byte_count(argv[2]);
@@ -114,7 +132,7 @@ int main(int argc, char** argv) {
         if (terrain_data_bytes == 0) argc = 0;
     }
     if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: htaws-make-demo [--terrain-data-bytes N] DIRECTORY\n");
+        std::fputs(usage, stderr);
         return 2;
     }
     std::error_code ec;

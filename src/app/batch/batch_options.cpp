@@ -119,6 +119,10 @@ std::string batch_usage() {
         "\n"
         "Every question the wizard would ask is answered by these options; \"Try again?\" is\n"
         "answered No. A question nothing answers ends the run with its text.\n"
-        "Exit status: 0 the function completed, 1 it failed, 2 a usage error.\n";
+        "Exit status: 0 the function completed, 1 it failed, 2 a usage error.\n"
+        "\n"
+        "Examples:\n"
+        "  htaws-uploader list --top /media/loads\n"
+        "  htaws-uploader run obstacle --top /media/loads --json\n";
     return text;
 }

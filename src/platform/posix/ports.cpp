@@ -57,10 +57,38 @@ std::vector<PortInfo> list_virtual_ports(const std::string& folder) {
     return ports;
 }
 
+std::vector<PortInfo> list_unit_links(const std::string& dev_folder, const std::vector<PortInfo>& listed) {
+    std::error_code ec;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dev_folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        const bool numbered = name.rfind("htaws-unit-", 0) == 0 && name.size() > 11 &&
+                              name.find_first_not_of("0123456789", 11) == std::string::npos;
+        if ((numbered || name == "htaws-unit") && entry.is_symlink(ec)) names.push_back(name);
+    }
+    // "htaws-unit" names the same unit as one of the numbered links: those go first.
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        if ((a == "htaws-unit") != (b == "htaws-unit")) return b == "htaws-unit";
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    std::vector<fs::path> devices;
+    for (const PortInfo& port : listed) devices.push_back(fs::weakly_canonical(port.device, ec));
+    std::vector<PortInfo> ports;
+    for (const std::string& name : names) {
+        const fs::path link = fs::path(dev_folder) / name;
+        const fs::path device = fs::canonical(link, ec);
+        if (ec || std::find(devices.begin(), devices.end(), device) != devices.end()) continue;
+        devices.push_back(device);
+        ports.push_back(PortInfo{link.string(), "Gadget Serial (" + name + ")"});
+    }
+    return ports;
+}
+
 std::string virtual_ports_folder() { return "/tmp/htaws-ports-" + std::to_string(getuid()); }
 
 std::vector<PortInfo> list_serial_ports() {
     std::vector<PortInfo> ports = list_sysfs_ports("/sys");
+    for (PortInfo& port : list_unit_links("/dev", ports)) ports.push_back(std::move(port));
     for (PortInfo& port : list_virtual_ports(virtual_ports_folder())) ports.push_back(std::move(port));
     return ports;
 }
