@@ -26,7 +26,7 @@ constexpr std::array splash_other_unit{
 
 constexpr std::array waiting{
     ControlDecl{-1, ControlKind::picture, "116", 5, 5, 150, 200},
-    ControlDecl{-1, ControlKind::static_text,
+    ControlDecl{ID_WAITING_TEXT, ControlKind::static_text,
                 "  Initializing communications to unit...\n\n  Preparing files to transfer...\n\n"
                 "  This may take a few seconds...",
                 166, 10, 133, 46},

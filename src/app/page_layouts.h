@@ -24,6 +24,7 @@ inline constexpr int ID_LEGAL = 1030;
 // Waiting page.
 inline constexpr int ID_EXIT = 2;
 inline constexpr int ID_FORCE_TEXT = 1033;
+inline constexpr int ID_WAITING_TEXT = 1031;
 
 // The declaration of template `template_id`, or nullptr when it is not one of these.
 const PageLayout* app_page_layout(int template_id);

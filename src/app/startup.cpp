@@ -7,12 +7,16 @@
 #include "app/page_loop.h"
 #include "app/run_summary.h"
 #include "app/splash.h"
+#include "app/transfer_page.h"
 #include "link/commands.h"
 #include "link/connection.h"
+#include "link/discovery.h"
 #include "link/responsive_wait.h"
 #include "link/serial.h"
+#include "loads/file_body.h"
 #include "output/log.h"
 #include "output/status.h"
+#include "output/status_shown.h"
 #include "platform/clock.h"
 #include "platform/instance.h"
 #include "platform/process.h"
@@ -32,14 +36,33 @@ std::string current_directory() {
 // closed by the window system.
 void stop_link_work() { g_commands.abort_requested = true; }
 
+std::string g_farewell_warning;
+
 // The farewell is a conversation of its own: a load abandoned on the last page
 // left abort_requested set, and the unit stopped at start must still be
-// started again.
+// started again, unless a reset restarts it. A port the system no longer lists
+// (the cable was pulled) is not tried: twenty attempts on it would hold the
+// program for a minute, and a unit plugged in meanwhile is not this one.
 void say_goodbye_to_unit(bool served_unit_at_start) {
     g_commands.abort_requested = false;
-    if (served_unit_at_start && reset_mode() == -1 && connect_unit() == 0) {
-        if (unit_send_command("STARTF\r")) wait_responsive(300);
-        unit_close_port();
+    g_farewell_warning.clear();
+    if (served_unit_at_start && !g_commands.reset_sent) {
+        bool restarted = false;
+        if (unit_port_listed()) {
+            status_show("Restarting the unit's flight functions...\r\n");
+            // A body stopped short (a Cancel) still holds the unit: every
+            // wake-up byte would count as part of it.
+            if (const uint32_t quiet = body_drop_wait_ms()) wait_responsive(quiet);
+            body_drop_forget();
+            restarted = connect_unit() == 0 && unit_send_command("STARTF\r");
+            if (restarted) wait_responsive(300);
+            unit_close_port();
+        }
+        if (!restarted) {
+            g_farewell_warning = unit_not_restarted_text(g_link.port_name);
+            log_write(g_farewell_warning);
+            message_box(g_farewell_warning, unit_not_restarted_caption, BoxButtons::ok, BoxIcon::warning);
+        }
     }
     unit_close_port();
 }
@@ -68,6 +91,8 @@ void write_log_header(std::time_t started) {
 
 void run_wizard(std::time_t started, void (*pages)()) {
     take_end_requests(stop_link_work);
+    procedure_cancelled_reset();
+    body_drop_forget();
     write_log_header(started);
     setup_page_start(current_directory(), legal_text(), program_title());
     const SplashOutcome splash = DoSplash();
@@ -79,6 +104,14 @@ void run_wizard(std::time_t started, void (*pages)()) {
     take_end_requests(nullptr);
     say_goodbye_to_unit(splash.served_unit_at_start);
 }
+
+std::string unit_not_restarted_text(const std::string& port) {
+    return "The unit on " + port +
+           " was not restarted: its flight functions may still be stopped.\nConnect it again, start the uploader "
+           "and leave it (that restarts them), or use Reset HTAWS with FLT Mode.";
+}
+
+std::string_view farewell_warning() { return g_farewell_warning; }
 
 int run_uploader(void (*pages)()) {
     if (!acquire_single_instance()) {
@@ -101,6 +134,11 @@ int run_uploader(void (*pages)()) {
     log_close();
     release_single_instance();
     const int signal = end_request();
-    if (summarised) show_after_pages(summary_text({log_path, logged, signal, reset_mode()}));
-    return signal != 0 ? 128 + signal : 0;
+    // The mode the unit was told to restart in: only a reset that went out.
+    if (summarised)
+        show_after_pages(summary_text({log_path, logged, signal, g_commands.reset_sent ? reset_mode() : -1}) +
+                         (farewell_warning().empty() ? "" : std::string(farewell_warning()) + "\n"));
+    if (signal != 0) return 128 + signal;
+    // A load the technician stopped did not do what was asked of the program.
+    return procedure_cancelled() ? 1 : 0;
 }

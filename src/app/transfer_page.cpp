@@ -31,6 +31,8 @@ struct TransferState {
     bool busy = false;
 };
 TransferState g_transfer;
+// The technician stopped a running procedure in this run.
+bool g_procedure_cancelled = false;
 
 void end_transfer_page(int result) {
     if (g_transfer.page) page_end(g_transfer.page, result);
@@ -139,6 +141,12 @@ void first_tick(Page page) {
 }
 
 void stop_and_end(Page page, int result) {
+    // The procedure stops at its next look at the flag, which may be a few
+    // seconds away: the technician hears at once that it is stopping.
+    if (g_transfer.busy && !g_commands.abort_requested) {
+        g_procedure_cancelled = true;
+        status_show("Cancelling...\r\n");
+    }
     g_commands.abort_requested = true;
     unit_close_port();
     page_end(page, result);
@@ -202,6 +210,9 @@ void register_shell_procedures() {
     register_transfer_procedure("write_configuration_flow", write_configuration_flow);
     register_transfer_procedure("refuse_download", refuse_download);
 }
+
+bool procedure_cancelled() { return g_procedure_cancelled; }
+void procedure_cancelled_reset() { g_procedure_cancelled = false; }
 
 int DoTransfer() {
     log_write("... DoTransfer()");

@@ -7,6 +7,10 @@
 #include "platform/pages.h"
 
 int DoTransfer();
+// True once the technician stopped a running procedure (Cancel, Escape or the
+// page's close box) in this run: the program then ends as a failure.
+bool procedure_cancelled();
+void procedure_cancelled_reset();
 // The procedures this module provides itself: the configuration flows and
 // the refusal of a download from an earlier-generation unit.
 void register_shell_procedures();

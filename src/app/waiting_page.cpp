@@ -1,6 +1,7 @@
 #include "app/waiting_page.h"
 
 #include <cstdio>
+#include <string>
 
 #include "app/page_layouts.h"
 #include "app/page_loop.h"
@@ -30,6 +31,16 @@ bool ask_retry(Page page, const char* text) {
     return false;
 }
 
+// The page stays open with nothing running: its text says why.
+void say_unit_silent(Page page) {
+    const int attempts = connect_unanswered_attempts();
+    if (attempts == 0) return;
+    const std::string text =
+        "The unit on " + g_link.port_name + " did not answer after " + std::to_string(attempts) + " attempts.";
+    log_write(text);
+    control_set_text(page, ID_WAITING_TEXT, "  " + text);
+}
+
 void first_tick(Page page) {
     page_kill_timer(page, first_tick_timer);
     int searches = 0;
@@ -47,7 +58,8 @@ void first_tick(Page page) {
         ++searches;
     }
     if ((!found || !unit_open_port()) && !ask_retry(page, "Could not open USB port\nPlease check connections")) return;
-    if (connect_unit() != 0 || !wait_responsive(150)) return;
+    if (connect_unit() != 0) return say_unit_silent(page);
+    if (!wait_responsive(150)) return;
     int tables = 1;
     for (int attempt = 0; attempt < table_attempts && tables != 0; ++attempt) tables = query_unit_tables();
     if (tables != 0) {

@@ -155,6 +155,12 @@ bool unit_send_command(const char* format, ...) {
     return true;
 }
 
+bool unit_send_reset(int mode) {
+    if (!unit_send_command("RESET %d\r", mode)) return false;
+    g_commands.reset_sent = true;
+    return true;
+}
+
 int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms) {
     if (size == 0) return -1;
     buffer[0] = '\0';

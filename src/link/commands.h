@@ -18,6 +18,9 @@ struct CommandState {
     // Ends the page that runs the conversation (the transfer page) with a page
     // result; a refused or missing reply ends it through this.
     void (*end_page)(int result) = nullptr;
+    // A "RESET" went out in this run: the unit restarts by itself and is not
+    // started again at exit.
+    bool reset_sent = false;
 };
 extern CommandState g_commands;
 
@@ -31,6 +34,8 @@ inline constexpr int PAGE_QUIT = 0;
 // byte; the format carries its own "\r". True when all of it went out; a
 // failed byte ends the command.
 [[nodiscard]] bool unit_send_command(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Sends "RESET <mode>\r" and, once it went out, marks the reset as ordered.
+[[nodiscard]] bool unit_send_reset(int mode);
 
 // Reads one reply line into `buffer` (at most 254 characters and a zero, fewer
 // when `size` is smaller) without its CR or LF. Result: the length; -1 when

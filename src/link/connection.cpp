@@ -19,6 +19,7 @@ void reset_unit_tables() { g_unit_tables = UnitTables{}; }
 
 namespace {
 constexpr int connect_attempts = 20;
+int g_unanswered_attempts = 0;
 constexpr uint32_t reopen_pause_ms = 250;
 constexpr uint32_t greeting_pause_ms = 500;
 constexpr uint32_t greeting_limit_ms = 500;
@@ -107,14 +108,21 @@ bool read_unit_table(UnitTable& table) {
 
 int connect_unit() {
     std::array<char, 256> reply{};
+    g_unanswered_attempts = 0;
     for (int attempt = 1;; ++attempt) {
         reply[0] = '\0';
         attempt_connection(reply);
-        if (g_commands.abort_requested || begins_ok(reply.data()) || attempt == connect_attempts) break;
+        if (g_commands.abort_requested || begins_ok(reply.data())) break;
+        if (attempt == connect_attempts) {
+            g_unanswered_attempts = attempt;
+            break;
+        }
     }
     if (!begins_ok(reply.data())) g_commands.abort_requested = true;
     return g_commands.abort_requested ? 1 : 0;
 }
+
+int connect_unanswered_attempts() { return g_unanswered_attempts; }
 
 int query_unit_tables() {
     struct Query {

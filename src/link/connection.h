@@ -25,6 +25,9 @@ void reset_unit_tables();
 // "OK", up to 20 attempts of about 1.5 s. 0 connected; 1 not (abort_requested
 // is then set), or abort_requested was set already.
 [[nodiscard]] int connect_unit();
+// How many attempts the last connect_unit made before it gave up because the
+// unit never answered; 0 when it connected or was stopped by abort_requested.
+int connect_unanswered_attempts();
 // Reads and checks the five tables; 0 when all passed, else 1 (also when a
 // query could not be written). Each reply must be complete within 10 s.
 [[nodiscard]] int query_unit_tables();

@@ -47,3 +47,9 @@ int locate_unit_port() {
     g_link.port_found = false;
     return 0;
 }
+
+bool unit_port_listed() {
+    for (const PortInfo& port : list_serial_ports())
+        if (port.device == g_link.port_name) return !port.device.empty();
+    return false;
+}

@@ -15,3 +15,6 @@ int probe_gadget_port(std::string& name);
 // (port_found and current_link_seen set, port_name written), 0 not found
 // (port_found cleared).
 int locate_unit_port();
+// True while the system still lists the port the unit was last found on; a
+// pulled cable takes a USB port off the list.
+bool unit_port_listed();

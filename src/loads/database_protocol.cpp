@@ -112,7 +112,7 @@ int offer_erase(Page page, const DatabaseTexts& texts) {
     static_cast<void>(wait_responsive(3000));
     // A reset that cannot be written leaves the unit as it is; the program ends
     // either way.
-    static_cast<void>(unit_send_command("RESET %d\r", reset_mode));
+    static_cast<void>(unit_send_reset(reset_mode));
     static_cast<void>(wait_responsive(2000));
     return end_page(page, PAGE_QUIT, 1);
 }
@@ -177,10 +177,7 @@ SendEnd send_database_file(Page page, const DatabaseTexts& texts, const Database
     // A failed write or a Cancel ends the body early; the unit's reply below
     // then decides, as for a body the unit did not take.
     const PassResult body = send_file_body(stream, length, progress);
-    if (file.shows_completion) {
-        status_show("Transfer complete\r\n");
-        status_show("Waiting for response from unit...\r\n");
-    }
+    show_body_end(body, length, file.shows_completion);
     got = read_reply(2000, 20000);
     if (cancelled(page, result)) return SendEnd::stopped;
     if (check_reply(g_commands.unit_reply.data(), got, "OK", texts.verdict_question) != 0) return SendEnd::stopped;

@@ -8,10 +8,14 @@
 #include "link/commands.h"
 #include "link/responsive_wait.h"
 #include "link/serial.h"
+#include "output/status_shown.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 namespace {
 alignas(4096) uint8_t g_piece[body_piece_size];
+// now_ms time at which the last body sent stopped short; 0: none.
+uint64_t g_body_cut_at = 0;
 
 // Reads the next piece; 0 at the end of the file, -1 when the read failed.
 int64_t read_piece(std::FILE* file) {
@@ -71,7 +75,31 @@ PassResult send_file_body(std::FILE* file, uint64_t length, TransferProgress& pr
         }
     }
     if (result.end == PassEnd::done) keep_answer_for_reading();
+    g_body_cut_at = result.end == PassEnd::done ? 0 : std::max<uint64_t>(now_ms(), 1);
     return result;
+}
+
+uint32_t body_drop_wait_ms() {
+    if (g_body_cut_at == 0) return 0;
+    const uint64_t since = now_ms() - std::min(now_ms(), g_body_cut_at);
+    return since >= unit_body_drop_ms ? 0 : uint32_t(unit_body_drop_ms - since);
+}
+
+void body_drop_forget() { g_body_cut_at = 0; }
+
+void show_body_end(const PassResult& body, uint64_t length, bool announce_wait) {
+    if (body.end == PassEnd::done) {
+        if (!announce_wait) return;
+        status_show("Transfer complete\r\n");
+        status_show("Waiting for response from unit...\r\n");
+        return;
+    }
+    const char* how = body.end == PassEnd::cancelled      ? "cancelled"
+                      : body.end == PassEnd::read_failed  ? "stopped: the file could not be read"
+                      : body.end == PassEnd::unit_error   ? "stopped at the unit's error"
+                                                          : "stopped: the link to the unit failed";
+    status_show(formatted("Transfer %s after %llu of %llu bytes: this file was not loaded.\r\n", how,
+                          static_cast<unsigned long long>(body.bytes), static_cast<unsigned long long>(length)));
 }
 
 PassResult checksum_file(std::FILE* file, uint64_t length, uint32_t& checksum, TransferProgress* progress) {

@@ -39,6 +39,21 @@ struct BodyPacing {
 PassResult send_file_body(std::FILE* file, uint64_t length, TransferProgress& progress,
                           const BodyPacing& pacing = {});
 
+// A unit takes every byte as part of a body until it has it whole, or until it
+// has had none for 5 s and drops it. Nothing else reaches it before then.
+inline constexpr uint32_t unit_body_drop_ms = 6000;
+// How long to keep quiet before the unit listens again after the last body sent
+// stopped short (0 when it ended whole, or the unit dropped it by now); and
+// forgetting that body, for a new run.
+uint32_t body_drop_wait_ms();
+void body_drop_forget();
+
+// The lines that close a body sent to the unit. When every byte went out:
+// "Transfer complete" and "Waiting for response from unit..." (with
+// `announce_wait`); otherwise how far the body came, and that the file was not
+// loaded (the unit refuses a body it did not get whole).
+void show_body_end(const PassResult& body, uint64_t length, bool announce_wait);
+
 // The load checksum (final value) of the file from its start to its end, left
 // in `checksum`; the file is back at its start afterwards. With a progress,
 // "Checking integrity on <checked> of <length> bytes" after each piece.

@@ -140,6 +140,7 @@ StepEnd image_step(LoadRun& run, const ImageStep& step, const std::string& path,
     // The body is the rest of the file, whatever the header says; a failed
     // write or a Cancel ends it early and the unit's reply below decides.
     const PassResult body = send_file_body(image.file.get(), length, run.progress);
+    show_body_end(body, length, false);
     got = read_reply(2000);
     if (cancelled(run)) return StepEnd::stopped;
     if (check_reply(g_commands.unit_reply.data(), got, "OK", unit_error_question) != 0) return stop(run, 0);
@@ -155,7 +156,7 @@ std::string scrc32_path(const std::string& version) {
 int reset_unit(LoadRun& run, int mode) {
     show_operation_title(run.page, "RESETTING HTAWS UNIT");
     static_cast<void>(wait_responsive(3000));
-    if (!unit_send_command("RESET %d\r", mode)) return -1;
+    if (!unit_send_reset(mode)) return -1;
     status_show("System software load complete\r\n");
     status_show("** RESETTING HTAWS UNIT NOW!!!\r\n");
     status_show("** APPLICATION WILL EXIT NOW!!!\r\n");

@@ -182,7 +182,8 @@ TEST_F(BatchRun, ConfigurationReadCompletesBetweenStopAndStart) {
     const Outcome r = run({"read-config", "--file", "backup.dat", "--json"});
     EXPECT_EQ(r.status, 0) << r.lines;
     EXPECT_TRUE(has(r.lines, "Communications ready\nReading configuration from unit\n")) << r.lines;
-    EXPECT_TRUE(r.lines.ends_with("Returning to Setup dialog momentarily.\nConfiguration read complete\n"))
+    EXPECT_TRUE(r.lines.ends_with("Returning to Setup dialog momentarily.\nRestarting the unit's flight "
+                                  "functions...\nConfiguration read complete\n"))
         << "the run's message last\n"
         << r.lines;
     const std::string transcript = sim.transcript_text();

@@ -69,6 +69,7 @@ TEST_F(WizardTest, ConfigurationReadCutShortKeepsThePreviousBackup) {
                                     ASSERT_FALSE(sim.connected());
                                 }).when_progress_passes(ID_PROGRESS, 100)});
     script_expect_box("Problem reading configuration\nTry again?", "Error", BOX_NO);
+    script_expect_box(unit_not_restarted_text("sim"), unit_not_restarted_caption);
     run_wizard(std::time(nullptr));
 
     EXPECT_EQ(templates_shown(), (std::vector<int>{SPLASH_RK5200H, SETUP_PAGE, WAITING_PAGE, TRANSFER_PAGE}));

@@ -177,6 +177,7 @@ TEST_F(WizardTest, ConfigurationWriteToAUnitThatStoppedAnsweringSaysItWasAborted
     script_page(SETUP_PAGE, {tech::click(LF_WRITE_CONFIG), tech::click(ID_SETUP_NEXT)});
     script_page(TRANSFER_PAGE, {tech::check([&sim] { sim.config().faults.silent = true; }), tech::wait(60000),
                                 tech::escape()});
+    script_expect_box(unit_not_restarted_text("sim"), unit_not_restarted_caption);
     run_wizard(std::time(nullptr));
 
     EXPECT_EQ(sim.transcript_text().find("> WP"), std::string::npos) << sim.transcript_text();

@@ -125,6 +125,17 @@ wait_for_exit() {
 
 terminate_uploader() { kill -TERM "$(uploader_pid)"; }
 
+# The last line the program printed before the pane's shell reported its end.
+last_printed_line() { screen | grep -v '^ *$' | grep -B1 "UPLOADER-ENDED" | head -n 1; }
+
+# Seconds since the epoch, with fractions.
+clock_now() { date +%s.%N; }
+# Fails unless $2 - $1 is under $3 seconds.
+within_seconds() {
+    awk -v a="$1" -v b="$2" -v limit="$3" 'BEGIN { exit !(b - a < limit) }' ||
+        fail "took $(awk -v a="$1" -v b="$2" 'BEGIN { print b - a }') s, more than $3 s"
+}
+
 # A signal on the open setup page: the page closes, the unit is started
 # again, the exit status names the signal and the terminal is given back.
 signal_on_setup_page() {
@@ -434,6 +445,49 @@ batch_no_policy)
     expect_screen "UPLOADER-ENDED 1" 120
     screen | grep -qF "HTAWS file system is out of space." || fail "the offer's text was not printed"
     grep -q "> DDB" "$work/sim.log" && fail "a database was erased"
+    ;;
+batch_silent_unit)
+    # A unit that never answers: the run's last line names the port and the attempts.
+    start_unit --silent
+    start_batch obstacle
+    expect_screen "UPLOADER-ENDED 1" 150
+    last_printed_line | grep -qE "The unit on .+ did not answer after 20 attempts" ||
+        fail "the last line is not the reason: $(last_printed_line)"
+    ;;
+batch_cable_pulled)
+    # The cable goes in the middle of the terrain body: the run ends within
+    # 5 s of the question it answered, without trying the vanished port again,
+    # and its last line says the unit may be left stopped.
+    "$make_demo" --terrain-data-bytes 2000000 "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    start_unit --pull-cable-after 1000000
+    start_batch terrain
+    expect_screen "Try again?" 120
+    answered="$(clock_now)"
+    expect_screen "UPLOADER-ENDED 1" 20
+    within_seconds "$answered" "$(clock_now)" 5
+    last_printed_line | grep -qF "flight functions may still be stopped" ||
+        fail "the last line does not warn of the stopped unit: $(last_printed_line)"
+    screen | grep -qF "Transfer complete" && fail "a body cut short was called complete"
+    ;;
+escape_during_transfer)
+    # Escape in the middle of a terrain body: acknowledged, stopped within a
+    # few seconds, a failure status, and the unit started again.
+    "$make_demo" --terrain-data-bytes 4000000 "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    start_unit --nak-every 65536 --busy-ms 200
+    start_uploader
+    expect_screen "Setup for"
+    focus_on "( ) Write new Terrain database to Unit"
+    tmux send-keys -t "$session" Space
+    expect_screen ">(*) Write new Terrain database to Unit"
+    tmux send-keys -t "$session" Enter
+    expect_screen "Terrain Data File Load" 60
+    tmux send-keys -t "$session" Escape
+    pressed="$(clock_now)"
+    expect_screen "UPLOADER-ENDED 1" 10
+    within_seconds "$pressed" "$(clock_now)" 5
+    grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
+    grep -q "Cancelling..." "${TMPDIR:-/tmp}/Loader.LOG" || fail "the Escape was not acknowledged in the log"
+    grep -q "Transfer complete" "${TMPDIR:-/tmp}/Loader.LOG" && fail "the log says the cancelled body was complete"
     ;;
 *) echo "unknown case $case_name"; exit 2 ;;
 esac

@@ -44,7 +44,8 @@ bool sim_port_is_open() { return g_sim_port.open; }
 
 std::vector<PortInfo> list_serial_ports() {
     if (g_sim_port.ports) return *g_sim_port.ports;
-    if (!g_sim_port.unit) return {};
+    // A unit whose cable was pulled is off the list, as a USB port is.
+    if (!g_sim_port.unit || !g_sim_port.unit->connected()) return {};
     return {{"sim", "Gadget Serial (simulated)"}};
 }
 

@@ -72,6 +72,8 @@ int run_batch(const BatchOptions& options, std::FILE* lines, std::ostream& json_
     g_status.screen_echo = nullptr;
     if (end_request() != 0) batch_outcome_fail("Cancelled");
     batch_output_final(batch_final_message());
+    // A unit left with its flight functions stopped is the last thing said.
+    if (!farewell_warning().empty()) batch_output_final(farewell_warning());
     if (options.json) write_batch_json(options.function, batch_files(options.function), json_out);
     if (batch_outcome().usage_error) return 2;
     return batch_succeeded() ? 0 : 1;
