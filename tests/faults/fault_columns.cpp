@@ -40,7 +40,7 @@ void slow_and_pacing(SimConfig& u, const TransferSpan& span) {
 void restart(SimConfig& u, const TransferSpan& span) { u.faults.restart_after = long(span.start + span.bytes / 2); }
 FaultColumn column(std::string name, Outcome outcome, void (*apply)(SimConfig&, const TransferSpan&),
                    bool from_start = false) {
-    return {std::move(name), outcome, outcome == Outcome::completes ? 0u : 30000u, from_start, apply, "", "", ""};
+    return {std::move(name), outcome, outcome == Outcome::completes ? 0u : 30000u, from_start, apply, "", "", "", false};
 }
 }  // namespace
 
@@ -59,6 +59,7 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
         columns.push_back(column("cable pulled at 10%", Outcome::fails, pulled_10));
         columns.push_back(column("cable pulled at 50%", Outcome::fails, pulled_50));
         columns.push_back(column("cable pulled at 90%", Outcome::fails, pulled_90));
+        for (std::size_t i = columns.size() - 3; i < columns.size(); ++i) columns[i].body_cut = true;
         columns.push_back(column("cable pulled at the last byte", Outcome::fails, pulled_last));
     } else {
         FaultColumn pulled = column("cable pulled as it starts", Outcome::fails, pulled_start);
@@ -83,8 +84,10 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
         FaultColumn held = column("NAK, never ACK", Outcome::fails, never_ack);
         held.bound_ms = 45000;
         held.bound_reason = "the sender waits 20 s for the ACK, then up to 22 s for the unit's verdict on the body";
+        held.body_cut = true;
         columns.push_back(held);
         columns.push_back(column("chatter, never ACK", Outcome::fails, chatter));
+        columns.back().body_cut = true;
     }
     if (row.body && row.mode == std::string("P")) {
         // The unit took the block: a load that reads no answer to it may complete.

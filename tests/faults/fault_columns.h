@@ -32,6 +32,7 @@ struct FaultColumn {
     std::string word;  // the command word left unanswered, for the reply columns
     std::string mode;  // the load mode refused, for the refusal column
     const char* bound_reason = "";  // why a bound other than 30 s holds
+    bool body_cut = false;  // the body cannot be written whole: never "Transfer complete"
 };
 
 // The faults that apply to this function, each with the outcome it must have.

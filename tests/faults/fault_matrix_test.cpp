@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,25 @@ const char* known_fault(const std::string& row, const std::string& column) {
     return found == known.end() ? nullptr : found->second;
 }
 
+// The last command the unit received, the wake-up bytes aside.
+std::string last_command(const SimUnit& unit) {
+    std::string last;
+    for (const SimEvent& e : unit.transcript())
+        if (e.kind == SimEvent::received && e.text != "<CAN x8>") last = e.text;
+    return last;
+}
+
+// The lines of the transfer page's status box, as the technician last saw it.
+std::set<std::string> status_lines() {
+    std::set<std::string> lines;
+    const std::string text = page_control(TRANSFER_PAGE, ID_STATUS_BOX).text;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find_first_of("\r\n", start)) != std::string::npos; start = end + 1)
+        if (end > start) lines.insert(text.substr(start, end - start));
+    if (start < text.size()) lines.insert(text.substr(start));
+    return lines;
+}
+
 struct RunRecord {
     bool transfer_ran = false;
     TransferSpan span;
@@ -124,7 +144,20 @@ struct RunRecord {
     uint64_t last_unit_event_ms = 0;  // the unit's last word or byte up to the transfer's end
     std::string shown;                // the log written during the run
     std::string backup_path;
+    std::size_t boxes = 0;            // message boxes shown
+    std::string waiting_reason;       // the waiting page's text, when it ended with one of its own
+    std::set<std::string> status;     // the transfer page's status lines
 };
+
+// What the technician was told of a failure: a box, the waiting page's reason
+// for stopping where it did, or a status line no clean run shows. A loader
+// that quietly stops shows none of these.
+bool failure_shown(const RunRecord& faulty, const RunRecord& clean) {
+    if (faulty.boxes > 0 || !faulty.waiting_reason.empty()) return true;
+    for (const std::string& line : faulty.status)
+        if (!clean.status.contains(line)) return true;
+    return false;
+}
 
 struct CellReport {
     std::string row, column, outcome;
@@ -182,6 +215,13 @@ protected:
             if (e.at_ms <= record.transfer_end_ms) record.last_unit_event_ms = std::max(record.last_unit_event_ms, e.at_ms);
         record.shown = log_text().substr(log_before);
         record.backup_path = parameter_file_path();
+        record.boxes = script_boxes().size();
+        if (record.transfer_ran) record.status = status_lines();
+        for (const PageRun& page : page_runs())
+            if (page.template_id == WAITING_PAGE) {
+                const ScriptedControl& text = page_control(WAITING_PAGE, ID_WAITING_TEXT);
+                record.waiting_reason = text.text == text.decl.text ? "" : text.text;
+            }
         return record;
     }
 };
@@ -214,6 +254,16 @@ TEST_P(FaultMatrix, EndsWithinItsBoundAndClaimsNothingItDidNotDo) {
         if (transfer_ms > clean.transfer_end_ms - clean.transfer_start_ms + 3 * fault.bound_ms)
             wrong.push_back("kept going " + std::to_string(transfer_ms) + " ms after the fault");
     }
+    if (fault.outcome == Outcome::fails && !completed && !failure_shown(faulty, clean))
+        wrong.push_back("failed without telling the technician");
+    if (fault.body_cut && has(faulty.shown, "Transfer complete"))
+        wrong.push_back("\"Transfer complete\" for a body that was not written whole");
+    // The unit stopped at start runs again: started at exit, restarted by a
+    // reset, or named as possibly stopped because it could not be reached.
+    if (!row.start && has(unit->transcript_text(), "> STOPF") && last_command(*unit) != "STARTF" &&
+        !last_command(*unit).starts_with("RESET") && farewell_warning().empty())
+        wrong.push_back("the unit was left with its flight functions stopped (last command: " + last_command(*unit) +
+                        ")");
     if (row.backup && fs::exists(faulty.backup_path) && read_whole_file(faulty.backup_path) != lines_of(parameters))
         wrong.push_back("the configuration backup is not what the unit holds");
     if (technician_files(dir.path(), backup) != files_before) wrong.push_back("a file of the technician's changed");
