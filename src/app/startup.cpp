@@ -107,7 +107,7 @@ void run_wizard(std::time_t started, void (*pages)()) {
 
 std::string unit_not_restarted_text(const std::string& port) {
     return "The unit on " + port +
-           " was not restarted: its flight functions may still be stopped.\nConnect it again, start the uploader "
+           " was not restarted: its flight functions may still be stopped; connect it again, start the uploader "
            "and leave it (that restarts them), or use Reset HTAWS with FLT Mode.";
 }
 

@@ -94,11 +94,11 @@ void show_body_end(const PassResult& body, uint64_t length, bool announce_wait) 
         status_show("Waiting for response from unit...\r\n");
         return;
     }
-    const char* how = body.end == PassEnd::cancelled      ? "cancelled"
-                      : body.end == PassEnd::read_failed  ? "stopped: the file could not be read"
-                      : body.end == PassEnd::unit_error   ? "stopped at the unit's error"
-                                                          : "stopped: the link to the unit failed";
-    status_show(formatted("Transfer %s after %llu of %llu bytes: this file was not loaded.\r\n", how,
+    const char* why = body.end == PassEnd::cancelled      ? "cancelled"
+                      : body.end == PassEnd::read_failed  ? "stopped (the file could not be read)"
+                      : body.end == PassEnd::unit_error   ? "stopped (the unit reported an error)"
+                                                          : "stopped (the link to the unit failed)";
+    status_show(formatted("Transfer %s after %llu of %llu bytes: this file was not loaded.\r\n", why,
                           static_cast<unsigned long long>(body.bytes), static_cast<unsigned long long>(length)));
 }
 

@@ -586,3 +586,42 @@ TEST_F(BatchRun, AirportLoadToAnEarlierUnitRunsTheEarlierProcedure) {
     ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
     EXPECT_TRUE(sim.loads()[0].accepted) << sim.loads()[0].verdict;
 }
+
+// The faults a workshop meets, from the command line: each run fails, its last
+// line says why, and the unit stopped at start is started again, or the last
+// line says it may still be stopped.
+TEST_F(BatchRun, FaultsEndTheRunWithTheirReasonAsItsLastLine) {
+    struct Case {
+        const char* fault;
+        void (*inject)(SimConfig& unit);
+        const char* last_line_has;
+        bool started_again;
+        TransferProcedure load = nullptr;  // in place of the obstacle load
+    };
+    const Case cases[] = {
+        {"silent unit", [](SimConfig& u) { u.faults.silent = true; }, "The unit on sim did not answer after 20 attempts.",
+         false},
+        {"cable pulled in the body", [](SimConfig& u) { u.faults.cable_pulled_after = 60000; },
+         "flight functions may still be stopped", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        fresh();
+        SimConfig config;
+        c.inject(config);
+        SimUnit& sim = attach_unit(config);
+        if (c.load) register_transfer_procedure("load_obstacle_database", c.load);
+        put("Obstacle Files", "61734-ODB-0001-00001.bin",
+            build_sectioned_file({.version = 2, .data = std::string(200000, 'o')}));
+        Outcome r{};
+        EXPECT_NO_THROW(r = run({"obstacle"}));
+        EXPECT_EQ(r.status, 1) << r.lines;
+        const std::size_t last = r.lines.rfind('\n', r.lines.size() - 2);
+        EXPECT_TRUE(has(r.lines.substr(last + 1), c.last_line_has)) << r.lines;
+        EXPECT_FALSE(has(r.lines, "Transfer complete")) << r.lines;
+        EXPECT_EQ(has(sim.transcript_text(), "> STARTF"), c.started_again) << sim.transcript_text();
+        EXPECT_TRUE(sim.loads().empty() || !sim.loads().back().accepted);
+        reset_link_state();
+        static_cast<void>(sim_port_finish());  // the faults leave the unit a short body: not a finding here
+    }
+}
