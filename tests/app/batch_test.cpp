@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
