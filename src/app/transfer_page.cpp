@@ -1,5 +1,6 @@
 #include "app/transfer_page.h"
 
+#include <optional>
 #include <vector>
 
 #include "app/configuration_flows.h"
@@ -29,6 +30,9 @@ constexpr uint32_t first_tick_ms = 1000;
 struct TransferState {
     Page page = nullptr;
     bool busy = false;
+    // The result of a command that came while the procedure ran; the page
+    // ends with it once the procedure has stopped, unless the procedure ended it.
+    std::optional<int> pending_end;
 };
 TransferState g_transfer;
 // The technician stopped a running procedure in this run.
@@ -136,20 +140,26 @@ void first_tick(Page page) {
     const Cursor previous = set_cursor(Cursor::app_starting);
     const int result = run_function(page);
     g_transfer.busy = false;
+    if (g_transfer.pending_end) page_end(page, *g_transfer.pending_end);
     set_cursor(previous);
     if (result != 0) set_wait_cursor(false);
 }
 
-void stop_and_end(Page page, int result) {
-    // The procedure stops at its next look at the flag, which may be a few
-    // seconds away: the technician hears at once that it is stopping.
-    if (g_transfer.busy && !g_commands.abort_requested) {
-        g_procedure_cancelled = true;
-        status_show("Cancelling...\r\n");
-    }
+// While a procedure runs, the page stays on screen until it has stopped (at
+// its next look at abort_requested), saying at once that it is stopping.
+// False when the page ended at once.
+bool stop_and_end(Page page, int result) {
+    const bool running = g_transfer.busy && !g_commands.abort_requested;
     g_commands.abort_requested = true;
     unit_close_port();
-    page_end(page, result);
+    if (!running) {
+        page_end(page, result);
+        return false;
+    }
+    g_procedure_cancelled = true;
+    g_transfer.pending_end = result;
+    status_show("Cancelling...\r\n");
+    return true;
 }
 
 void transfer_handler(Page page, PageEvent event, int id) {
@@ -181,8 +191,8 @@ void transfer_handler(Page page, PageEvent event, int id) {
             }
             break;
         case PageEvent::close:
-            status_detach();
-            stop_and_end(page, RESULT_QUIT);
+            // The status box stays with a page that is still stopping its procedure.
+            if (!stop_and_end(page, RESULT_QUIT)) status_detach();
             break;
         case PageEvent::cursor:
             set_cursor(wait_cursor_set() ? Cursor::wait : g_transfer.busy ? Cursor::app_starting : Cursor::arrow);
