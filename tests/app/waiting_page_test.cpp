@@ -94,6 +94,23 @@ TEST_F(WaitingPage, UnreadableTablesAreReportedAndThePageStays) {
     EXPECT_TRUE(has(log_text(), "Could not get configuration information from unit\n"));
 }
 
+// A unit that never answers the wake-up: the page, and the log, say which port
+// was tried and how often, in place of "This may take a few seconds...".
+TEST_F(WaitingPage, SilentUnitIsNamedWithItsPortAndTheAttempts) {
+    SimConfig config;
+    config.faults.silent = true;
+    attach_unit(config);
+    set_handed_function(LF_READ_CONFIG);
+    const char* const reason = "The unit on sim did not answer after 20 attempts.";
+    script_page(WAITING_PAGE, {tech::wait(60000), tech::check([reason] {
+                                   EXPECT_EQ(page_control(WAITING_PAGE, ID_WAITING_TEXT).text,
+                                             std::string("  ") + reason);
+                               }),
+                               tech::close()});
+    EXPECT_EQ(DoWaiting(), 0);
+    EXPECT_TRUE(log_text().ends_with(std::string(reason) + "\n")) << log_text();
+}
+
 TEST_F(WaitingPage, MismatchedDatabaseAsksWhetherToReturnOrQuit) {
     struct Case {
         LoaderFunction function;
