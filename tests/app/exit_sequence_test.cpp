@@ -24,14 +24,6 @@
 #include "support/text_checks.h"
 
 namespace {
-// The last command the unit received, the wake-up bytes aside.
-std::string last_command(const SimUnit& unit) {
-    std::string last;
-    for (const SimEvent& e : unit.transcript())
-        if (e.kind == SimEvent::received && e.text != "<CAN x8>") last = e.text;
-    return last;
-}
-
 void obstacle_file(const TempDir& top) {
     std::filesystem::create_directories(top.file("Obstacle Files"));
     top.write("Obstacle Files/61734-ODB-0001-00001.bin",
@@ -135,9 +127,9 @@ TEST_F(WizardTest, EveryEndingStartsTheStoppedUnitAgainOrSaysItCouldNot) {
         const std::string log = log_text().substr(log_before);
         const bool gone = e.last == nullptr;
         if (gone)
-            EXPECT_NE(last_command(sim), "STARTF") << "the unit was gone\n" << sim.transcript_text();
+            EXPECT_NE(last_unit_command(sim), "STARTF") << "the unit was gone\n" << sim.transcript_text();
         else
-            EXPECT_EQ(last_command(sim), e.last) << sim.transcript_text();
+            EXPECT_EQ(last_unit_command(sim), e.last) << sim.transcript_text();
         EXPECT_EQ(procedure_cancelled(), e.cancelled);
         EXPECT_EQ(has(log, "Cancelling..."), e.cancelled) << log;
         if (e.cancelled || gone) {

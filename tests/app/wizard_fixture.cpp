@@ -67,3 +67,10 @@ std::string WizardTest::log_text() const {
 #endif
     return text;
 }
+
+std::string last_unit_command(const SimUnit& unit) {
+    std::string last;
+    for (const SimEvent& e : unit.transcript())
+        if (e.kind == SimEvent::received && e.text != "<CAN x8>") last = e.text;
+    return last;
+}

@@ -11,6 +11,9 @@
 #include "sim/sim_unit.h"
 #include "support/temp_dir.h"
 
+// The last command the unit received, the wake-up bytes aside.
+std::string last_unit_command(const SimUnit& unit);
+
 class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -117,14 +117,6 @@ const char* known_fault(const std::string& row, const std::string& column) {
     return found == known.end() ? nullptr : found->second;
 }
 
-// The last command the unit received, the wake-up bytes aside.
-std::string last_command(const SimUnit& unit) {
-    std::string last;
-    for (const SimEvent& e : unit.transcript())
-        if (e.kind == SimEvent::received && e.text != "<CAN x8>") last = e.text;
-    return last;
-}
-
 // The lines of the transfer page's status box, as the technician last saw it.
 std::set<std::string> status_lines() {
     std::set<std::string> lines;
@@ -260,9 +252,9 @@ TEST_P(FaultMatrix, EndsWithinItsBoundAndClaimsNothingItDidNotDo) {
         wrong.push_back("\"Transfer complete\" for a body that was not written whole");
     // The unit stopped at start runs again: started at exit, restarted by a
     // reset, or named as possibly stopped because it could not be reached.
-    if (!row.start && has(unit->transcript_text(), "> STOPF") && last_command(*unit) != "STARTF" &&
-        !last_command(*unit).starts_with("RESET") && farewell_warning().empty())
-        wrong.push_back("the unit was left with its flight functions stopped (last command: " + last_command(*unit) +
+    if (!row.start && has(unit->transcript_text(), "> STOPF") && last_unit_command(*unit) != "STARTF" &&
+        !last_unit_command(*unit).starts_with("RESET") && farewell_warning().empty())
+        wrong.push_back("the unit was left with its flight functions stopped (last command: " + last_unit_command(*unit) +
                         ")");
     if (row.backup && fs::exists(faulty.backup_path) && read_whole_file(faulty.backup_path) != lines_of(parameters))
         wrong.push_back("the configuration backup is not what the unit holds");
