@@ -49,7 +49,7 @@ void say_goodbye_to_unit(bool served_unit_at_start) {
     if (served_unit_at_start && !g_commands.reset_sent) {
         bool restarted = false;
         if (unit_port_listed()) {
-            status_show("Restarting the unit's flight functions...\r\n");
+            status_show(std::string(restarting_unit_line) + "\r\n");
             // A body stopped short (a Cancel) still holds the unit: every
             // wake-up byte would count as part of it.
             if (const uint32_t quiet = body_drop_wait_ms()) wait_responsive(quiet);

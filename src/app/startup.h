@@ -22,6 +22,8 @@ std::string_view farewell_warning();
 // That text for the unit on `port`, and the caption of its box.
 std::string unit_not_restarted_text(const std::string& port);
 inline constexpr const char* unit_not_restarted_caption = "Unit Not Restarted";
+// The status line of the farewell while it tries to reach the unit.
+inline constexpr std::string_view restarting_unit_line = "Restarting the unit's flight functions...";
 // The header that begins every run's part of the log.
 void write_log_header(std::time_t started);
 // The standard 24-character local date text, as "Wed Jun 30 21:49:08 1993".

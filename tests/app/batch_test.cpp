@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -20,6 +21,7 @@
 #include "catalogue/file_listing.h"
 #include "check/json_reader.h"
 #include "formats/crc.h"
+#include "loads/database_loads.h"
 #include "output/log.h"
 #include "platform/batch/batch_pages.h"
 #include "sim/sim_unit.h"
@@ -602,6 +604,11 @@ TEST_F(BatchRun, FaultsEndTheRunWithTheirReasonAsItsLastLine) {
          false},
         {"cable pulled in the body", [](SimConfig& u) { u.faults.cable_pulled_after = 60000; },
          "flight functions may still be stopped", false},
+        {"Ctrl-C during the load", [](SimConfig&) {}, "Cancelled", true,
+         [](Page page) {
+             batch_request_end(SIGINT);
+             return load_obstacle_database(page);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -614,6 +621,7 @@ TEST_F(BatchRun, FaultsEndTheRunWithTheirReasonAsItsLastLine) {
             build_sectioned_file({.version = 2, .data = std::string(200000, 'o')}));
         Outcome r{};
         EXPECT_NO_THROW(r = run({"obstacle"}));
+        batch_request_end(0);
         EXPECT_EQ(r.status, 1) << r.lines;
         const std::size_t last = r.lines.rfind('\n', r.lines.size() - 2);
         EXPECT_TRUE(has(r.lines.substr(last + 1), c.last_line_has)) << r.lines;

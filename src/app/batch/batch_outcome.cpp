@@ -1,5 +1,6 @@
 #include "app/batch/batch_outcome.h"
 
+#include "app/startup.h"
 #include "output/status.h"
 
 namespace {
@@ -38,7 +39,8 @@ const BatchOutcome& batch_outcome() { return g_outcome; }
 
 void batch_outcome_status(std::string_view text) {
     const std::string_view line = trimmed(text);
-    if (line.empty()) return;
+    // The farewell to the unit is not what the run did.
+    if (line.empty() || line == restarting_unit_line) return;
     if (line == loads_closing_line && !g_outcome.last_status.empty()) {
         g_outcome.completed = true;
         g_outcome.completion = g_outcome.last_status;
