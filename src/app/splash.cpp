@@ -1,6 +1,7 @@
 #include "app/splash.h"
 
 #include "app/page_layouts.h"
+#include "app/waiting_page.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/responsive_wait.h"
@@ -70,6 +71,8 @@ std::string legal_text() { return version_text(VersionItem::legal_copyright); }
 SplashOutcome DoSplash() {
     log_write("... DoSplash()");
     const std::string model = detect_model(DETECT_FRESH);
+    // A unit that never answered is named in the log; the splash shows no unit.
+    if (model.empty() && !unit_silent_text().empty()) log_write(unit_silent_text());
     const bool served = is_served_model(model);
     if (served && connect_unit() == 0) {
         if (unit_send_command("STOPF\r")) wait_responsive(300);

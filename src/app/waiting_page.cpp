@@ -33,10 +33,8 @@ bool ask_retry(Page page, const char* text) {
 
 // The page stays open with nothing running: its text says why.
 void say_unit_silent(Page page) {
-    const int attempts = connect_unanswered_attempts();
-    if (attempts == 0) return;
-    const std::string text =
-        "The unit on " + g_link.port_name + " did not answer after " + std::to_string(attempts) + " attempts.";
+    const std::string text = unit_silent_text();
+    if (text.empty()) return;
     log_write(text);
     control_set_text(page, ID_WAITING_TEXT, "  " + text);
 }
@@ -117,6 +115,12 @@ void waiting_handler(Page page, PageEvent event, int id) {
     }
 }
 }  // namespace
+
+std::string unit_silent_text() {
+    const int attempts = connect_unanswered_attempts();
+    if (attempts == 0) return "";
+    return "The unit on " + g_link.port_name + " did not answer after " + std::to_string(attempts) + " attempts.";
+}
 
 int DoWaiting() {
     log_write("... DoWaiting()");

@@ -15,8 +15,6 @@
 
 UnitTables g_unit_tables;
 
-void reset_unit_tables() { g_unit_tables = UnitTables{}; }
-
 namespace {
 constexpr int connect_attempts = 20;
 int g_unanswered_attempts = 0;
@@ -123,6 +121,11 @@ int connect_unit() {
 }
 
 int connect_unanswered_attempts() { return g_unanswered_attempts; }
+
+void reset_unit_tables() {
+    g_unit_tables = UnitTables{};
+    g_unanswered_attempts = 0;
+}
 
 int query_unit_tables() {
     struct Query {

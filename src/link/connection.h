@@ -19,6 +19,7 @@ struct UnitTables {
 };
 extern UnitTables g_unit_tables;
 
+// The tables and what the last connection attempt found, forgotten.
 void reset_unit_tables();
 
 // Reopens the port, sends the wake-up burst and waits for a line beginning
