@@ -93,6 +93,7 @@ void run_wizard(std::time_t started, void (*pages)()) {
     take_end_requests(stop_link_work);
     procedure_cancelled_reset();
     body_drop_forget();
+    g_commands.reset_sent = false;
     write_log_header(started);
     setup_page_start(current_directory(), legal_text(), program_title());
     const SplashOutcome splash = DoSplash();

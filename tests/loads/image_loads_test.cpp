@@ -235,6 +235,8 @@ TEST_F(ImageLoads, AFailedImageEndsTheLoadWithoutACompletionText) {
         // Only Cancel leaves the page open, for the technician.
         run_load(LF_OS_IMAGE, c.box.empty(), [&c] {
             if (!c.box.empty()) script_expect_box(c.box, "Error", BOX_NO);
+            // Without its cable the unit cannot be started again at exit.
+            if (has(c.name, "cable pulled")) script_expect_box(unit_not_restarted_text("sim"), unit_not_restarted_caption);
         });
         EXPECT_EQ(page_runs().back().template_id, TRANSFER_PAGE);
         EXPECT_EQ(page_runs().back().result, 0);
