@@ -1,6 +1,7 @@
 #include "loads/file_body.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <string>
 #include <string_view>
 
@@ -98,8 +99,8 @@ void show_body_end(const PassResult& body, uint64_t length, bool announce_wait) 
                       : body.end == PassEnd::read_failed  ? "stopped (the file could not be read)"
                       : body.end == PassEnd::unit_error   ? "stopped (the unit reported an error)"
                                                           : "stopped (the link to the unit failed)";
-    status_show(formatted("Transfer %s after %llu of %llu bytes: this file was not loaded.\r\n", why,
-                          static_cast<unsigned long long>(body.bytes), static_cast<unsigned long long>(length)));
+    status_show(formatted("Transfer %s after %" PRIu64 " of %" PRIu64 " bytes: this file was not loaded.\r\n", why,
+                          body.bytes, length));
 }
 
 PassResult checksum_file(std::FILE* file, uint64_t length, uint32_t& checksum, TransferProgress* progress) {
