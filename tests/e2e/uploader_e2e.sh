@@ -126,7 +126,7 @@ wait_for_exit() {
 terminate_uploader() { kill -TERM "$(uploader_pid)"; }
 
 # The last line the program printed before the pane's shell reported its end.
-last_printed_line() { tmux capture-pane -p -J -t "$session" | grep -v '^ *$' | grep -B1 "UPLOADER-ENDED" | head -n 1; }
+last_printed_line() { screen_joined | grep -v '^ *$' | grep -B1 "UPLOADER-ENDED" | head -n 1; }
 
 # Seconds since the epoch, with fractions.
 clock_now() { date +%s.%N; }
@@ -474,8 +474,6 @@ escape_during_transfer)
     # few seconds, a failure status, and the unit started again.
     "$make_demo" --terrain-data-bytes 150000000 "$work/top" >/dev/null || fail "htaws-make-demo failed"
     start_unit --free 00100000,00000000,00001000
-    log="${TMPDIR:-/tmp}/Loader.LOG"
-    log_before="$(stat -c %s "$log" 2>/dev/null || echo 0)"
     start_uploader
     expect_screen "Setup for"
     focus_on "( ) Write new Terrain database to Unit"
@@ -491,7 +489,10 @@ escape_during_transfer)
     expect_screen "UPLOADER-ENDED 1" 15
     within_seconds "$pressed" "$(clock_now)" 9
     grep -q "> STARTF" "$work/sim.log" || fail "the unit was not started again"
-    this_run="$(tail -c +$((log_before + 1)) "$log")"
+    log="$(screen_joined | sed -n 's/^Log: //p')"
+    [ -s "$log" ] || fail "the summary names no log: $log"
+    # This run's part: from the last header on.
+    this_run="$(awk '/The current date and time: /{run=""} {run=run $0 "\n"} END{printf "%s", run}' "$log")"
     grep -q "Cancelling..." <<<"$this_run" || fail "the Escape was not acknowledged in the log"
     grep -q "Transfer complete" <<<"$this_run" && fail "the log says the cancelled body was complete"
     # The unit refuses the body it did not get whole: that is the point here.
