@@ -474,6 +474,8 @@ escape_during_transfer)
     # few seconds, a failure status, and the unit started again.
     "$make_demo" --terrain-data-bytes 150000000 "$work/top" >/dev/null || fail "htaws-make-demo failed"
     start_unit --free 00100000,00000000,00001000
+    # A log of this run's own, away from the user's shared one.
+    export XDG_STATE_HOME="$work/state"
     start_uploader
     expect_screen "Setup for"
     focus_on "( ) Write new Terrain database to Unit"
