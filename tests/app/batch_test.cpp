@@ -221,7 +221,8 @@ TEST_F(BatchRun, DatabaseLoadSendsTheFileAndReportsItInJson) {
     EXPECT_EQ(r.status, 0) << r.lines;
     ASSERT_EQ(sim.loads().size(), 1u) << sim.transcript_text();
     EXPECT_TRUE(sim.loads()[0].accepted);
-    EXPECT_TRUE(r.lines.ends_with("** Returning to Setup Dialog momentarily.\nOBS Data Load Successful!\n"))
+    EXPECT_TRUE(r.lines.ends_with("** Returning to Setup Dialog momentarily.\nRestarting the unit's flight "
+                                  "functions...\nOBS Data Load Successful!\n"))
         << "the procedure's text of success last, once\n"
         << r.lines;
     EXPECT_TRUE(has(r.lines, "100.0%  " + std::to_string(file.size()) + " of " + std::to_string(file.size())))
