@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -610,6 +611,8 @@ TEST_F(BatchRun, FaultsEndTheRunWithTheirReasonAsItsLastLine) {
              batch_request_end(SIGINT);
              return load_obstacle_database(page);
          }},
+        {"crash inside the procedure", [](SimConfig&) {}, "a fault inside the load", true,
+         [](Page) -> int { throw std::runtime_error("a fault inside the load"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
