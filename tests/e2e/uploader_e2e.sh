@@ -12,7 +12,14 @@ command -v tmux >/dev/null || { echo "tmux is not installed: skipped"; exit 77; 
 # its own (as root, as CI runs), the ports folder, the single-instance lock and
 # tmux's server are the run's own and runs go side by side; elsewhere they take
 # turns under the lock below, from whatever build they come.
-own_tmp='mount -t tmpfs tmpfs /tmp'
+# The programs, this script and the build may themselves lie under /tmp (a
+# clone there): each such top folder is bound back into the run's own /tmp.
+own_tmp='host=/run/htaws-e2e-host-tmp && mkdir -p "$host" && mount --bind /tmp "$host" &&
+  mount -t tmpfs tmpfs /tmp && for path in "$0" "$@" "$PWD"; do
+    case "$path" in /tmp/?*) top="${path#/tmp/}"; top="${top%%/*}"
+      [ -d "/tmp/$top" ] || { mkdir "/tmp/$top" && mount --bind "$host/$top" "/tmp/$top"; } || exit 1 ;;
+    esac
+  done'
 if [ -z "${HTAWS_E2E_OWN_TMP:-}" ] && unshare -m --propagation private sh -c "$own_tmp" 2>/dev/null; then
     HTAWS_E2E_OWN_TMP=1 exec unshare -m --propagation private sh -c "$own_tmp"' && exec "$0" "$@"' "$0" "$@"
 fi
