@@ -9,6 +9,10 @@ namespace {
 // Every load of this generation places its data blocks after the control
 // block's 256 bytes, in order.
 constexpr uint32_t first_address = 256;
+constexpr uint32_t flash_progress_every_ms = 5000;
+// How long a flash write that never ends goes on reporting progress: longer
+// than any uploader waits.
+constexpr uint32_t endless_flash_ms = 3 * 3600 * 1000;
 
 // Airport and terrain blocks are answered one by one; system software blocks are not.
 bool answers_blocks(const SimState& s) { return s.load.mode != "P"; }
@@ -56,13 +60,18 @@ std::string load_fault(const SimState& s) {
 
 void write_flash(SimState& s) {
     if (!s.load_open || s.mode != SimMode::data_blocks) return sim_refuse(s, "NO: ", "nothing to write");
-    uint32_t flash_ms = s.config.flash_ms;
     if (s.flash_retries_left > 0) {
         --s.flash_retries_left;
-        return sim_send_line(s, "Retry", flash_ms);
+        return sim_send_line(s, "Retry", s.config.flash_ms);
     }
+    const bool endless = s.config.faults.flash_never_ends;
+    const uint32_t progress_ms = endless ? endless_flash_ms : s.config.flash_progress_ms;
+    const uint32_t flash_ms = progress_ms + s.config.flash_ms;
     sim_send_line(s, "Begin erase");
-    sim_send_line(s, "Begin write", flash_ms / 2);
+    for (uint32_t at = flash_progress_every_ms; at <= progress_ms; at += flash_progress_every_ms)
+        sim_send_line(s, "Begin write", at);
+    if (endless) return sim_finish_load(s, false, "flash write never ended");
+    sim_send_line(s, "Begin write", progress_ms + s.config.flash_ms / 2);
     s.load.checksum = crc_end(s.body_reg);
     if (s.load.mode == "T") s.load.name = s.announced_kind;
     const std::string fault = load_fault(s);

@@ -62,6 +62,7 @@ struct SimFaults {
     int refused_blocks = 0;                // earlier generation: first N data blocks answered "NO"
     int flash_retries = 0;                 // earlier generation: "Retry" answers before the flash write
     bool flash_fails = false;              // earlier generation: the flash write answers "ERR"
+    bool flash_never_ends = false;         // earlier generation: the flash write sends "Begin" lines for hours, no verdict
     int silent_blocks = 0;                 // earlier generation: first N data blocks get no answer
     uint32_t answers_up_to_baud = 0;       // earlier generation: blocks are garbled above this rate (0: any rate)
     long cable_pulled_after = -1;          // bytes received before the link dies (-1 never)
@@ -84,6 +85,9 @@ struct SimConfig {
     SimPacing pacing;
     uint32_t reply_latency_ms = 0;         // delay before each reply becomes readable
     uint32_t flash_ms = 0;                 // earlier generation: time the flash write takes
+    // Earlier generation: before that time, a "Begin write" progress line
+    // every 5 s for this long (a slow flash, or one that never ends).
+    uint32_t flash_progress_ms = 0;
     std::string line_end = "\r\n";         // ends every reply line: "\r\n", "\n" or "\r"
     std::size_t keep_load_bytes = 64u << 20;  // load bytes kept in SimLoad::data
     SimFaults faults;

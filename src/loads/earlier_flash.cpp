@@ -1,5 +1,6 @@
 #include "loads/earlier_flash.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "link/commands.h"
@@ -40,13 +41,15 @@ void wait_steps(Page page, int steps) {
     }
 }
 
-// The unit's lines up to the first that is not a "Begin" progress line, all
-// within the pass's limit. The line's read result.
+// The unit's lines up to the first that is not a "Begin" progress line: each
+// line within the read limit, all of them within the total limit. The line's
+// read result (-1 when either limit passed).
 int read_verdict(const FlashWrite& flash, char* reply, std::size_t size) {
-    const uint64_t deadline = now_ms() + flash.reply_limit_ms;
+    const uint64_t deadline = now_ms() + flash.limits.total_ms;
     for (;;) {
         const uint64_t now = now_ms();
-        const uint32_t left = now < deadline ? uint32_t(deadline - now) : 1;
+        if (now >= deadline) return -1;
+        const uint32_t left = uint32_t(std::min<uint64_t>(flash.limits.line_ms, deadline - now));
         const int got = unit_read_line(reply, size, left);
         if (got <= 0 || !starts_with(reply, "Begin")) return got;
         status_note("Unit sent '%s'\r\n", reply);

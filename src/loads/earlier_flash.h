@@ -7,9 +7,18 @@
 
 #include "platform/pages.h"
 
+struct FlashLimits {
+    uint32_t line_ms;   // each line the unit sends must come within this
+    // A unit that keeps sending progress lines is given up on this long after
+    // the pass began reading them.
+    uint32_t total_ms;
+};
+inline constexpr FlashLimits database_flash_limits{600000, 30 * 60000};
+inline constexpr FlashLimits software_flash_limits{15000, 10 * 60000};
+
 struct FlashWrite {
     int steps;                // T: 200 ms steps of the second bar (0: none)
-    uint32_t reply_limit_ms;  // the unit's verdict must come within this
+    FlashLimits limits;
     const char* title;
     bool show_status;         // "Writing to flash" shown, or only logged
     bool baud_each_pass;      // the link speed is set before every "W"

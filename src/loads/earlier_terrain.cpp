@@ -91,7 +91,7 @@ bool send_chunk(Page page, const Phase& phase, std::span<const uint8_t> chunk, c
                 run.progress_base + std::min<uint64_t>(chunk.size(), run.progress_total - run.progress_base) - 1);
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return false;
     if (!speed_set(page)) return false;
-    const FlashWrite flash{flash_steps(g_unit.unit_generation, phase.generation_one_steps), 600000,
+    const FlashWrite flash{flash_steps(g_unit.unit_generation, phase.generation_one_steps), database_flash_limits,
                            "    WAIT ... Writing to Flash    ", false, false, "Burn flash failed\nTry again?"};
     return write_flash(page, flash) == FlashEnd::written;
 }

@@ -32,6 +32,7 @@ void pulled_90(SimConfig& u, const TransferSpan& span) { pulled_at(u, span, 90);
 void pulled_last(SimConfig& u, const TransferSpan& span) {
     u.faults.cable_pulled_after = long(span.start + (span.bytes ? span.bytes - 1 : 0));
 }
+void endless_flash(SimConfig& u, const TransferSpan&) { u.faults.flash_never_ends = true; }
 void slow(SimConfig& u, const TransferSpan&) { u.reply_latency_ms = 400; }
 void slow_and_pacing(SimConfig& u, const TransferSpan& span) {
     slow(u, span);
@@ -96,5 +97,14 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
         columns.push_back(column("ERR in the last piece", Outcome::fails, err_last));
     }
     if (row.packets) columns.push_back(column("corrupted packet", Outcome::either, corrupt_packet));
+    if (row.body && !row.paced) {
+        // The earlier generation's flash write: the unit never stops reporting progress.
+        FaultColumn endless = column("flash write never ends", Outcome::fails, endless_flash);
+        const bool software = row.function == LF_SYSTEM_SOFTWARE;
+        endless.bound_ms = software ? 10 * 60000 : 30 * 60000;
+        endless.bound_reason = software ? "the unit never falls silent; the flash write gives up 10 min after its first read"
+                                        : "the unit never falls silent; the flash write gives up 30 min after its first read";
+        columns.push_back(endless);
+    }
     return columns;
 }

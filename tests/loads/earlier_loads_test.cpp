@@ -388,6 +388,59 @@ TEST_F(EarlierSoftware, RefusedFlashWriteAsks) {
     EXPECT_FALSE(has(status(), "complete"));
 }
 
+// Each line of the flash write has its own limit, read again after every
+// "Begin" progress line; only a unit that never gives its verdict is given up
+// on, at the load's total bound (10 min for system software, 30 min for the
+// databases) counted from the first read.
+TEST_F(EarlierSoftware, AFlashWriteReportingProgressIsWaitedForUpToItsTotalBound) {
+    struct Case {
+        const char* name;
+        bool software;
+        uint32_t progress_ms;  // 0: the write never ends
+        uint64_t bound_ms;
+    };
+    const Case cases[] = {
+        {"software, 40 s of progress", true, 40000, 0},
+        {"software, never ends", true, 0, 10 * 60000},
+        {"airport, 15 min of progress", false, 15 * 60000, 0},
+        {"airport, never ends", false, 0, 30 * 60000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pages_reset();
+        const std::string path = system_file(4000);
+        compatible_unit();
+        unit->config().flash_progress_ms = c.progress_ms;
+        unit->config().faults.flash_never_ends = c.progress_ms == 0;
+        if (c.software)
+            setup(false, {tech::click(LF_SYSTEM_SOFTWARE), tech::type(ID_SYSTEM_BOX, path)});
+        else
+            choose_database(LF_AIRPORT, airport_file(build_earlier_map_file(filler_bytes(3000, 2), 0)));
+        if (c.bound_ms) script_expect_box("Operation timed out\nTry again?", "Error", BOX_YES);
+        const int result = transfer(c.bound_ms ? std::vector<TechAction>{} : std::vector<TechAction>{tech::wait(1500), tech::escape()});
+        const uint64_t ended = now_ms();
+
+        uint64_t flash_asked = 0;
+        for (const SimEvent& e : unit->transcript())
+            if (e.kind == SimEvent::received && e.text == "W") flash_asked = e.at_ms;
+        ASSERT_NE(flash_asked, 0u) << unit->transcript_text();
+        EXPECT_GT(occurrences(log_text(), "Unit sent 'Begin write'"), 7u);
+        if (c.bound_ms) {
+            EXPECT_EQ(result, 1000);
+            // The wait steps of a generation-1 unit (10 or 12 s) come before the first read.
+            EXPECT_GE(ended - flash_asked, c.bound_ms);
+            EXPECT_LT(ended - flash_asked, c.bound_ms + 15000);
+            EXPECT_FALSE(has(status(), "complete")) << status();
+        } else {
+            EXPECT_EQ(result, 0);
+            ASSERT_EQ(unit->loads().size(), 1u);
+            EXPECT_TRUE(unit->loads()[0].accepted) << unit->loads()[0].verdict;
+            EXPECT_TRUE(has(log_text(), "Unit sent 'OK: flash written'")) << log_text();
+            EXPECT_TRUE(has(status(), "complete\r\n")) << status();
+        }
+    }
+}
+
 // When the earlier unit was found on the "Gadget Serial" port the setup page
 // took the current-generation way; the loads still get their inputs, through
 // the earlier-generation checks.
