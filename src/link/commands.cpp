@@ -231,9 +231,9 @@ int enter_load_mode_serial(int mode, const uint8_t* control_block) {
 int send_baud_command(uint32_t baud) {
     for (const BaudRate& b : baud_table) {
         if (b.rate != baud) continue;
+        // baud_setting stays as it is: every step down asks for the rate
+        // below the protocol's setting, not below the rate last sent.
         const bool written = staging_write(b.text.data(), b.text.size());
-        // The rate the unit was last told: a further step down goes below it.
-        if (written) g_commands.baud_setting = baud;
         if (g_commands.abort_requested) unit_close_port();
         return written ? 1 : BAUD_NOT_SENT;
     }

@@ -71,9 +71,9 @@ enum : int { MODE_READY = 0, MODE_ABANDONED = 1, MODE_PAGE_ENDED = 2 };
 // send_baud_command's result when the text could not be written (no staging
 // stream open, or the write failed).
 inline constexpr int BAUD_NOT_SENT = -1;
-// Writes the baud text of `baud` into the staging stream and, once written,
-// keeps `baud` as baud_setting. 0 when the rate is not one of 115200, 57600,
-// 38400, 19200, 9600; BAUD_NOT_SENT; else 1.
+// Writes the baud text of `baud` into the staging stream; baud_setting is
+// left as it is. 0 when the rate is not one of 115200, 57600, 38400, 19200,
+// 9600; BAUD_NOT_SENT; else 1.
 [[nodiscard]] int send_baud_command(uint32_t baud);
 // send_baud_command with the next rate below baud_setting; 0 when there is none.
 [[nodiscard]] int send_lower_baud_command();

@@ -183,7 +183,7 @@ TEST_F(EarlierLoads, AirportUnitRefusingTenTimesIsOfferedALowerRate) {
                 << transcript;
             ASSERT_EQ(sim.loads().size(), 1u);
             EXPECT_TRUE(sim.loads()[0].accepted);
-            EXPECT_TRUE(has(log_text(), "   Baud Rate Set to 57600   "));
+            EXPECT_TRUE(has(log_text(), "   Baud Rate Set to 115200   ")) << "the title names the protocol's setting";
             EXPECT_TRUE(has(status(), "Load airport data complete"));
         } else {
             EXPECT_TRUE(sim.loads().empty());
@@ -192,6 +192,28 @@ TEST_F(EarlierLoads, AirportUnitRefusingTenTimesIsOfferedALowerRate) {
             EXPECT_FALSE(has(status(), "complete"));
         }
     }
+}
+
+// The lower-rate command leaves the protocol's setting as it is: every step
+// down asks for the same lower rate, and the load goes on as long as the
+// technician answers Yes.
+TEST_F(EarlierLoads, AirportStepsDownAgainAndAgainWithTheSameCommand) {
+    SimConfig config;
+    config.faults.refused_blocks = 50;
+    SimUnit& sim = earlier_unit(config);
+    const std::string data = filler_bytes(1500, 5);
+    choose_database(LF_AIRPORT, airport_file(build_earlier_map_file(data, 0)));
+    for (int i = 0; i < 5; ++i)
+        script_expect_box("Unit replied with an error\nTry again at lower baud rate?", "Error", BOX_YES);
+    EXPECT_EQ(transfer(), 0);
+
+    const std::string transcript = sim.transcript_text();
+    EXPECT_EQ(occurrences(transcript, "> BR 57600\n"), 5u) << transcript;
+    for (const char* lower : {"> BR 38400", "> BR 19200", "> BR 9600"}) EXPECT_FALSE(has(transcript, lower)) << lower;
+    EXPECT_EQ(occurrences(log_text(), "   Baud Rate Set to 115200   "), 5u) << log_text();
+    ASSERT_EQ(sim.loads().size(), 1u);
+    EXPECT_TRUE(sim.loads()[0].accepted) << sim.loads()[0].verdict;
+    EXPECT_TRUE(has(status(), "Load airport data complete"));
 }
 
 TEST_F(EarlierLoads, AirportFlashFailureAsksAndEndsThePage) {
