@@ -94,7 +94,7 @@ const Command commands[] = {
     {"DDB", false, true, current, false, delete_database},
     {"RESET", false, true, current, false, reset},
     {"UP", false, false, current, false, update_scripts},
-    {"PT", false, false, current, false, test_stream},
+    {"PT", false, false, both, false, test_stream},
     {"RC", true, false, current, false, recordings},
     {"H", true, true, current, false, recordings},
     {"ER", true, false, current, false, recordings},

@@ -249,12 +249,17 @@ void test_stream_byte(SimState& s, uint8_t byte) {
         s.can_run = 0;
         s.load.checksum = crc_end(s.body_reg);
         sim_event(s, SimEvent::received, "test stream " + std::to_string(s.load.length) + " bytes");
-        sim_finish_load(s, true, "accepted");
+        sim_finish_load(s, s.load_fault.empty(), s.load_fault.empty() ? "accepted" : s.load_fault);
         sim_wake(s);
         return;
     }
     for (; s.can_run > 0; --s.can_run) sim_add_body(s, s.load.length, &CAN, 1);
     sim_add_body(s, s.load.length, &byte, 1);
+    const long err_at = s.config.faults.err_at_body_byte;
+    if (err_at >= 0 && s.load.length == uint64_t(err_at)) {
+        s.load_fault = "write fault";
+        sim_send_line(s, "ERR: write fault");
+    }
 }
 }  // namespace
 
