@@ -13,6 +13,7 @@ int choose_reset_mode(const PageLayout& dialog_layout) {
         if (event == PageEvent::open) {
             control_show(dialog, ID_FACTORY_MODE, false);
             control_enable(dialog, ID_FACTORY_MODE, false);
+            control_show(dialog, ID_FACTORY_MODE_TEXT, false);
         } else if (event == PageEvent::command) {
             if (id == ID_FLIGHT_MODE) g_reset_mode = 0;
             if (id == ID_MAINTENANCE_MODE) g_reset_mode = 1;

@@ -5,8 +5,8 @@
 #include "platform/page_layout.h"
 
 // Shows a dialog of the reset mode buttons: FLT, MNX and FCT set the reset
-// mode, Cancel and closing leave none. FCT is hidden and disabled. Returns the
-// reset mode.
+// mode, Cancel and closing leave none. FCT is hidden and disabled, and its
+// description hidden with it. Returns the reset mode.
 int choose_reset_mode(const PageLayout& dialog_layout);
 // -1 none, 0 flight, 1 maintenance, 2 factory mode.
 int reset_mode();

@@ -28,6 +28,7 @@ inline constexpr int ID_FOOTER = 1030;
 inline constexpr int ID_FLIGHT_MODE = 1040;
 inline constexpr int ID_MAINTENANCE_MODE = 1041;
 inline constexpr int ID_FACTORY_MODE = 1042;
+inline constexpr int ID_FACTORY_MODE_TEXT = 1043;  // hidden with its button
 inline constexpr int ID_RESET_CANCEL = 2;
 
 // Version select dialog.
@@ -46,7 +47,7 @@ constexpr std::array<ControlDecl, 8> reset_mode_rows(int top) {
         {ID_MAINTENANCE_MODE, K::button, "MNX Mode", 10, top + 18, 50, 14},
         {-1, K::static_text, "USB Upload maintenance and test", 66, top + 21, 160, 8},
         {ID_FACTORY_MODE, K::button, "FCT Mode", 10, top + 36, 50, 14},
-        {-1, K::static_text, "USB Upload factory settings", 66, top + 39, 160, 8},
+        {ID_FACTORY_MODE_TEXT, K::static_text, "USB Upload factory settings", 66, top + 39, 160, 8},
         {ID_RESET_CANCEL, K::default_button, "Cancel", 10, top + 54, 50, 14},
         {-1, K::static_text, "Don't Load. Don't RESET.", 66, top + 57, 160, 8},
     }};

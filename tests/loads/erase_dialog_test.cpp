@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+
 #include "loads/erase_dialog.h"
 #include "setup/reset_mode_dialog.h"
 #include "setup/setup_layout.h"
@@ -41,7 +45,42 @@ TEST(EraseDialog, EachKindNamesItsDatabaseAndNeverOffersFactoryMode) {
         EXPECT_EQ(offer_erase_dialog(c.kind), -1);
         EXPECT_FALSE(page_control(c.template_id, ID_FACTORY_MODE).visible);
         EXPECT_FALSE(page_control(c.template_id, ID_FACTORY_MODE).enabled);
+        EXPECT_FALSE(page_control(c.template_id, ID_FACTORY_MODE_TEXT).visible) << "no description without its button";
     }
+}
+
+// The legend pairs each mode's name with what it means, in this order, the
+// last line "NO LOAD"; Cancel stands apart below it.
+TEST(EraseDialog, TheLegendEndsWithNoLoad) {
+    const std::pair<const char*, const char*> legend[] = {
+        {"FLT Mode", "Normal HTAWS functions - no USB"},
+        {"MNX Mode", "USB Upload maintenance and test"},
+        {"FCT Mode", "USB Upload factory settings"},
+        {"NO LOAD", "Don't Load. Don't RESET."},
+    };
+    const PageLayout& layout = erase_dialog_layout(DatabaseKind::terrain);
+    // The control showing `text` on the line at `y` (any line when y < 0).
+    const auto at = [&layout](std::string_view text, int y) -> const ControlDecl* {
+        for (const ControlDecl& c : layout.controls)
+            if (c.text == text && (y < 0 || std::abs(c.y - y) < 8)) return &c;
+        return nullptr;
+    };
+    int previous_y = 0;
+    for (const auto& [name, meaning] : legend) {
+        SCOPED_TRACE(name);
+        const ControlDecl* right = at(meaning, -1);
+        ASSERT_TRUE(right);
+        const ControlDecl* left = at(name, right->y);
+        ASSERT_TRUE(left) << "named on the line of its meaning";
+        EXPECT_LT(left->x, right->x);
+        EXPECT_GT(right->y, previous_y);
+        previous_y = right->y;
+    }
+    const ControlDecl* cancel = at("Cancel", -1);
+    ASSERT_TRUE(cancel);
+    EXPECT_EQ(cancel->id, ID_RESET_CANCEL);
+    EXPECT_GT(cancel->y, previous_y);
+    EXPECT_LE(cancel->y + cancel->h, layout.h);
 }
 
 TEST(EraseDialog, TheButtonChosenIsTheResetMode) {
