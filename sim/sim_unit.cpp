@@ -39,6 +39,8 @@ void sim_send_line(SimState& s, const std::string& text, uint32_t extra_delay_ms
 }
 
 namespace {
+constexpr uint64_t earlier_block_gap_ms = 1000;
+
 // A restart forgets the load and the line in progress and whatever was queued
 // for the uploader; the unit greets as after power-up.
 void sim_restart(SimState& s) {
@@ -58,6 +60,14 @@ void sim_restart(SimState& s) {
 // Moves the unit's time on, first judging at its own moment what waited for
 // the line to fall quiet.
 void advance(SimState& s, uint64_t now) {
+    // An earlier unit's block receiver drops a block whose bytes stopped
+    // coming, and listens for lines (and the wake-up) again.
+    const uint64_t dropped_at = s.last_byte_at + earlier_block_gap_ms;
+    if (s.config.generation != 4 && s.frame.active() && dropped_at <= now) {
+        s.now = std::max(s.now, dropped_at);
+        s.frame.stop();
+        sim_anomaly(s, "block cut short: its bytes stopped coming");
+    }
     uint64_t settled_at = s.last_byte_at + sim_settle_ms;
     if (settled_at <= now && (s.awaiting_lf || s.mode == SimMode::body_end)) {
         s.now = std::max(s.now, settled_at);

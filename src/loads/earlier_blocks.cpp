@@ -81,9 +81,12 @@ bool after_refusal(Page page, const BlockRun& run, BlockCounts& counts, int got)
 }
 }  // namespace
 
-bool enter_earlier_load_mode(Page page, int mode, const uint8_t* control_block) {
+
+bool enter_earlier_load_mode(int mode, const uint8_t* control_block) {
     const int entered = enter_load_mode_serial(mode, control_block);
-    if (entered == MODE_ABANDONED && !g_commands.abort_requested) page_end(page, PAGE_BACK_TO_SETUP);
+    // The page stays open: what went wrong is the last thing on it.
+    if (entered == MODE_ABANDONED && !g_commands.abort_requested)
+        status_show("The unit could not be put into its load mode.\r\n");
     return entered == MODE_READY;
 }
 

@@ -33,9 +33,8 @@ enum class BlocksEnd {
 
 inline constexpr std::size_t earlier_block_size = 1024;
 
-// enter_load_mode_serial; false when the load cannot go on, the page then
-// ended or ending (a unit that could not be reached again ends it back at
-// the setup page).
-bool enter_earlier_load_mode(Page page, int mode, const uint8_t* control_block);
+// enter_load_mode_serial; false when the load cannot go on. The page stays
+// open; a unit that took no control block in three rounds is shown as such.
+bool enter_earlier_load_mode(int mode, const uint8_t* control_block);
 
 BlocksEnd send_earlier_blocks(Page page, const BlockRun& run, TransferProgress& progress);

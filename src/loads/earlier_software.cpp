@@ -35,7 +35,7 @@ void run_software_load(Page page) {
     if (!configuration_saved(page)) return;
     const std::vector<uint8_t>& image = system_image();
     const std::span<const uint8_t> bytes(image.data(), image.size() - image_spare);
-    if (!enter_earlier_load_mode(page, LOAD_BINARY, bytes.data())) return;
+    if (!enter_earlier_load_mode(LOAD_BINARY, bytes.data())) return;
     status_show(formatted("Load system software, %d bytes\r\n", int(bytes.size())));
     show_operation_title(page, "Load System Software");
     TransferProgress progress{page};

@@ -86,7 +86,7 @@ bool send_chunk(Page page, const Phase& phase, std::span<const uint8_t> chunk, c
                 TransferProgress& progress) {
     // The chunk's control block is the first 256 bytes of the chunk buffer
     // itself: the files define no block of their own for this load.
-    if (!enter_earlier_load_mode(page, LOAD_TERRAIN, chunk.data())) return false;
+    if (!enter_earlier_load_mode(LOAD_TERRAIN, chunk.data())) return false;
     status_note("Terrain send, bytes %" PRIu64 " to %" PRIu64 " ...\r\n", run.progress_base,
                 run.progress_base + std::min<uint64_t>(chunk.size(), run.progress_total - run.progress_base) - 1);
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return false;

@@ -512,6 +512,26 @@ TEST_F(EarlierLoads, ACablePulledEndsTheLoadWithinItsBoundWithoutACompletion) {
     }
 }
 
+// A unit that takes no control block in three rounds, each after a fresh
+// connection, leaves the transfer page open with the reason on it: the load
+// returns, and the technician goes back or exits from there.
+TEST_F(EarlierLoads, AnAbandonedLoadModeLeavesThePageOpen) {
+    SimUnit& sim = earlier_unit();
+    choose_database(LF_AIRPORT, airport_file(build_earlier_map_file(filler_bytes(3000, 2), 0)));
+    // A line so slow that no block header goes out in time; commands still do.
+    script_on_page([](int page, bool opening) {
+        if (page == TRANSFER_PAGE && opening) sim_port_slow_writes(100);
+    });
+    for (int round = 0; round < 3; ++round) script_expect_box("Control Block write error", "Note");
+    sim_port_expect_anomaly("block cut short");
+    EXPECT_EQ(transfer({tech::wait(120000), tech::escape()}), 0) << "the page waited for the technician";
+    script_on_page(nullptr);
+    EXPECT_EQ(occurrences(sim.transcript_text(), "> M\n"), 3u) << sim.transcript_text();
+    EXPECT_TRUE(sim.loads().empty());
+    EXPECT_TRUE(status().ends_with("The unit could not be put into its load mode.\r\n")) << status();
+    EXPECT_FALSE(sim_port_is_open());
+}
+
 // The current way reads no ".hex" file; the image the transfer page reads in
 // its place is tested against the unit before anything is sent.
 TEST_F(EarlierSoftware, ImageReadOnTheCurrentWayIsTestedAgainstTheUnit) {

@@ -13,6 +13,7 @@ struct SimPortState {
     SerialPort port;
     bool open = false;
     bool flush_fails = false;
+    uint32_t write_ms_per_byte = 0;
     std::optional<std::vector<PortInfo>> ports;
     std::vector<std::string> anomalies;  // of the units detached since the last finish
     std::vector<std::string> expected;
@@ -32,9 +33,12 @@ void sim_port_attach(SimUnit* unit) {
     g_sim_port.unit = unit;
     g_sim_port.open = false;
     g_sim_port.flush_fails = false;
+    g_sim_port.write_ms_per_byte = 0;
 }
 
 void sim_port_fail_flushes(bool fail) { g_sim_port.flush_fails = fail; }
+
+void sim_port_slow_writes(uint32_t ms_per_byte) { g_sim_port.write_ms_per_byte = ms_per_byte; }
 
 void sim_ports_set(std::vector<PortInfo> ports) { g_sim_port.ports = std::move(ports); }
 
@@ -99,6 +103,7 @@ bool serial_input_arrived(SerialPort*) { return true; }
 long serial_write(SerialPort* port, const void* data, std::size_t size) {
     SimUnit* unit = live_unit(port);
     if (!unit) return -1;
+    sleep_ms(uint32_t(size) * g_sim_port.write_ms_per_byte);
     unit->receive(static_cast<const uint8_t*>(data), size, now_ms());
     return unit->connected() ? long(size) : -1;
 }

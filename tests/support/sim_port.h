@@ -3,6 +3,7 @@
 // SimUnit on the virtual clock, for tests of the link and everything above it.
 // The device name is "sim"; it opens while a unit is attached and connected,
 // and fails like a vanished device once the unit's cable is pulled.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ bool sim_port_is_open();
 // A driver whose output does not drain: every flush fails, the written bytes
 // taken or not (until the next attach).
 void sim_port_fail_flushes(bool fail);
+// A slow line: every write takes this long per byte before the unit has it
+// (until the next attach).
+void sim_port_slow_writes(uint32_t ms_per_byte);
 
 // Every test that runs the uploader against the in-process unit ends clean:
 // the units it attached recorded no anomaly beyond those it declared.
