@@ -62,7 +62,7 @@ struct SimFaults {
     int refused_blocks = 0;                // earlier generation: first N data blocks answered "NO"
     int flash_retries = 0;                 // earlier generation: "Retry" answers before the flash write
     bool flash_fails = false;              // earlier generation: the flash write answers "ERR"
-    bool flash_never_ends = false;         // earlier generation: the flash write sends "Begin" lines for hours, no verdict
+    bool flash_never_ends = false;         // earlier generation: "Begin" lines for hours, no verdict
     int silent_blocks = 0;                 // earlier generation: first N data blocks get no answer
     uint32_t answers_up_to_baud = 0;       // earlier generation: blocks are garbled above this rate (0: any rate)
     long cable_pulled_after = -1;          // bytes received before the link dies (-1 never)

@@ -46,8 +46,8 @@ void run_airport_load(Page page) {
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return;
     // A link that is gone fails the flash command that follows.
     static_cast<void>(send_baud_command(115200));
-    const FlashWrite flash{flash_steps(g_unit.unit_generation, 60), database_flash_limits, "    WAIT ... Writing to Flash    ", true,
-                           false, "Burn flash failed\nTry again?"};
+    const FlashWrite flash{flash_steps(g_unit.unit_generation, 60), database_flash_limits,
+                           "    WAIT ... Writing to Flash    ", true, false, "Burn flash failed\nTry again?"};
     if (write_flash(page, flash) != FlashEnd::written) return;
     control_show(page, ID_SECOND_PROGRESS, false);
     control_enable(page, ID_SECOND_PROGRESS, false);

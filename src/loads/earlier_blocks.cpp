@@ -81,7 +81,6 @@ bool after_refusal(Page page, const BlockRun& run, BlockCounts& counts, int got)
 }
 }  // namespace
 
-
 bool enter_earlier_load_mode(int mode, const uint8_t* control_block) {
     const int entered = enter_load_mode_serial(mode, control_block);
     // The page stays open: what went wrong is the last thing on it.

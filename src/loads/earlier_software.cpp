@@ -41,8 +41,8 @@ void run_software_load(Page page) {
     TransferProgress progress{page};
     const BlockRun run{bytes, 256, 0, BlockReplies::none, 0, bytes.size()};
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return;
-    const FlashWrite flash{flash_steps(g_unit.unit_generation, 50), software_flash_limits, "   WAIT ... Writing to Flash   ", true, true,
-                           "Flash Write failed\nTry again?"};
+    const FlashWrite flash{flash_steps(g_unit.unit_generation, 50), software_flash_limits,
+                           "   WAIT ... Writing to Flash   ", true, true, "Flash Write failed\nTry again?"};
     if (write_flash(page, flash) != FlashEnd::written) return;
     control_show(page, ID_SECOND_PROGRESS, false);
     control_enable(page, ID_SECOND_PROGRESS, false);

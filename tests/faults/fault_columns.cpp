@@ -102,8 +102,8 @@ std::vector<FaultColumn> fault_columns(const FunctionRow& row) {
         FaultColumn endless = column("flash write never ends", Outcome::fails, endless_flash);
         const bool software = row.function == LF_SYSTEM_SOFTWARE;
         endless.bound_ms = software ? 10 * 60000 : 30 * 60000;
-        endless.bound_reason = software ? "the unit never falls silent; the flash write gives up 10 min after its first read"
-                                        : "the unit never falls silent; the flash write gives up 30 min after its first read";
+        endless.bound_reason = software ? "the unit never falls silent; the flash write ends 10 min into its reads"
+                                        : "the unit never falls silent; the flash write ends 30 min into its reads";
         columns.push_back(endless);
     }
     return columns;

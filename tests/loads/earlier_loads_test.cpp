@@ -439,7 +439,9 @@ TEST_F(EarlierSoftware, AFlashWriteReportingProgressIsWaitedForUpToItsTotalBound
         else
             choose_database(LF_AIRPORT, airport_file(build_earlier_map_file(filler_bytes(3000, 2), 0)));
         if (c.bound_ms) script_expect_box("Operation timed out\nTry again?", "Error", BOX_YES);
-        const int result = transfer(c.bound_ms ? std::vector<TechAction>{} : std::vector<TechAction>{tech::wait(1500), tech::escape()});
+        std::vector<TechAction> actions;
+        if (!c.bound_ms) actions = {tech::wait(1500), tech::escape()};
+        const int result = transfer(actions);
         const uint64_t ended = now_ms();
 
         uint64_t flash_asked = 0;
