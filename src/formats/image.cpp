@@ -11,13 +11,13 @@ namespace {
 
 struct OpenImage {
     FilePtr file;
-    uint8_t header[load_image_header_size] = {};
+    uint8_t load_image_header[load_image_header_size] = {};
     bool header_valid = false;
     bool payload_checked = false;
 };
 OpenImage g_image;
 
-uint32_t header_field(int offset) { return get_be32(g_image.header + offset); }
+uint32_t header_field(int field) { return get_be32(g_image.load_image_header + field); }
 
 constexpr int embedded_text_size = 10;  // "0x" and 8 hexadecimal digits
 constexpr uint64_t elf_page = 4096;
@@ -67,12 +67,12 @@ bool image_open(const std::string& path, uint32_t expected_type) {
     g_image.file = open_binary(path);
     std::FILE* f = g_image.file.get();
     if (!f) return false;
-    if (!read_exact(f, g_image.header, load_image_header_size)) return false;
+    if (!read_exact(f, g_image.load_image_header, load_image_header_size)) return false;
     uint32_t reg;
     crc_begin(reg);
-    crc_add_bytes(reg, g_image.header, hdr_crc_offset);
-    if (crc_end(reg) != header_field(hdr_crc_offset)) return false;
-    if (header_field(hdr_format_offset) != 1 || header_field(hdr_image_type_offset) != expected_type)
+    crc_add_bytes(reg, g_image.load_image_header, hdr_crc);
+    if (crc_end(reg) != header_field(hdr_crc)) return false;
+    if (header_field(hdr_format) != 1 || header_field(hdr_image_type) != expected_type)
         return false;
     g_image.header_valid = true;
     return true;
@@ -82,21 +82,21 @@ bool image_check_payload_crc() {
     if (!g_image.header_valid) return false;
     std::FILE* f = g_image.file.get();
     const int64_t size = file_size(f);
-    const uint32_t length = header_field(hdr_payload_length_offset);
+    const uint32_t length = header_field(hdr_payload_length);
     if (size < 0 || size - load_image_header_size != int64_t(length)) return false;
     uint32_t reg;
     crc_begin(reg);
     if (!file_seek(f, load_image_header_size) || !crc_read(f, length, reg)) return false;
-    if (crc_end(reg) != header_field(hdr_payload_crc_offset)) return false;
+    if (crc_end(reg) != header_field(hdr_payload_crc)) return false;
     g_image.payload_checked = true;
     return true;
 }
 
-bool image_is_release() { return g_image.header_valid && header_field(hdr_release_offset) == release_marker; }
+bool image_is_release() { return g_image.header_valid && header_field(hdr_release) == release_marker; }
 
 bool image_check_embedded_crc() {
     if (!g_image.header_valid) return false;
-    const uint64_t at = header_field(hdr_embedded_crc_offset_offset);
+    const uint64_t at = header_field(hdr_embedded_crc_offset);
     if (at == no_embedded_crc) return false;
     std::FILE* f = g_image.file.get();
     const uint64_t end = checked_region_end(f);
@@ -112,7 +112,7 @@ bool image_check_embedded_crc() {
     return parse_embedded_text(text, stored) && stored == reg;
 }
 
-const uint8_t* image_header() { return g_image.header; }
+const uint8_t* image_header() { return g_image.load_image_header; }
 
 bool image_payload_checked() { return g_image.payload_checked; }
 

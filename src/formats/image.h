@@ -15,16 +15,16 @@ enum ImageType : uint32_t {
     IMAGE_BOOT = 5,
 };
 
-// Header field offsets.
-inline constexpr int hdr_format_offset = 0;
-inline constexpr int hdr_image_type_offset = 4;
-inline constexpr int hdr_id_text_offset = 8;
-inline constexpr int hdr_version_text_offset = 40;
-inline constexpr int hdr_release_offset = 72;
-inline constexpr int hdr_payload_crc_offset = 76;
-inline constexpr int hdr_payload_length_offset = 80;
-inline constexpr int hdr_embedded_crc_offset_offset = 92;
-inline constexpr int hdr_crc_offset = 252;
+// The fields of load_image_header, each named by its byte offset.
+inline constexpr int hdr_format = 0;
+inline constexpr int hdr_image_type = 4;
+inline constexpr int hdr_id_text = 8;
+inline constexpr int hdr_version_text = 40;
+inline constexpr int hdr_release = 72;
+inline constexpr int hdr_payload_crc = 76;
+inline constexpr int hdr_payload_length = 80;
+inline constexpr int hdr_embedded_crc_offset = 92;
+inline constexpr int hdr_crc = 252;
 inline constexpr uint32_t release_marker = 8;
 // hdr_embedded_crc_offset of an image that carries no embedded checksum.
 inline constexpr uint32_t no_embedded_crc = 0xFFFFFFFFu;

@@ -174,7 +174,7 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
         static_cast<void>(report_error(opened == ImageFileOpen::not_opened ? load.open_failed : load.header_failed));
         return end_page(page, PAGE_QUIT);
     }
-    std::array<uint8_t, load_image_header_size>& header = image.header;
+    std::array<uint8_t, load_image_header_size>& header = image.load_image_header;
     const uint32_t length = image.payload_length();
     if (configuration_saved(page) != ImageEnd::sent) return ImageEnd::stopped;
 
@@ -187,7 +187,7 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
         return fail_transfer(page, staging_failure("create", error));
     }
     // The unit takes the payload's raw checksum register: the negated final value.
-    put_be32(&header[hdr_payload_crc_offset], 0u - get_be32(&header[hdr_payload_crc_offset]));
+    put_be32(&header[hdr_payload_crc], 0u - get_be32(&header[hdr_payload_crc]));
     if (enter_load_mode(LOAD_BINARY, header.data()) != MODE_READY) return ImageEnd::stopped;
     if (waiting_text_has_error()) return fail_transfer(page);
 

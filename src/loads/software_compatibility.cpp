@@ -48,12 +48,12 @@ std::string hardware_and_software_text(uint32_t hardware_id, const uint8_t* head
     char unit[16];
     std::snprintf(unit, sizeof unit, "0x%08X", unsigned(hardware_id));
     return std::string("Unit hardware identifier ") + unit + "; file identifier '" +
-           header_text(header, hdr_id_text_offset) + "', version '" + header_text(header, hdr_version_text_offset) +
+           header_text(header, hdr_id_text) + "', version '" + header_text(header, hdr_version_text) +
            "'";
 }
 
 bool software_suits_hardware(uint32_t hardware_id, const uint8_t* header) {
     const Expected expected = expected_for(hardware_id);
-    return image_identifier(header_text(header, hdr_id_text_offset)) == expected.identifier &&
-           image_variant(header_text(header, hdr_version_text_offset)) == expected.variant;
+    return image_identifier(header_text(header, hdr_id_text)) == expected.identifier &&
+           image_variant(header_text(header, hdr_version_text)) == expected.variant;
 }

@@ -10,7 +10,7 @@
 
 struct LoadImageFile {
     FilePtr file;
-    std::array<uint8_t, load_image_header_size> header{};
+    std::array<uint8_t, load_image_header_size> load_image_header{};
 
     uint32_t payload_length() const;
 };

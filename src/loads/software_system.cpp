@@ -94,8 +94,8 @@ int read_reply(uint32_t settle_ms) {
 // Before the application image: the image must suit the unit's hardware, and
 // the unit's configuration is saved.
 std::optional<StepEnd> application_checks(LoadRun& run, const LoadImageFile& image) {
-    if (!software_suits_hardware(g_unit.unit_hardware_id, image.header.data())) {
-        status_show_failure_detail(hardware_and_software_text(g_unit.unit_hardware_id, image.header.data()));
+    if (!software_suits_hardware(g_unit.unit_hardware_id, image.load_image_header.data())) {
+        status_show_failure_detail(hardware_and_software_text(g_unit.unit_hardware_id, image.load_image_header.data()));
         return prompt(run, "Incompatible Versions.\nTry again?");
     }
     if (!database_configuration_saved(run.page, run.result)) return StepEnd::stopped;
@@ -124,7 +124,7 @@ StepEnd image_step(LoadRun& run, const ImageStep& step, const std::string& path,
     const uint64_t length = image.payload_length();
     if (application)
         if (const auto end = application_checks(run, image)) return *end;
-    const int mode = enter_load_mode(LOAD_BINARY, image.header.data());
+    const int mode = enter_load_mode(LOAD_BINARY, image.load_image_header.data());
     if (mode == MODE_PAGE_ENDED) return stop(run, 0);
     if (mode != MODE_READY) {
         if (step.setup_failed) return prompt(run, step.setup_failed);

@@ -82,7 +82,7 @@ TEST_F(CheckTest, EachDefectIsReportedWithTheUploadersMessage) {
     };
     const std::string map_name = "61734-NDB-2301-00017";
     const Defect defects[] = {
-        {"bad header checksum", main_program, [](std::string& f) { flip_byte(f, hdr_id_text_offset); },
+        {"bad header checksum", main_program, [](std::string& f) { flip_byte(f, hdr_id_text); },
          {{"Error", "Failed to open file '%s'."}}},
         {"bad payload checksum", main_program, [](std::string& f) { flip_byte(f, load_image_header_size + 9); },
          {{"Error", "File CRC check failed for '%s'."}}},

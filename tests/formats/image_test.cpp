@@ -50,7 +50,7 @@ TEST_F(ImageTest, HeaderOnlyImageWithEmptyPayloadPassesPayloadCheck) {
     const std::string image = build_load_image({.type = IMAGE_OS, .elf = false, .payload_size = 0});
     ASSERT_EQ(image.size(), std::size_t(load_image_header_size));
     ASSERT_TRUE(open(image, IMAGE_OS));
-    EXPECT_EQ(be32_at(image, hdr_payload_crc_offset), 1u);
+    EXPECT_EQ(be32_at(image, hdr_payload_crc), 1u);
     EXPECT_TRUE(image_check_payload_crc());
 }
 
@@ -67,18 +67,18 @@ TEST_F(ImageTest, BadHeaderFailsOpenAndEveryLaterCheck) {
         std::string image;
     };
     std::string flipped = valid;
-    flipped[hdr_id_text_offset + 3] ^= 0x20;
+    flipped[hdr_id_text + 3] ^= 0x20;
     const Case cases[] = {
         {"shorter than the header", truncated(valid, load_image_header_size - 1)},
         {"header checksum does not match", flipped},
-        {"format 2", resealed([](std::string& b) { set_be32(b, hdr_format_offset, 2); })},
+        {"format 2", resealed([](std::string& b) { set_be32(b, hdr_format, 2); })},
         {"header written little-endian",
          resealed([](std::string& b) {
-             set_le32(b, hdr_format_offset, 1);
-             set_le32(b, hdr_image_type_offset, IMAGE_SYSTEM_PROGRAM);
+             set_le32(b, hdr_format, 1);
+             set_le32(b, hdr_image_type, IMAGE_SYSTEM_PROGRAM);
          })},
         {"operating-system image where a program is expected",
-         resealed([](std::string& b) { set_be32(b, hdr_image_type_offset, IMAGE_OS); })},
+         resealed([](std::string& b) { set_be32(b, hdr_image_type, IMAGE_OS); })},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,10 +123,10 @@ TEST_F(ImageTest, OnlyMarkerEightIsRelease) {
 
 TEST_F(ImageTest, EmbeddedCheckRejects) {
     std::string text_past_region = build_load_image({});
-    set_be32(text_past_region, hdr_embedded_crc_offset_offset, 0x2000 - 9);
+    set_be32(text_past_region, hdr_embedded_crc_offset, 0x2000 - 9);
     reseal_load_image_header(text_past_region);
     std::string not_elf = build_load_image({.elf = false, .payload_size = 5000});
-    set_be32(not_elf, hdr_embedded_crc_offset_offset, 0x100);
+    set_be32(not_elf, hdr_embedded_crc_offset, 0x100);
     reseal_load_image_header(not_elf);
     using Patches = std::vector<std::pair<uint32_t, uint8_t>>;
     struct Case {

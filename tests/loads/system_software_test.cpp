@@ -108,8 +108,8 @@ TEST(SoftwareCompatibility, ImageMustNameTheBoardsIdentifierAndVariant) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.id_text) + " " + c.version_text);
         std::array<uint8_t, 256> header{};
-        std::strcpy(reinterpret_cast<char*>(&header[hdr_id_text_offset]), c.id_text);
-        std::strcpy(reinterpret_cast<char*>(&header[hdr_version_text_offset]), c.version_text);
+        std::strcpy(reinterpret_cast<char*>(&header[hdr_id_text]), c.id_text);
+        std::strcpy(reinterpret_cast<char*>(&header[hdr_version_text]), c.version_text);
         EXPECT_EQ(software_suits_hardware(c.hardware, header.data()), c.suits);
     }
 }
