@@ -45,7 +45,7 @@ int validate_current(LoaderFunction function) {
     switch (function) {
         case LF_AIRPORT:
             check = {check_airport_compat, "Map", "Return to Setup(YES) or Quit (NO)"};
-            version = static_cast<int>(map_file_state().version);
+            version = static_cast<int>(map_file_state().map_version);
             break;
         case LF_TERRAIN:
         case LF_TERRAIN_DATA:
@@ -73,7 +73,7 @@ int validate_earlier(LoaderFunction function) {
     log_serial(P_OBSTACLE_MASK);
     const char* still = "Do you Still want to upload?";
     if (function == LF_AIRPORT) {
-        if (check_airport_compat_serial(static_cast<int>(map_file_state().version)))
+        if (check_airport_compat_serial(static_cast<int>(map_file_state().map_version)))
             log_write("Map compatibility Matched!");
         else if (!mismatch_answered_yes("Map", still))
             return RESULT_SETUP;

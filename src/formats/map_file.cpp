@@ -59,39 +59,40 @@ int64_t check_map_file(const std::string& path, std::unique_ptr<uint8_t[]>* keep
         return true;
     };
 
-    uint8_t header[map_header_size];
-    if (!read_part(header, sizeof header)) return report_read_error(f, path, 1);
-    const uint32_t format = get_le32(header + map_format_offset);
-    if (format != 1) return report(formatted("Map File Format Conflict %d", int(format)), "Error");
+    uint8_t map_header[map_header_size];
+    if (!read_part(map_header, sizeof map_header)) return report_read_error(f, path, 1);
+    const uint32_t map_format = get_le32(map_header + map_format_offset);
+    if (map_format != 1) return report(formatted("Map File Format Conflict %d", int(map_format)), "Error");
 
-    uint8_t info[map_info_size];
-    if (!read_part(info, sizeof info)) return report_read_error(f, path, 2);
+    uint8_t map_info[map_info_size];
+    if (!read_part(map_info, sizeof map_info)) return report_read_error(f, path, 2);
 
     // A data length beyond the end of the file fails before anything is allocated.
-    const uint32_t n = get_le32(header + map_data_length_offset);
+    const uint32_t map_data_length = get_le32(map_header + map_data_length_offset);
     const int64_t left = file_bytes_left(f);
-    if (left >= 0 && int64_t(n) > left) return report_read_error(f, path, 3);
+    if (left >= 0 && int64_t(map_data_length) > left) return report_read_error(f, path, 3);
     uint32_t data_reg;
     crc_begin(data_reg);
     std::unique_ptr<uint8_t[]> data;
     if (keep) {
-        data.reset(new (std::nothrow) uint8_t[n]());
-        if (!data) return report(formatted("Could not allocate %u bytes.", unsigned(n)), "Error");
-        if (!read_part(data.get(), n)) return report_read_error(f, path, 3);
-        crc_add_span(data_reg, data.get(), n);
-    } else if (!read_pieces(f, n, file_piece_size, [&](const uint8_t* p, std::size_t k) {
+        data.reset(new (std::nothrow) uint8_t[map_data_length]());
+        if (!data) return report(formatted("Could not allocate %u bytes.", unsigned(map_data_length)), "Error");
+        if (!read_part(data.get(), map_data_length)) return report_read_error(f, path, 3);
+        crc_add_span(data_reg, data.get(), map_data_length);
+    } else if (!read_pieces(f, map_data_length, file_piece_size, [&](const uint8_t* p, std::size_t k) {
                    add(p, k);
                    crc_add_span(data_reg, p, k);
                })) {
         return report_read_error(f, path, 3);
     }
 
-    uint8_t trailer[map_trailer_size];
-    if (!read_part(trailer, sizeof trailer)) return report_read_error(f, path, 4);
+    uint8_t map_trailer[map_trailer_size];
+    if (!read_part(map_trailer, sizeof map_trailer)) return report_read_error(f, path, 4);
 
     // Wraps to a huge count when the file length field is too small; the
     // padding read then fails at the end of the file.
-    const uint32_t padding = get_le32(header + map_file_length_offset) - (n + uint32_t(map_fixed_size));
+    const uint32_t map_file_length = get_le32(map_header + map_file_length_offset);
+    const uint32_t padding = map_file_length - (map_data_length + uint32_t(map_fixed_size));
     const uint32_t last = padding == 0 ? 0 : (padding - 1) % padding_piece + 1;
     if (!read_pieces(f, padding - last, padding_piece, add)) return report_read_error(f, path, 5);
     if (!read_pieces(f, last, padding_piece, add)) return report_read_error(f, path, 6);
@@ -100,12 +101,12 @@ int64_t check_map_file(const std::string& path, std::unique_ptr<uint8_t[]>* keep
     if (!read_exact(f, stored, sizeof stored)) return report_read_error(f, path, 7);
     if (get_le32(stored) != reg) return report(formatted("CRC Error on File %s", path.c_str()), "Error");
 
-    std::memcpy(g_map.info, info, sizeof info);
-    put_be32(g_map.info + map_info_data_length_offset, n);
-    put_be32(g_map.info + map_info_data_crc_offset, data_reg);
-    g_map.version = get_be32(info + map_version_offset);
+    std::memcpy(g_map.map_info, map_info, sizeof map_info);
+    put_be32(g_map.map_info + map_info_data_length_offset, map_data_length);
+    put_be32(g_map.map_info + map_info_data_crc_offset, data_reg);
+    g_map.map_version = get_be32(map_info + map_version_offset);
     if (keep) *keep = std::move(data);
-    return n;
+    return map_data_length;
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ int64_t verify_map_file(const std::string& path);
 
 // What a successful check leaves for the loads.
 struct MapFileState {
-    uint8_t info[map_info_size] = {};  // info copy, N at 244 and data register at 248 (big-endian)
-    uint32_t version = 0;              // V from info offset 132, host order
+    uint8_t map_info[map_info_size] = {};  // info copy, N at 244 and data register at 248 (big-endian)
+    uint32_t map_version = 0;              // V from info offset 132, host order
 };
 const MapFileState& map_file_state();
 void map_file_reset();

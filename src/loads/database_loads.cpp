@@ -100,12 +100,12 @@ int load_terrain_database(Page page) {
 int load_nav_database(Page page) {
     const MapFileState& map = map_file_state();
     const uint64_t needed =
-        uint64_t(get_be32(map.info + map_info_data_length_offset)) + database_texts(DatabaseKind::navigation).margin;
+        uint64_t(get_be32(map.map_info + map_info_data_length_offset)) + database_texts(DatabaseKind::navigation).margin;
     return run_database_load(
         page, {DatabaseKind::navigation,
                CAT_AIRPORT,
                needed,
-               int32_t(map.version),
+               int32_t(map.map_version),
                {{{"a424_database.bin", "NAV File Load, %" PRIu64 " bytes\r\n", "NAV File Load", true}, false}}});
 }
 

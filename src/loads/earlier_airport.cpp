@@ -23,7 +23,7 @@ constexpr int offsets_in_block = 9;
 // lies there was relocated before and keeps its stored checksum.
 std::array<uint8_t, map_info_size> relocated_control_block(uint32_t base) {
     std::array<uint8_t, map_info_size> block;
-    std::memcpy(block.data(), map_file_state().info, block.size());
+    std::memcpy(block.data(), map_file_state().map_info, block.size());
     const uint32_t shift = base + 256;
     if (get_be32(block.data()) >= shift) return block;
     for (int i = 0; i < offsets_in_block; ++i) put_be32(&block[8 * i], get_be32(&block[8 * i]) + shift);

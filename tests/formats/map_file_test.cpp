@@ -56,10 +56,10 @@ TEST_P(MapFileTest, ValidFileLeavesLengthVersionAndDataChecksum) {
         const MapFileRecipe recipe{.version = 2405, .data = filler_bytes(20000, padding), .padding = padding};
         ASSERT_EQ(check(build_map_file(recipe)), 20000);
         const MapFileState& state = map_file_state();
-        EXPECT_EQ(state.version, 2405u);
-        EXPECT_EQ(get_be32(state.info + map_info_data_length_offset), 20000u);
-        EXPECT_EQ(get_be32(state.info + map_info_data_crc_offset), crc_register_of(recipe.data));
-        EXPECT_EQ(get_be32(state.info + map_version_offset), 2405u) << "the rest of the info copy is as read";
+        EXPECT_EQ(state.map_version, 2405u);
+        EXPECT_EQ(get_be32(state.map_info + map_info_data_length_offset), 20000u);
+        EXPECT_EQ(get_be32(state.map_info + map_info_data_crc_offset), crc_register_of(recipe.data));
+        EXPECT_EQ(get_be32(state.map_info + map_version_offset), 2405u) << "the rest of the info copy is as read";
         if (GetParam() == Reader::read) {
             EXPECT_EQ(std::string(reinterpret_cast<char*>(data.get()), 20000), recipe.data);
         }
@@ -69,7 +69,7 @@ TEST_P(MapFileTest, ValidFileLeavesLengthVersionAndDataChecksum) {
 
 TEST_P(MapFileTest, EmptyDataSection) {
     EXPECT_EQ(check(build_map_file({.data = ""})), 0);
-    EXPECT_EQ(get_be32(map_file_state().info + map_info_data_crc_offset), 0xFFFFFFFFu);
+    EXPECT_EQ(get_be32(map_file_state().map_info + map_info_data_crc_offset), 0xFFFFFFFFu);
 }
 
 TEST_P(MapFileTest, MissingFileFailsWithoutMessage) {
