@@ -26,20 +26,21 @@ int read_sectioned_file(const std::string& path, SectionedFileState& out) {
     FilePtr file = open_binary(path);
     if (!file) return DB_OPEN_FAILED;
     std::FILE* f = file.get();
-    uint8_t h[db_header_size];
-    if (!read_exact(f, h, sizeof h)) return DB_HEADER_READ_FAILED;
+    uint8_t db_header[db_header_size];
+    if (!read_exact(f, db_header, sizeof db_header)) return DB_HEADER_READ_FAILED;
     uint32_t reg;
     crc_begin(reg);
-    crc_add_bytes(reg, h, db_header_crc_offset);
-    if (crc_end(reg) != get_be32(h + db_header_crc_offset)) return DB_HEADER_CRC_FAILED;
+    crc_add_bytes(reg, db_header, db_header_crc_offset);
+    const uint32_t db_header_crc = get_be32(db_header + db_header_crc_offset);
+    if (crc_end(reg) != db_header_crc) return DB_HEADER_CRC_FAILED;
 
     SectionedFileState s;
-    s.db_format = get_be32(h + db_format_offset);
-    s.db_version = get_be32(h + db_version_offset);
-    s.db_info_length = get_be32(h + db_info_length_offset);
-    s.db_info_crc = get_be32(h + db_info_crc_offset);
-    s.db_data_length = get_be32(h + db_data_length_offset);
-    s.db_data_crc = get_be32(h + db_data_crc_offset);
+    s.db_format = get_be32(db_header + db_format_offset);
+    s.db_version = get_be32(db_header + db_version_offset);
+    s.db_info_length = get_be32(db_header + db_info_length_offset);
+    s.db_info_crc = get_be32(db_header + db_info_crc_offset);
+    s.db_data_length = get_be32(db_header + db_data_length_offset);
+    s.db_data_crc = get_be32(db_header + db_data_crc_offset);
 
     if (s.db_format >= 3) {
         const int rc = check_section(f, s.db_info_length, s.db_info_crc, DB_INFO_READ_FAILED, DB_INFO_CRC_FAILED);
