@@ -22,12 +22,12 @@ WizardState next_wizard_state(WizardState shown, int page_result) {
 
 namespace {
 void run_pages(bool setup_once) {
-    WizardState state = WizardState::setup;
+    WizardState wizard_state = WizardState::setup;
     bool setup_shown = false;
-    while (state != WizardState::end && !(setup_once && setup_shown && state == WizardState::setup)) {
-        setup_shown = setup_shown || state == WizardState::setup;
+    while (wizard_state != WizardState::end && !(setup_once && setup_shown && wizard_state == WizardState::setup)) {
+        setup_shown = setup_shown || wizard_state == WizardState::setup;
         int result = RESULT_QUIT;
-        switch (state) {
+        switch (wizard_state) {
             case WizardState::setup: result = DoSetup(); break;
             case WizardState::waiting: result = DoWaiting(); break;
             case WizardState::transfer: {
@@ -39,7 +39,7 @@ void run_pages(bool setup_once) {
             }
             case WizardState::end: break;
         }
-        state = next_wizard_state(state, result);
+        wizard_state = next_wizard_state(wizard_state, result);
     }
 }
 }  // namespace

@@ -9,7 +9,7 @@ int splash_template_for(std::string_view model);
 // True when the model text belongs to the served family and is restarted at exit.
 bool is_served_model(std::string_view model);
 struct SplashOutcome {
-    bool served_unit_at_start;
+    bool family_unit_at_start;
     // The technician closed the splash: the program ends without the wizard.
     bool quit;
 };

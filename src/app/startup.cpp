@@ -43,10 +43,10 @@ std::string g_farewell_warning;
 // started again, unless a reset restarts it. A port the system no longer lists
 // (the cable was pulled) is not tried: twenty attempts on it would hold the
 // program for a minute, and a unit plugged in meanwhile is not this one.
-void say_goodbye_to_unit(bool served_unit_at_start) {
+void say_goodbye_to_unit(bool family_unit_at_start) {
     g_commands.abort_requested = false;
     g_farewell_warning.clear();
-    if (served_unit_at_start && !g_commands.reset_sent) {
+    if (family_unit_at_start && !g_commands.reset_sent) {
         bool restarted = false;
         if (unit_port_listed()) {
             status_show(std::string(restarting_unit_line) + "\r\n");
@@ -103,7 +103,7 @@ void run_wizard(std::time_t started, void (*pages)()) {
     // The farewell runs to its end even when the program was asked to end; a
     // second Ctrl-C still ends it at once.
     take_end_requests(nullptr);
-    say_goodbye_to_unit(splash.served_unit_at_start);
+    say_goodbye_to_unit(splash.family_unit_at_start);
 }
 
 std::string unit_not_restarted_text(const std::string& port) {

@@ -41,9 +41,9 @@ void say_unit_silent(Page page) {
 
 void first_tick(Page page) {
     page_kill_timer(page, first_tick_timer);
-    int searches = 0;
+    int search_attempts = 0;
     bool found = false;
-    while (!found && searches < max_searches) {
+    while (!found && search_attempts < max_searches) {
         log_write("looking for USB...");
         found = locate_unit_port() == 1;
         if (found) {
@@ -53,7 +53,7 @@ void first_tick(Page page) {
             log_write("USB not found...");
             if (!ask_retry(page, "Could not find USB device\nPlease check connections")) return;
         }
-        ++searches;
+        ++search_attempts;
     }
     if ((!found || !unit_open_port()) && !ask_retry(page, "Could not open USB port\nPlease check connections")) return;
     if (connect_unit() != 0) return say_unit_silent(page);

@@ -14,12 +14,12 @@ void reset_status_state() { g_status = StatusState{}; }
 
 namespace {
 std::string_view format_status(const char* format, va_list args) {
-    const int n = std::vsnprintf(g_status.status_text.data(), g_status.status_text.size(), format, args);
+    const int n = std::vsnprintf(g_status.message_text.data(), g_status.message_text.size(), format, args);
     if (n < 0) {
-        g_status.status_text[0] = '\0';
+        g_status.message_text[0] = '\0';
         return {};
     }
-    return {g_status.status_text.data(), std::min<std::size_t>(std::size_t(n), g_status.status_text.size() - 1)};
+    return {g_status.message_text.data(), std::min<std::size_t>(std::size_t(n), g_status.message_text.size() - 1)};
 }
 }  // namespace
 

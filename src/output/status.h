@@ -8,8 +8,8 @@
 struct StatusState {
     // Set by a caller immediately before status_append and cleared right after.
     bool status_to_screen = false;
-    // The last formatted text.
-    std::array<char, 1024> status_text{};
+    // The last formatted text, for the status box and the log.
+    std::array<char, 1024> message_text{};
     // Appends a text to the attached status box; none while no box is attached.
     void (*screen_append)(std::string_view text) = nullptr;
     // Also receives every text meant for the screen, box attached or not (a

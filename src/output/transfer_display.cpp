@@ -6,16 +6,16 @@
 #include "platform/window.h"
 
 namespace {
-bool g_wait_cursor = false;
+bool wait_cursor = false;
 }  // namespace
 
 void show_operation_title(Page page, std::string_view title) {
     control_set_text(page, ID_OPERATION_TITLE, title);
 }
 
-void set_wait_cursor(bool waiting) { g_wait_cursor = waiting; }
+void set_wait_cursor(bool waiting) { wait_cursor = waiting; }
 
-bool wait_cursor_set() { return g_wait_cursor; }
+bool wait_cursor_set() { return wait_cursor; }
 
 void TransferProgress::show(std::string_view words, uint64_t done, uint64_t total) {
     if (total == 0) return;

@@ -20,8 +20,8 @@ constexpr int status_font_height = 16;
 // The pages running, innermost last: a page opened over another is owned by it,
 // so the page below takes no clicks until the one above ends.
 std::vector<Page> g_running;
-HICON g_page_icon = nullptr;
-HFONT g_status_font = nullptr;
+HICON page_icon = nullptr;
+HFONT status_font = nullptr;
 Cursor g_cursor = Cursor::arrow;
 bool g_cursor_set = false;
 
@@ -32,8 +32,8 @@ void prepare_window_system() {
     prepared = true;
     INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
     InitCommonControlsEx(&controls);
-    g_page_icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(page_icon_id));
-    g_status_font = CreateFontA(status_font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+    page_icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(page_icon_id));
+    status_font = CreateFontA(status_font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
                                 "Courier New");
 }
@@ -53,13 +53,13 @@ void dispatch(Page page, PageEvent event, int id) {
 bool open_page(HWND hwnd, Page page) {
     page_hwnd(page) = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
-    if (g_page_icon) {
-        SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_page_icon));
-        SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_page_icon));
+    if (page_icon) {
+        SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(page_icon));
+        SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(page_icon));
     }
     for (const ControlDecl& c : page->layout->controls) {
         if (c.kind != ControlKind::status_box) continue;
-        if (g_status_font) send(page, c.id, WM_SETFONT, reinterpret_cast<WPARAM>(g_status_font), FALSE);
+        if (status_font) send(page, c.id, WM_SETFONT, reinterpret_cast<WPARAM>(status_font), FALSE);
         send(page, c.id, EM_SETLIMITTEXT, 0);
     }
     dispatch(page, PageEvent::open, 0);
