@@ -37,8 +37,8 @@ struct SetupState {
     std::string top_directory;
     std::string legal_text;
     std::string program_title;
-    LoaderFunction selected = LF_SYSTEM_SOFTWARE;
-    LoaderFunction remembered = LF_SYSTEM_SOFTWARE;
+    LoaderFunction selected_function = LF_SYSTEM_SOFTWARE;
+    LoaderFunction remembered_function = LF_SYSTEM_SOFTWARE;
     LoaderFunction handed = LF_NONE;
     // Read Configuration's file name as the technician typed or picked it;
     // empty while the page offers the unit's own backup name.
@@ -173,7 +173,7 @@ void enable_current_functions(Page page) {
 }
 
 void select_current(Page page, LoaderFunction f) {
-    g_setup.selected = f;
+    g_setup.selected_function = f;
     write_upload_config(g_setup.top_directory);
     check_only(page, f);
     const BoxStates b = boxes_for(f);
@@ -193,7 +193,7 @@ const std::string& earlier_parameter_path_for(LoaderFunction f) {
 }
 
 void select_earlier(Page page, LoaderFunction f) {
-    g_setup.selected = f;
+    g_setup.selected_function = f;
     check_only(page, f);
     if (f == LF_SYSTEM_SOFTWARE) {
         apply_boxes(page, {true, false, false, true, false}, false);
@@ -225,23 +225,24 @@ void select_function(Page page, LoaderFunction f) {
 
 namespace {
 void show_version_select(Page page) {
-    if (earlier_terrain_on_current_way(g_setup.selected)) return choose_earlier_terrain(page);
-    const auto kind = catalogue_of_function(g_setup.selected);
+    if (earlier_terrain_on_current_way(g_setup.selected_function)) return choose_earlier_terrain(page);
+    const auto kind = catalogue_of_function(g_setup.selected_function);
     if (!kind) return;
     const std::string shown = run_version_select(*kind);
-    if (g_setup.selected == LF_READ_CONFIG) g_setup.typed_parameter_name = shown;
-    control_set_text(page, g_setup.selected == LF_READ_CONFIG ? ID_PARAMETER_BOX : box_of(g_setup.selected), shown);
+    const LoaderFunction f = g_setup.selected_function;
+    if (f == LF_READ_CONFIG) g_setup.typed_parameter_name = shown;
+    control_set_text(page, f == LF_READ_CONFIG ? ID_PARAMETER_BOX : box_of(f), shown);
 }
 
 void browse_for_folder(Page page) {
-    const auto setting = folder_of(g_setup.selected);
+    const auto setting = folder_of(g_setup.selected_function);
     if (!setting) return;
     const auto folder = browse_folder(page, "Browse Folders");
     if (!folder || *folder == upload_setting(*setting)) return;
     if (!set_upload_setting(*setting, *folder)) return;
     write_upload_config(g_setup.top_directory);
-    if (const auto kind = shown_catalogue(g_setup.selected)) catalogue_forget_choice(*kind);
-    show_choice(page, g_setup.selected);
+    if (const auto kind = shown_catalogue(g_setup.selected_function)) catalogue_forget_choice(*kind);
+    show_choice(page, g_setup.selected_function);
     control_set_text(page, ID_FOLDER_BOX, upload_setting(*setting));
 }
 
@@ -329,8 +330,8 @@ bool ready_current(Page page, LoaderFunction f) {
 }
 
 bool ready_earlier(Page page) {
-    EarlierChoice choice{g_setup.selected, control_text(page, ID_SYSTEM_BOX), control_text(page, ID_DATABASE_BOX),
-                         control_text(page, ID_PARAMETER_BOX)};
+    EarlierChoice choice{g_setup.selected_function, control_text(page, ID_SYSTEM_BOX),
+                         control_text(page, ID_DATABASE_BOX), control_text(page, ID_PARAMETER_BOX)};
     for (LoaderFunction r : radios)
         if (control_checked(page, r)) choice.function = r;
     if (!earlier_check_next(choice)) return false;
@@ -340,11 +341,11 @@ bool ready_earlier(Page page) {
 }
 
 void next(Page page) {
-    g_setup.remembered = g_setup.selected;
+    g_setup.remembered_function = g_setup.selected_function;
     bool ready = false;
     if (g_setup.current_way) {
-        g_setup.handed = g_setup.selected;
-        ready = ready_current(page, g_setup.selected);
+        g_setup.handed = g_setup.selected_function;
+        ready = ready_current(page, g_setup.selected_function);
     } else {
         ready = ready_earlier(page);
     }
@@ -376,7 +377,7 @@ void switch_to_current_way(Page page) {
     g_setup.current_way = true;
     catalogue_setup_entry(g_setup.top_directory);
     show_current_way(page);
-    select_function(page, g_setup.remembered);
+    select_function(page, g_setup.remembered_function);
 }
 
 // Model detection connects to the unit and lets window events run meanwhile;
@@ -389,7 +390,7 @@ void earlier_tick(Page page) {
     if (g_link.current_link_seen) {
         switch_to_current_way(page);
     } else {
-        if (changed) select_function(page, g_setup.remembered);
+        if (changed) select_function(page, g_setup.remembered_function);
         page_start_timer(page, earlier_timer, earlier_timer_ms);
     }
     g_setup.timer_work_running = false;
@@ -410,7 +411,7 @@ void open_page(Page page) {
     control_show(page, LF_HASS_CONFIG, false);
     control_show(page, LF_NO_GAMMA_CONFIG, false);
     control_set_text(page, ID_FOOTER, g_setup.legal_text);
-    select_function(page, g_setup.remembered);
+    select_function(page, g_setup.remembered_function);
 }
 
 void on_command(Page page, int id) {
