@@ -98,8 +98,10 @@ std::string progress_line(int per_mille, uint64_t done, uint64_t total, uint64_t
     // the value itself.
     const long value = per_mille;
     const long magnitude = value < 0 ? -value : value;
-    std::string figure = (value < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
-                         std::to_string(magnitude % 10) + "%";
+    char figure_text[32];
+    std::snprintf(figure_text, sizeof figure_text, "%s%ld.%ld%%", value < 0 ? "-" : "", magnitude / 10,
+                  magnitude % 10);
+    const std::string figure = figure_text;
     std::vector<std::string> parts;
     if (total > 0) {
         parts.push_back("  " + std::to_string(done) + " of " + std::to_string(total) + " bytes");
