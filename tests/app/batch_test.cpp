@@ -474,7 +474,7 @@ TEST_F(BatchRun, TheRunEndsWithItsMostSpecificReason) {
     };
     const std::string obstacle = build_sectioned_file({.version = 2});
     const Case cases[] = {
-        {"a refused load mode", {"obstacle"}, [](SimConfig& c) { c.faults.refused_modes = "P"; },
+        {"a refused load mode", {"obstacle"}, [](SimConfig& c) { c.faults.refused_modes = 'P'; },
          [&] {
              put("Obstacle Files", "61734-ODB-0001-00001.bin", obstacle);
              return std::string("Unit replied with an error.\nUnit sent 'NO: mode refused'\n");

@@ -73,7 +73,7 @@ TEST_F(WizardTest, EveryEndingStartsTheStoppedUnitAgainOrSaysItCouldNot) {
          "STARTF", false},
         {"No after the unit refused the load", [](const TempDir& top, SimConfig& unit) {
              obstacle_file(top);
-             unit.faults.refused_modes = "P";
+             unit.faults.refused_modes = 'P';
          },
          [] {
              load_obstacles();
