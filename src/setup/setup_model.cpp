@@ -42,7 +42,7 @@ void hand_unit_names_to_catalogue() {
 }  // namespace
 
 void derive_unit_names(std::string_view model) {
-    derive_parameter_file_names(model, std::time(nullptr));
+    derive_parameter_file_names(model, calendar_seconds());
     hand_unit_names_to_catalogue();
 }
 

@@ -13,3 +13,5 @@ void sleep_ms(uint32_t ms) {
     while (nanosleep(&ts, &ts) != 0) {
     }
 }
+
+std::time_t calendar_seconds() { return std::time(nullptr); }
