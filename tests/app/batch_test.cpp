@@ -25,6 +25,7 @@
 #include "loads/database_loads.h"
 #include "output/log.h"
 #include "platform/batch/batch_pages.h"
+#include "platform/paths.h"
 #include "sim/sim_unit.h"
 #include "support/fixtures/database_builder.h"
 #include "support/fixtures/load_image_builder.h"
@@ -501,9 +502,10 @@ TEST_F(BatchRun, TheRunEndsWithItsMostSpecificReason) {
         {"a truncated navigation file", {"airport"}, [](SimConfig&) {},
          [&] {
              const std::string whole = build_map_file({.data = std::string(3000, 'n'), .padding = 600});
-             const std::string path =
-                 put("Airport Files", "61734-NDB-2301-00017.bin", whole.substr(0, whole.size() - 44));
-             return "The file ends before its stated length on File " + path + " (6)\n";
+             put("Airport Files", "61734-NDB-2301-00017.bin", whole.substr(0, whole.size() - 44));
+             // The program names the file with its own separator.
+             return "The file ends before its stated length on File " + dir.file("Airport Files") + path_separator +
+                    "61734-NDB-2301-00017.bin (6)\n";
          }},
     };
     for (const Case& c : cases) {

@@ -24,6 +24,7 @@
 #include "link/serial.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
 #include "support/text_checks.h"
@@ -582,12 +583,14 @@ TEST_F(EarlierSoftware, WithoutAnImageAnywhereTheSetupPageIsAskedFor) {
 TEST_F(EarlierTerrain, OnTheCurrentWayTheSetupPageOffersTheEarlierPair) {
     SimUnit& sim = earlier_unit();
     const std::string data = filler_bytes(3000, 4);
-    const std::string path = terrain_files(300, data);
+    terrain_files(300, data);
+    // The program names the files with its own separator.
+    const std::string folder = dir.file("Terrain Files") + path_separator;
     setup(true, {tech::click(LF_TERRAIN), tech::check([&] {
-                     EXPECT_EQ(page_control(SETUP_PAGE, ID_DATABASE_BOX).text, path);
+                     EXPECT_EQ(page_control(SETUP_PAGE, ID_DATABASE_BOX).text, folder + "t1_tdata.bin");
                  })});
     EXPECT_EQ(handed_function(), LF_TERRAIN);
-    EXPECT_EQ(earlier_terrain_header_file(), dir.file("Terrain Files/t1_theader.bin"));
+    EXPECT_EQ(earlier_terrain_header_file(), folder + "t1_theader.bin");
     EXPECT_EQ(transfer({}), 1000) << status();
     ASSERT_EQ(sim.loads().size(), 2u) << sim.transcript_text();
     EXPECT_EQ(sim.loads()[0].name, "terrain header");
