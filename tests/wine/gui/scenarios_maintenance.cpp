@@ -227,7 +227,8 @@ void back_and_exit(Uploader& uploader, HWND transfer) {
 }
 
 // The unit garbles blocks at full speed: after ten refusals the technician
-// takes a lower rate and the load goes on there to its flash write.
+// takes a lower rate and the load goes on there to its flash write (the title
+// keeps the rate set for the load).
 void earlier_airport(const Arguments& a) {
     const std::streamoff log_before = file_size(log_path);
     const std::string airport = folder_file(a, "Airport Files", "61734-NDB-2301-00017.bin");
@@ -241,7 +242,7 @@ void earlier_airport(const Arguments& a) {
     expect(seen.progress == 1000, "the progress bar stopped at " + std::to_string(seen.progress));
     const std::string data = airport_data(airport);
     expect_logged(log_before, {"Load airport data, " + std::to_string(data.size()) + " bytes", "    Retry count 10    ",
-                               "   Baud Rate Set to 57600   ", "Writing to flash", "Load airport data complete"});
+                               "   Baud Rate Set to 115200   ", "Writing to flash", "Load airport data complete"});
     expect_load_holds(a, await_kept_loads(a, 1)[0], "M", data);
     back_and_exit(uploader, transfer);
     probe.finish();
