@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/clock.h"
 #include "platform/ports.h"
 #include "platform/serial.h"
 #include "link/commands.h"
@@ -50,6 +51,17 @@ long serial_read(SerialPort*, void* data, std::size_t size) {
     g_fuzz_port.next += n;
     return long(n);
 }
+
+// Once the input is spent the unit is silent: the wait passes a millisecond
+// so that the caller's deadline comes.
+long serial_read_within(SerialPort* port, void* data, std::size_t size, unsigned wait_ms) {
+    if (wait_ms > 0 && g_fuzz_port.next == g_fuzz_port.size) sleep_ms(1);
+    return serial_read(port, data, size);
+}
+
+// Not watched: the link looks after every byte.
+void serial_watch_input(SerialPort*, bool) {}
+bool serial_input_arrived(SerialPort*) { return true; }
 
 long serial_write(SerialPort*, const void*, std::size_t size) { return long(size); }
 bool serial_flush(SerialPort*) { return true; }
