@@ -177,7 +177,9 @@ TEST_F(SeveralPorts, FirstGadgetPortThatOpensIsTaken) {
 TEST_F(PulledCable, ReadEndsAtOnce) {
     ASSERT_EQ(locate_unit_port(), 1);
     ASSERT_EQ(unit_open_port(), 1);
-    EXPECT_TRUE(unit_send_command("DF\r"));
+    // The unit vanishes as the command's last byte reaches it: whether Wine
+    // still reports that byte's write as done is a race, and not the point.
+    (void)unit_send_command("DF\r");
     const uint64_t start = now_ms();
     EXPECT_EQ(unit_get_byte(), -1);
     EXPECT_LT(now_ms() - start, 1000u);
