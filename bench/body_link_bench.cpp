@@ -86,7 +86,7 @@ bool unit_said_ok(uint32_t limit_ms) {
 
 // "P" and the control block, answered "OK": the unit takes the body next.
 bool start_body(const ControlBlock& block) {
-    return enter_load_mode(LOAD_BINARY, block.data()) == MODE_READY && unit_said_ok(5000);
+    return enter_load_mode(LOAD_BINARY, block.data()).end == ModeEnd::ready && unit_said_ok(5000);
 }
 
 ControlBlock sealed_block(uint64_t length, uint32_t checksum) {

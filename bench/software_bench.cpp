@@ -23,6 +23,7 @@
 #include "link/serial.h"
 #include "loads/software_system.h"
 #include "platform/clock.h"
+#include "platform/page_result.h"
 #include "support/fixtures/load_image_builder.h"
 #include "unit/identity.h"
 
@@ -92,7 +93,7 @@ void BM_SystemSoftwareLoad(benchmark::State& state) {
         g_unit.unit_hardware_id = board;
         PageWindow page = headless_transfer_page();
         const uint64_t start = now_ms();
-        if (load_system_software(&page) != 0 || page.result != PAGE_BACK_TO_SETUP) state.SkipWithError("the load failed");
+        if (load_system_software(&page) != 0 || page.result != RESULT_BACK) state.SkipWithError("the load failed");
         const double total = double(now_ms() - start);
         reset_link_state();
         std::size_t accepted = 0;

@@ -15,6 +15,7 @@
 #include "unit/configuration.h"
 #include "unit/identity.h"
 #include "unit/model.h"
+#include "loads/reply_questions.h"
 
 namespace {
 constexpr uint32_t pause_before_setup_ms = 3000;
@@ -86,7 +87,7 @@ int write_configuration_flow(Page page) {
         unit_close_port();
         return 1;
     }
-    if (check_reply(reply, length, "OK", "Unit replied with an error\nTry again?") != 0) return 1;
+    if (!reply_accepted(page, reply, length, "OK", "Unit replied with an error\nTry again?")) return 1;
     wait_responsive(2000);
     title(page, "Configuration Write Complete");
     status_show("Configuration write complete\r\n");

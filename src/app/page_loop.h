@@ -1,14 +1,7 @@
 #pragma once
 // The wizard: setup, waiting and transfer pages, each chosen by the result of
 // the page before.
-
-enum PageResult : int {
-    RESULT_QUIT = 0,
-    RESULT_BACK = 1000,
-    RESULT_NEXT = 1001,
-    RESULT_SETUP = 1002,
-    RESULT_WAITING_AGAIN = 4,
-};
+#include "platform/page_result.h"
 
 enum class WizardState { setup, waiting, transfer, end };
 

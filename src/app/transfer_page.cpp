@@ -28,7 +28,6 @@ constexpr int first_tick_timer = 1;
 constexpr uint32_t first_tick_ms = 1000;
 
 struct TransferState {
-    Page page = nullptr;
     bool busy = false;
     // The result of a command that came while the procedure ran; the page
     // ends with it once the procedure has stopped, unless the procedure ended it.
@@ -37,10 +36,6 @@ struct TransferState {
 TransferState g_transfer;
 // The technician stopped a running procedure in this run.
 bool g_procedure_cancelled = false;
-
-void end_transfer_page(int result) {
-    if (g_transfer.page) page_end(g_transfer.page, result);
-}
 
 uint32_t le32(std::span<const uint8_t> bytes, std::size_t at) {
     return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
@@ -227,18 +222,10 @@ void procedure_cancelled_reset() { g_procedure_cancelled = false; }
 int DoTransfer() {
     log_write("... DoTransfer()");
     g_transfer = TransferState{};
-    g_commands.end_page = end_transfer_page;
     // Also when an exception unwinds through the page: nothing after may
     // reach a page that is gone.
     struct Leaving {
-        ~Leaving() {
-            status_detach();
-            g_commands.end_page = nullptr;
-            g_transfer.page = nullptr;
-        }
+        ~Leaving() { status_detach(); }
     } leaving;
-    return page_run(*app_page_layout(TRANSFER_PAGE), [](Page page, PageEvent event, int id) {
-        g_transfer.page = page;
-        transfer_handler(page, event, id);
-    });
+    return page_run(*app_page_layout(TRANSFER_PAGE), transfer_handler);
 }

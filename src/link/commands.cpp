@@ -13,9 +13,7 @@
 #include "link/serial.h"
 #include "link/staging.h"
 #include "output/log.h"
-#include "output/report.h"
 #include "output/status.h"
-#include "output/status_shown.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 
@@ -43,15 +41,6 @@ constexpr std::array<BaudRate, 5> baud_table{{
     {19200, "BR 19200\r"},
     {9600, "BR 9600\r"},
 }};
-
-void end_page(int result) {
-    if (g_commands.end_page) g_commands.end_page(result);
-}
-
-void ask_and_end_page(const char* question) {
-    unit_close_port();
-    end_page(report_error(question) ? PAGE_BACK_TO_SETUP : PAGE_QUIT);
-}
 
 // The rest of a line whose first byte is `c`, up to `deadline`: a unit that
 // trickles bytes cannot stretch a reply past its caller's limit. What came by
@@ -127,15 +116,12 @@ bool recover_from_control_block_failure(int round) {
 }
 
 // A mode command that could not be written gets no answer: the technician is
-// asked as after a time-out, and the page ends.
-int mode_command_not_sent() {
-    prompt_timeout_retry();
-    return MODE_PAGE_ENDED;
-}
+// asked as after a time-out.
+constexpr ModeOpening mode_command_not_sent{ModeEnd::not_answered, ReplyVerdict::timed_out};
 
-int abandon_load() {
+ModeOpening abandon_load() {
     unit_close_port();
-    return MODE_ABANDONED;
+    return {ModeEnd::abandoned};
 }
 
 void set_reply(const char* text) {
@@ -167,64 +153,53 @@ int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms) {
     return limit_ms > 0 ? read_line_waiting(buffer, size, limit_ms) : read_line_at_once(buffer, size);
 }
 
-void prompt_timeout_retry() { ask_and_end_page("Operation timed out\nTry again?"); }
-
-int check_reply(const char* reply, int read_result, const char* expected, const char* question) {
-    if (read_result < 0) {
-        prompt_timeout_retry();
-        return 1;
-    }
-    const bool restarted = std::string_view(reply).starts_with(unit_greeting);
-    if (!restarted && std::strncmp(reply, expected, 2) == 0) {
-        status_note("Unit sent '%s'\r\n", reply);
-        return 0;
-    }
-    // The question keeps its words; the unit's own stand on a line before it.
-    status_show_failure_detail(formatted("Unit sent '%s'", reply));
-    if (restarted) status_show_failure_detail("The unit has restarted: what it was sent before is lost");
-    ask_and_end_page(question);
-    return 1;
+ReplyVerdict judge_reply(const char* reply, int read_result, const char* expected) {
+    if (read_result < 0) return ReplyVerdict::timed_out;
+    if (std::string_view(reply).starts_with(unit_greeting)) return ReplyVerdict::restarted;
+    if (std::strncmp(reply, expected, 2) != 0) return ReplyVerdict::refused;
+    status_note("Unit sent '%s'\r\n", reply);
+    return ReplyVerdict::accepted;
 }
 
-int enter_load_mode(int mode, const uint8_t* control_block) {
+ModeOpening enter_load_mode(int mode, const uint8_t* control_block) {
     log_write("Set up for transfer\r\n");
     for (int round = 1;; ++round) {
         const bool command_sent = unit_send_command("%s", mode_command(mode));
         write_mode_note(mode, false);
-        if (!command_sent) return g_commands.abort_requested ? abandon_load() : mode_command_not_sent();
+        if (!command_sent) return g_commands.abort_requested ? abandon_load() : mode_command_not_sent;
         if (!wait_responsive(mode_reply_pause_ms)) return abandon_load();
         const int got = unit_read_line(g_commands.unit_reply.data(), g_commands.unit_reply.size(), mode_reply_limit_ms);
         if (g_commands.abort_requested) return abandon_load();
-        if (check_reply(g_commands.unit_reply.data(), got, "OK", "Unit replied with an error.\nTry again?") != 0)
-            return MODE_PAGE_ENDED;
+        const ReplyVerdict verdict = judge_reply(g_commands.unit_reply.data(), got, "OK");
+        if (verdict != ReplyVerdict::accepted) return {ModeEnd::not_answered, verdict};
         log_write("Sending control block\r\n");
         const int sent = send_block('C', control_block, control_block_bytes, 0);
         if (sent == BLOCK_SENT) keep_block_reply_for_reading();
         if (sent == BLOCK_SENT || g_commands.abort_requested) {
             g_commands.unit_reply[0] = '\0';
-            if (!g_commands.abort_requested) return MODE_READY;
+            if (!g_commands.abort_requested) return {ModeEnd::ready};
             return abandon_load();
         }
-        if (!recover_from_control_block_failure(round)) return MODE_ABANDONED;
+        if (!recover_from_control_block_failure(round)) return {ModeEnd::abandoned};
     }
 }
 
-int enter_load_mode_serial(int mode, const uint8_t* control_block) {
+ModeOpening enter_load_mode_serial(int mode, const uint8_t* control_block) {
     log_write("Set up for transfer\r\n");
     for (int round = 1;; ++round) {
         const bool command_sent =
             mode == LOAD_BINARY ? staging_write("P\r", 2) : unit_send_command("%s", mode_command(mode));
         write_mode_note(mode, true);
         if (g_commands.abort_requested) return abandon_load();
-        if (!command_sent) return mode_command_not_sent();
+        if (!command_sent) return mode_command_not_sent;
         log_write("Sending control block\r\n");
         const int sent = send_block_serial('C', control_block, control_block_bytes, 0);
         if (sent == BLOCK_SENT || g_commands.abort_requested) {
             set_reply("no response");
-            if (!g_commands.abort_requested) return MODE_READY;
+            if (!g_commands.abort_requested) return {ModeEnd::ready};
             return abandon_load();
         }
-        if (!recover_from_control_block_failure(round)) return MODE_ABANDONED;
+        if (!recover_from_control_block_failure(round)) return {ModeEnd::abandoned};
     }
 }
 

@@ -15,9 +15,6 @@ struct CommandState {
     bool abort_requested = false;
     // Link speed of the earlier-generation protocol.
     uint32_t baud_setting = 115200;
-    // Ends the page that runs the conversation (the transfer page) with a page
-    // result; a refused or missing reply ends it through this.
-    void (*end_page)(int result) = nullptr;
     // A "RESET" went out in this run: the unit restarts by itself and is not
     // started again at exit.
     bool reset_sent = false;
@@ -25,10 +22,6 @@ struct CommandState {
 extern CommandState g_commands;
 
 void reset_command_state();
-
-// Page results chosen by the user's answer to a failure question.
-inline constexpr int PAGE_BACK_TO_SETUP = 1000;
-inline constexpr int PAGE_QUIT = 0;
 
 // Formats printf-style (at most 1023 characters) and writes the text byte by
 // byte; the format carries its own "\r". True when all of it went out; a
@@ -45,28 +38,38 @@ inline constexpr int PAGE_QUIT = 0;
 // byte_wait_limit_ms), however the unit paces its bytes.
 [[nodiscard]] int unit_read_line(char* buffer, std::size_t size, uint32_t limit_ms);
 
-// 0 when the reply is good (read_result not negative, reply begins with
-// `expected`'s two characters, and is not the unit's greeting: a unit that
-// greets in the middle of an exchange has restarted and lost what it was
-// sent). Otherwise closes the port, asks the user
-// ("Operation timed out\nTry again?" after a time-out, else `question`), ends
-// the page with 1000 on Yes or 0 on No, and returns 1.
-[[nodiscard]] int check_reply(const char* reply, int read_result, const char* expected, const char* question);
-// The time-out question of check_reply and the page end it leads to.
-void prompt_timeout_retry();
+// What a reply line says to a procedure that expected `expected`.
+enum class ReplyVerdict {
+    accepted,   // begins with expected's two characters
+    timed_out,  // no line (read_result negative)
+    refused,    // any other line
+    restarted,  // the unit's greeting: it restarted and lost what it was sent
+};
+// Judges a reply read by unit_read_line (`read_result` its result) and notes
+// an accepted one in the status log. Asks nothing: the procedure decides what
+// the technician is asked.
+[[nodiscard]] ReplyVerdict judge_reply(const char* reply, int read_result, const char* expected);
 
 enum LoadMode { LOAD_AIRPORT = 0, LOAD_BINARY = 1, LOAD_TERRAIN = 2 };
-enum : int { MODE_READY = 0, MODE_ABANDONED = 1, MODE_PAGE_ENDED = 2 };
+enum class ModeEnd {
+    ready,
+    abandoned,     // cancelled, the unit gone, or the third control block not taken
+    not_answered,  // the mode command refused, unanswered or not written
+};
+struct ModeOpening {
+    ModeEnd end = ModeEnd::ready;
+    // Why a mode command was not answered; a command not written counts as
+    // unanswered. The reply itself is in unit_reply.
+    ReplyVerdict verdict = ReplyVerdict::accepted;
+};
 // Puts the unit into a load mode and hands it the 256-byte control block.
-// MODE_READY; MODE_ABANDONED (the caller ends the page: also after the third
-// control block the unit did not take); MODE_PAGE_ENDED (the unit refused or
-// did not answer, or the mode command could not be written, and the user was
-// asked and the page ended).
-[[nodiscard]] int enter_load_mode(int mode, const uint8_t* control_block);
+// Asks the technician nothing beyond the note on a control block the unit did
+// not take; the caller asks after a mode not answered and ends the page.
+[[nodiscard]] ModeOpening enter_load_mode(int mode, const uint8_t* control_block);
 // The earlier-generation variant (no reply to the mode command; framing of
 // send_block_serial; the system software mode command goes into the staging
 // stream).
-[[nodiscard]] int enter_load_mode_serial(int mode, const uint8_t* control_block);
+[[nodiscard]] ModeOpening enter_load_mode_serial(int mode, const uint8_t* control_block);
 
 // send_baud_command's result when the text could not be written (no staging
 // stream open, or the write failed).

@@ -13,6 +13,7 @@
 #include "output/status_shown.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/page_result.h"
 
 namespace {
 constexpr char test_mode_answer[] = "OK: Entering TSTBLK mode";
@@ -75,6 +76,6 @@ int load_block_test(Page page) {
     status_show("Load Block Test image complete\r\n");
     show_operation_title(page, "Load Block Test image Complete");
     unit_close_port();
-    page_end(page, PAGE_BACK_TO_SETUP);
+    page_end(page, RESULT_BACK);
     return 1;
 }

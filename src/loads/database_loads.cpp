@@ -18,6 +18,7 @@
 #include "loads/file_body.h"
 #include "output/status_shown.h"
 #include "platform/files.h"
+#include "platform/page_result.h"
 
 namespace {
 struct FileStep {
@@ -37,7 +38,7 @@ struct DatabaseLoad {
 constexpr uint64_t four_gib = uint64_t(1) << 32;
 
 int stop_cancelled(Page page) {
-    page_end(page, PAGE_QUIT);
+    page_end(page, RESULT_QUIT);
     unit_close_port();
     return 1;
 }

@@ -17,6 +17,8 @@
 #include "output/status_shown.h"
 #include "platform/files.h"
 #include "unit/configuration.h"
+#include "platform/page_result.h"
+#include "loads/reply_questions.h"
 
 namespace {
 constexpr uint64_t space_reserve = 0xA00000;
@@ -32,7 +34,7 @@ int end_page(Page page, int page_result, int load_result) {
 // The technician's Cancel while the unit was being waited for.
 bool cancelled(Page page, int& result) {
     if (!g_commands.abort_requested) return false;
-    page_end(page, PAGE_QUIT);
+    page_end(page, RESULT_QUIT);
     unit_close_port();
     result = 1;
     return true;
@@ -99,13 +101,13 @@ int offer_erase(Page page, const DatabaseTexts& texts) {
         status_show(texts.cancelled);
         status_show(returning_to_setup);
         static_cast<void>(wait_responsive(3000));
-        return end_page(page, PAGE_BACK_TO_SETUP, 0);
+        return end_page(page, RESULT_BACK, 0);
     }
     if (!delete_unit_database(texts.delete_number)) {
         status_show(texts.delete_failed);
         status_show(returning_to_setup);
         static_cast<void>(wait_responsive(3000));
-        return end_page(page, PAGE_BACK_TO_SETUP, 0);
+        return end_page(page, RESULT_BACK, 0);
     }
     status_show(texts.erase_sent);
     status_show("HTAWS UNIT WILL RESET NOW AND UPLOADER WILL EXIT!!!\r\n");
@@ -114,7 +116,7 @@ int offer_erase(Page page, const DatabaseTexts& texts) {
     // either way.
     static_cast<void>(unit_send_reset(reset_mode));
     static_cast<void>(wait_responsive(2000));
-    return end_page(page, PAGE_QUIT, 1);
+    return end_page(page, RESULT_QUIT, 1);
 }
 
 ControlBlock database_control_block(const char* unit_name, const std::string& candidate_name, uint64_t length,
@@ -141,7 +143,7 @@ void seal_control_block(ControlBlock& block, uint32_t file_checksum) {
 }
 
 int prompt_and_end(Page page, const char* text) {
-    return report_error(text) ? end_page(page, PAGE_BACK_TO_SETUP, 0) : end_page(page, PAGE_QUIT, 1);
+    return report_error(text) ? end_page(page, RESULT_BACK, 0) : end_page(page, RESULT_QUIT, 1);
 }
 
 bool database_configuration_saved(Page page, int& result) {
@@ -156,15 +158,18 @@ bool database_configuration_saved(Page page, int& result) {
 SendEnd send_database_file(Page page, const DatabaseTexts& texts, const DatabaseFile& file, std::FILE* stream,
                            uint64_t length, const ControlBlock& block, TransferProgress& progress, int& result) {
     result = 0;
-    const int mode = enter_load_mode(LOAD_BINARY, block.data());
-    if (mode == MODE_PAGE_ENDED) return SendEnd::stopped;
-    if (mode != MODE_READY) {
-        page_end(page, PAGE_BACK_TO_SETUP);
+    const ModeOpening opening = enter_load_mode(LOAD_BINARY, block.data());
+    if (opening.end == ModeEnd::not_answered) {
+        ask_after_mode_command(page, opening);
+        return SendEnd::stopped;
+    }
+    if (opening.end != ModeEnd::ready) {
+        page_end(page, RESULT_BACK);
         return SendEnd::stopped;
     }
     int got = read_reply(1000, reply_limit_ms);
     if (cancelled(page, result)) return SendEnd::stopped;
-    if (check_reply(g_commands.unit_reply.data(), got, "OK", "Unit replied with an error.\nTry again?") != 0)
+    if (!reply_accepted(page, g_commands.unit_reply.data(), got, "OK", "Unit replied with an error.\nTry again?"))
         return SendEnd::stopped;
     status_show(formatted(file.size_line, length));
     show_operation_title(page, file.title);
@@ -180,7 +185,7 @@ SendEnd send_database_file(Page page, const DatabaseTexts& texts, const Database
     show_body_end(body, length, file.shows_completion);
     got = read_reply(2000, 20000);
     if (cancelled(page, result)) return SendEnd::stopped;
-    if (check_reply(g_commands.unit_reply.data(), got, "OK", texts.verdict_question) != 0) return SendEnd::stopped;
+    if (!reply_accepted(page, g_commands.unit_reply.data(), got, "OK", texts.verdict_question)) return SendEnd::stopped;
     if (body.end == PassEnd::read_failed) {
         unit_close_port();
         result = prompt_and_end(page, texts.open_failed);
@@ -189,10 +194,10 @@ SendEnd send_database_file(Page page, const DatabaseTexts& texts, const Database
     if (body.unit_error) {
         const bool yes = report_error("ERROR transmitting data.") != 0;
         if (texts.honours_error_answer && yes) {
-            page_end(page, PAGE_BACK_TO_SETUP);
+            page_end(page, RESULT_BACK);
             return SendEnd::stopped;
         }
-        page_end(page, PAGE_QUIT);
+        page_end(page, RESULT_QUIT);
         g_commands.abort_requested = true;
         result = 1;
         return SendEnd::stopped;
@@ -208,5 +213,5 @@ int finish_database_load(Page page, const DatabaseTexts& texts) {
     show_operation_title(page, texts.completion_title);
     unit_close_port();
     static_cast<void>(wait_responsive(3000));
-    return end_page(page, PAGE_BACK_TO_SETUP, 0);
+    return end_page(page, RESULT_BACK, 0);
 }

@@ -37,7 +37,7 @@ std::array<uint8_t, map_info_size> relocated_control_block(uint32_t base) {
 void run_airport_load(Page page) {
     control_show(page, ID_TRANSFER_LINE, true);
     const auto block = relocated_control_block(p_table_word(P_AIRPORT_BASE));
-    if (!enter_earlier_load_mode(LOAD_AIRPORT, block.data())) return;
+    if (!enter_earlier_load_mode(page, LOAD_AIRPORT, block.data())) return;
     const std::span<const uint8_t> data(earlier_airport_data(), std::size_t(earlier_airport_size()));
     status_show(formatted("Load airport data, %d bytes\r\n", int(data.size())));
     show_operation_title(page, "Load Airport Data");

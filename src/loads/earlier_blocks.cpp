@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "link/commands.h"
+#include "loads/reply_questions.h"
 #include "link/serial.h"
 #include "output/log.h"
 #include "output/report.h"
@@ -81,12 +82,13 @@ bool after_refusal(Page page, const BlockRun& run, BlockCounts& counts, int got)
 }
 }  // namespace
 
-bool enter_earlier_load_mode(int mode, const uint8_t* control_block) {
-    const int entered = enter_load_mode_serial(mode, control_block);
+bool enter_earlier_load_mode(Page page, int mode, const uint8_t* control_block) {
+    const ModeOpening opening = enter_load_mode_serial(mode, control_block);
+    if (opening.end == ModeEnd::not_answered) ask_after_mode_command(page, opening);
     // The page stays open: what went wrong is the last thing on it.
-    if (entered == MODE_ABANDONED && !g_commands.abort_requested)
+    if (opening.end == ModeEnd::abandoned && !g_commands.abort_requested)
         status_show("The unit could not be put into its load mode.\r\n");
-    return entered == MODE_READY;
+    return opening.end == ModeEnd::ready;
 }
 
 BlocksEnd send_earlier_blocks(Page page, const BlockRun& run, TransferProgress& progress) {

@@ -33,8 +33,10 @@ enum class BlocksEnd {
 
 inline constexpr std::size_t earlier_block_size = 1024;
 
-// enter_load_mode_serial; false when the load cannot go on. The page stays
-// open; a unit that took no control block in three rounds is shown as such.
-bool enter_earlier_load_mode(int mode, const uint8_t* control_block);
+// enter_load_mode_serial; false when the load cannot go on. A mode command
+// not written gets the time-out question and ends the page; otherwise the
+// page stays open, and a unit that took no control block in three rounds is
+// shown as such.
+bool enter_earlier_load_mode(Page page, int mode, const uint8_t* control_block);
 
 BlocksEnd send_earlier_blocks(Page page, const BlockRun& run, TransferProgress& progress);

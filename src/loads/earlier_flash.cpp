@@ -10,6 +10,7 @@
 #include "output/status_shown.h"
 #include "output/transfer_display.h"
 #include "platform/clock.h"
+#include "loads/reply_questions.h"
 
 namespace {
 constexpr uint32_t step_ms = 200;
@@ -82,5 +83,5 @@ FlashEnd write_flash(Page page, const FlashWrite& flash) {
         }
         if (got <= 0 || !starts_with(reply, "Retry")) break;
     }
-    return check_reply(reply, got, "OK", flash.question) == 0 ? FlashEnd::written : FlashEnd::failed;
+    return reply_accepted(page, reply, got, "OK", flash.question) ? FlashEnd::written : FlashEnd::failed;
 }

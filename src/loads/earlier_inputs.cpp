@@ -9,6 +9,7 @@
 #include "link/commands.h"
 #include "link/serial.h"
 #include "unit/model.h"
+#include "platform/page_result.h"
 
 namespace {
 // The database file the current-generation preparation checked last (the
@@ -52,6 +53,6 @@ bool earlier_inputs_ready(LoaderFunction function) {
 bool earlier_load_can_start(Page page, LoaderFunction function) {
     if (earlier_inputs_ready(function)) return true;
     unit_close_port();
-    page_end(page, PAGE_BACK_TO_SETUP);
+    page_end(page, RESULT_BACK);
     return false;
 }

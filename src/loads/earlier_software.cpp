@@ -12,11 +12,11 @@
 #include "setup/setup_page.h"
 #include "unit/configuration.h"
 #include "unit/identity.h"
+#include "platform/page_result.h"
 
 namespace {
 // The image holds 1024 spare bytes after its declared length.
 constexpr std::size_t image_spare = 1024;
-constexpr int page_back_to_waiting = 4;
 
 bool configuration_saved(Page page) {
     const int read = read_configuration(page, software_backup_path());
@@ -26,7 +26,7 @@ bool configuration_saved(Page page) {
     }
     if (read == 0) return true;
     unit_close_port();
-    page_end(page, report_error("Problem reading configuration\nTry again?") ? page_back_to_waiting : PAGE_QUIT);
+    page_end(page, report_error("Problem reading configuration\nTry again?") ? RESULT_WAITING_AGAIN : RESULT_QUIT);
     return false;
 }
 
@@ -35,7 +35,7 @@ void run_software_load(Page page) {
     if (!configuration_saved(page)) return;
     const std::vector<uint8_t>& image = system_image();
     const std::span<const uint8_t> bytes(image.data(), image.size() - image_spare);
-    if (!enter_earlier_load_mode(LOAD_BINARY, bytes.data())) return;
+    if (!enter_earlier_load_mode(page, LOAD_BINARY, bytes.data())) return;
     status_show(formatted("Load system software, %d bytes\r\n", int(bytes.size())));
     show_operation_title(page, "Load System Software");
     TransferProgress progress{page};

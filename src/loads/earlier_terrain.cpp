@@ -23,6 +23,7 @@
 #include "platform/files.h"
 #include "platform/window.h"
 #include "unit/identity.h"
+#include "platform/page_result.h"
 
 namespace {
 constexpr int64_t data_chunk_size = 2097152;
@@ -76,7 +77,7 @@ bool speed_set(Page page) {
     if (got <= 0 || std::strncmp(reply, "OK", 2) == 0) return true;
     status_note("Unit sent '%s'\r\n", reply);
     unit_close_port();
-    page_end(page, PAGE_QUIT);
+    page_end(page, RESULT_QUIT);
     return false;
 }
 
@@ -86,7 +87,7 @@ bool send_chunk(Page page, const Phase& phase, std::span<const uint8_t> chunk, c
                 TransferProgress& progress) {
     // The chunk's control block is the first 256 bytes of the chunk buffer
     // itself: the files define no block of their own for this load.
-    if (!enter_earlier_load_mode(LOAD_TERRAIN, chunk.data())) return false;
+    if (!enter_earlier_load_mode(page, LOAD_TERRAIN, chunk.data())) return false;
     status_note("Terrain send, bytes %" PRIu64 " to %" PRIu64 " ...\r\n", run.progress_base,
                 run.progress_base + std::min<uint64_t>(chunk.size(), run.progress_total - run.progress_base) - 1);
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return false;
@@ -166,6 +167,6 @@ int load_terrain_serial_data(Page page) {
     show_operation_title(page, "Load Terrain Data Complete");
     unit_close_port();
     // The technician reads the closing lines; a page command ends the page sooner.
-    if (wait_responsive(closing_pause_ms)) page_end(page, PAGE_BACK_TO_SETUP);
+    if (wait_responsive(closing_pause_ms)) page_end(page, RESULT_BACK);
     return 0;
 }

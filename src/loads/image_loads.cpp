@@ -17,6 +17,7 @@
 #include "formats/byte_order.h"
 #include "formats/image.h"
 #include "link/commands.h"
+#include "loads/reply_questions.h"
 #include "link/responsive_wait.h"
 #include "link/serial.h"
 #include "link/staging.h"
@@ -26,13 +27,13 @@
 #include "output/status_shown.h"
 #include "platform/files.h"
 #include "unit/configuration.h"
+#include "platform/page_result.h"
 
 namespace {
 constexpr const char* staging_name = "temp.dat";
 constexpr std::size_t image_block_bytes = 1024;
 constexpr uint32_t image_settle_ms = 2000;
 constexpr uint32_t last_os_image_settle_ms = 4000;
-constexpr int page_back_to_waiting = 4;
 
 struct ImageLoad {
     CatalogueKind catalogue;
@@ -86,7 +87,7 @@ ImageEnd end_page(Page page, int result) {
 // reach it: the program ends.
 ImageEnd fail_transfer(Page page, const std::string& text = "ERROR transmitting data.") {
     static_cast<void>(report_error(text));
-    page_end(page, PAGE_QUIT);
+    page_end(page, RESULT_QUIT);
     g_commands.abort_requested = true;
     return ImageEnd::stopped;
 }
@@ -120,7 +121,7 @@ ImageEnd configuration_saved(Page page) {
     if (g_commands.abort_requested) return cancelled();
     if (read == 0) return ImageEnd::sent;
     unit_close_port();
-    return end_page(page, report_error("Problem reading configuration\nTry again?") ? page_back_to_waiting : PAGE_QUIT);
+    return end_page(page, report_error("Problem reading configuration\nTry again?") ? RESULT_WAITING_AGAIN : RESULT_QUIT);
 }
 
 // The payload as 'D' blocks at their payload offsets, the progress moving with
@@ -172,7 +173,7 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
     LoadImageFile image;
     if (const ImageFileOpen opened = open_load_image_file(path, image); opened != ImageFileOpen::opened) {
         static_cast<void>(report_error(opened == ImageFileOpen::not_opened ? load.open_failed : load.header_failed));
-        return end_page(page, PAGE_QUIT);
+        return end_page(page, RESULT_QUIT);
     }
     std::array<uint8_t, load_image_header_size>& header = image.load_image_header;
     const uint32_t length = image.payload_length();
@@ -188,7 +189,9 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
     }
     // The unit takes the payload's raw checksum register: the negated final value.
     put_be32(&header[hdr_payload_crc], 0u - get_be32(&header[hdr_payload_crc]));
-    if (enter_load_mode(LOAD_BINARY, header.data()) != MODE_READY) return ImageEnd::stopped;
+    const ModeOpening opening = enter_load_mode(LOAD_BINARY, header.data());
+    if (opening.end == ModeEnd::not_answered) ask_after_mode_command(page, opening);
+    if (opening.end != ModeEnd::ready) return ImageEnd::stopped;
     if (waiting_text_has_error()) return fail_transfer(page);
 
     status_show(formatted(load.size_line, unsigned(length)));
@@ -206,7 +209,7 @@ int run_image_load(Page page, const ImageLoad& load) {
     const std::vector<std::string>& paths = prepared_files();
     if (!catalogue_ready(load.catalogue) || paths.size() < load.images) {
         static_cast<void>(report_error(load.no_candidate));
-        page_end(page, PAGE_QUIT);
+        page_end(page, RESULT_QUIT);
         return 1;
     }
     TransferProgress progress{page};

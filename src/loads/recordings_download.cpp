@@ -17,6 +17,7 @@
 #include "platform/paths.h"
 #include "platform/window.h"
 #include "unit/identity.h"
+#include "platform/page_result.h"
 
 namespace {
 constexpr uint32_t piece_limit = 8192;
@@ -165,7 +166,7 @@ std::string store_recording(const std::string& part, const std::string& path, co
 int return_to_setup(Page page) {
     status_show("Returning to Setup dialog momentarily.\r\n");
     wait_responsive(3000);
-    page_end(page, PAGE_BACK_TO_SETUP);
+    page_end(page, RESULT_BACK);
     return 0;
 }
 
@@ -274,6 +275,6 @@ int download_recordings(Page page) {
                               not_whole, count));
     status_show("Will return to the Setup dialog momentarily.\r\n");
     wait_responsive(3000);
-    page_end(page, PAGE_BACK_TO_SETUP);
+    page_end(page, RESULT_BACK);
     return 1;
 }

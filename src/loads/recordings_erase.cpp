@@ -4,6 +4,7 @@
 #include "link/responsive_wait.h"
 #include "loads/recordings.h"
 #include "output/status_shown.h"
+#include "platform/page_result.h"
 
 int erase_recordings(Page page) {
     char reply[256] = {};
@@ -17,6 +18,6 @@ int erase_recordings(Page page) {
     status_show("Flight Data Recording erase operation complete.\r\n");
     status_show("Will return to the Setup dialog momentarily.\r\n");
     wait_responsive(3000);
-    page_end(page, PAGE_BACK_TO_SETUP);
+    page_end(page, RESULT_BACK);
     return 1;
 }

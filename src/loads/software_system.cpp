@@ -20,6 +20,8 @@
 #include "platform/paths.h"
 #include "setup/reset_mode_dialog.h"
 #include "unit/identity.h"
+#include "platform/page_result.h"
+#include "loads/reply_questions.h"
 
 namespace {
 constexpr uint32_t reply_limit_ms = 5000;
@@ -80,7 +82,7 @@ StepEnd prompt(LoadRun& run, const char* text) { return stop(run, prompt_and_end
 // The technician's Cancel, found after a reply read or a size line.
 bool cancelled(LoadRun& run) {
     if (!g_commands.abort_requested) return false;
-    page_end(run.page, PAGE_QUIT);
+    page_end(run.page, RESULT_QUIT);
     unit_close_port();
     run.result = 1;
     return true;
@@ -106,7 +108,7 @@ StepEnd transfer_failed(LoadRun& run, const ImageStep& step) {
     unit_close_port();
     if (!step.transfer_failure_ends_program) return prompt(run, step.transfer_failed);
     static_cast<void>(report_error(step.transfer_failed));
-    page_end(run.page, PAGE_QUIT);
+    page_end(run.page, RESULT_QUIT);
     g_commands.abort_requested = true;
     return stop(run, 1);
 }
@@ -124,16 +126,19 @@ StepEnd image_step(LoadRun& run, const ImageStep& step, const std::string& path,
     const uint64_t length = image.payload_length();
     if (application)
         if (const auto end = application_checks(run, image)) return *end;
-    const int mode = enter_load_mode(LOAD_BINARY, image.load_image_header.data());
-    if (mode == MODE_PAGE_ENDED) return stop(run, 0);
-    if (mode != MODE_READY) {
+    const ModeOpening opening = enter_load_mode(LOAD_BINARY, image.load_image_header.data());
+    if (opening.end == ModeEnd::not_answered) {
+        ask_after_mode_command(run.page, opening);
+        return stop(run, 0);
+    }
+    if (opening.end != ModeEnd::ready) {
         if (step.setup_failed) return prompt(run, step.setup_failed);
-        page_end(run.page, PAGE_BACK_TO_SETUP);
+        page_end(run.page, RESULT_BACK);
         return stop(run, 0);
     }
     int got = read_reply(1000);
     if (cancelled(run)) return StepEnd::stopped;
-    if (check_reply(g_commands.unit_reply.data(), got, "OK", unit_error_question) != 0) return stop(run, 0);
+    if (!reply_accepted(run.page, g_commands.unit_reply.data(), got, "OK", unit_error_question)) return stop(run, 0);
     status_show(formatted(step.size_line, length));
     show_operation_title(run.page, step.title);
     if (cancelled(run)) return StepEnd::stopped;
@@ -143,7 +148,7 @@ StepEnd image_step(LoadRun& run, const ImageStep& step, const std::string& path,
     show_body_end(body, length, false);
     got = read_reply(2000);
     if (cancelled(run)) return StepEnd::stopped;
-    if (check_reply(g_commands.unit_reply.data(), got, "OK", unit_error_question) != 0) return stop(run, 0);
+    if (!reply_accepted(run.page, g_commands.unit_reply.data(), got, "OK", unit_error_question)) return stop(run, 0);
     // The unit's error text during any piece of the body spoils the image.
     if (body.unit_error || body.end != PassEnd::done) return transfer_failed(run, step);
     return StepEnd::sent;
@@ -161,7 +166,7 @@ int reset_unit(LoadRun& run, int mode) {
     status_show("** RESETTING HTAWS UNIT NOW!!!\r\n");
     status_show("** APPLICATION WILL EXIT NOW!!!\r\n");
     static_cast<void>(wait_responsive(5000));
-    page_end(run.page, PAGE_QUIT);
+    page_end(run.page, RESULT_QUIT);
     unit_close_port();
     return 0;
 }
@@ -185,7 +190,7 @@ int finish(LoadRun& run, bool scripts_sent) {
     status_show("** Reset instrument to activate new system software\r\n");
     status_show("** Returning to Setup Dialog momentarily.");
     static_cast<void>(wait_responsive(3000));
-    page_end(run.page, PAGE_BACK_TO_SETUP);
+    page_end(run.page, RESULT_BACK);
     unit_close_port();
     return 0;
 }

@@ -24,6 +24,8 @@
 #include "link/discovery.h"
 #include "link/serial.h"
 #include "link/staging.h"
+#include "loads/reply_questions.h"
+#include "platform/page_result.h"
 #include "setup/setup_layout.h"
 #include "setup/setup_page.h"
 #include "support/text_checks.h"
@@ -239,6 +241,49 @@ TEST_F(TransferPage, EarlierGenerationProceduresWriteThroughThePort) {
         EXPECT_EQ(sim.transcript_text().find("> BR 57600") != std::string::npos, c.through_port)
             << sim.transcript_text();
         EXPECT_FALSE(staging_is_open());
+    }
+}
+
+// A reply the procedure cannot go on with: the unit's words, then the
+// question; the answer ends the page and the port is closed.
+struct ReplyCase {
+    const char* reply;
+    int read_result;
+    const char* box;  // nullptr: accepted, nothing asked
+    int answer;
+    int page_result;
+    const char* shown;
+};
+const ReplyCase* g_reply_case = nullptr;
+int judges_a_reply(Page page) {
+    return reply_accepted(page, g_reply_case->reply, g_reply_case->read_result, "OK", "Refused\nTry again?") ? 0 : 1;
+}
+
+TEST_F(TransferPage, TheTechnicianIsAskedAfterAReplyTheProcedureCannotTake) {
+    const ReplyCase cases[] = {
+        {"OK", 2, nullptr, 0, RESULT_QUIT, "Communications ready\r\n"},
+        {"NO: busy", 8, "Refused\nTry again?", BOX_YES, RESULT_BACK, "Unit sent 'NO: busy'\r\n"},
+        {"OK: Ready for commands.", 23, "Refused\nTry again?", BOX_NO, RESULT_QUIT,
+         "Unit sent 'OK: Ready for commands.'\r\nThe unit has restarted: what it was sent before is lost\r\n"},
+        {"", -1, "Operation timed out\nTry again?", BOX_YES, RESULT_BACK, "Communications ready\r\n"},
+    };
+    for (const ReplyCase& c : cases) {
+        SCOPED_TRACE(c.reply);
+        pages_reset();
+        attach_unit();
+        register_transfer_procedure("load_block_test", judges_a_reply);
+        g_reply_case = &c;
+        unit_seen(4, true, true);
+        set_handed_function(LF_BLOCK_TEST);
+        if (c.box)
+            script_expect_box(c.box, "Error", c.answer);
+        else
+            script_page(TRANSFER_PAGE, {tech::wait(1500), tech::check([] { EXPECT_TRUE(sim_port_is_open()); }),
+                                        tech::escape()});
+        EXPECT_EQ(DoTransfer(), c.page_result);
+        EXPECT_TRUE(page_control(TRANSFER_PAGE, ID_STATUS_BOX).text.ends_with(c.shown))
+            << page_control(TRANSFER_PAGE, ID_STATUS_BOX).text;
+        EXPECT_FALSE(sim_port_is_open());
     }
 }
 

@@ -18,17 +18,8 @@
 #include "support/temp_dir.h"
 
 namespace {
-int g_page_result = -1;
-void record_page_end(int result) { g_page_result = result; }
-
 class CommandsTest : public LinkTest {
 protected:
-    void SetUp() override {
-        LinkTest::SetUp();
-        g_page_result = -1;
-        g_commands.end_page = record_page_end;
-    }
-
     std::string read_line(uint32_t limit_ms, int& result) {
         char line[256];
         result = unit_read_line(line, sizeof line, limit_ms);
@@ -128,34 +119,29 @@ TEST_F(CommandsTest, ReplyLineEndsAtItsLimitHoweverTheUnitPacesIt) {
     }
 }
 
-TEST_F(CommandsTest, CheckReplyOutcomes) {
+// Judging asks nothing and leaves the port open: the procedure asks.
+TEST_F(CommandsTest, ReplyVerdicts) {
     struct Case {
         const char* reply;
         int read_result;
-        const char* box;  // nullptr: no question
-        int answer;
-        int result;
-        int page_result;
+        ReplyVerdict verdict;
     };
-    const char* question = "Unit replied with an error.\nTry again?";
     const std::vector<Case> cases = {
-        {"OK", 2, nullptr, 0, 0, -1},
-        {"OK: Entering mode", 17, nullptr, 0, 0, -1},
-        {"ok", 2, question, BOX_YES, 1, PAGE_BACK_TO_SETUP},
-        {"NO: mode refused", 16, question, BOX_NO, 1, PAGE_QUIT},
-        {"", -1, "Operation timed out\nTry again?", BOX_YES, 1, PAGE_BACK_TO_SETUP},
-        {"OK", -1, "Operation timed out\nTry again?", BOX_NO, 1, PAGE_QUIT},
+        {"OK", 2, ReplyVerdict::accepted},
+        {"OK: Entering mode", 17, ReplyVerdict::accepted},
+        {"ok", 2, ReplyVerdict::refused},
+        {"NO: mode refused", 16, ReplyVerdict::refused},
+        {"", -1, ReplyVerdict::timed_out},
+        {"OK", -1, ReplyVerdict::timed_out},
+        {"OK: Ready for commands.", 23, ReplyVerdict::restarted},
     };
     TempDir dir;
     log_open_path(dir.file("Loader.LOG"));
+    open();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);
-        open();
-        g_page_result = -1;
-        if (c.box) script_expect_box(c.box, "Error", c.answer);
-        EXPECT_EQ(check_reply(c.reply, c.read_result, "OK", question), c.result);
-        EXPECT_EQ(g_page_result, c.page_result);
-        EXPECT_EQ(sim_port_is_open(), c.box == nullptr);
+        EXPECT_EQ(judge_reply(c.reply, c.read_result, "OK"), c.verdict);
+        EXPECT_TRUE(sim_port_is_open());
     }
     log_close();
     std::string log = read_whole_file(dir.file("Loader.LOG"));
@@ -169,10 +155,8 @@ TEST_F(CommandsTest, LoadModeOpening) {
         const char* name;
         int mode;
         SimFaults faults;
-        const char* box;
-        int answer;
-        int result;
-        int page_result;
+        ModeEnd end;
+        ReplyVerdict verdict;
         const char* unit_saw;
     };
     SimFaults refused;
@@ -180,10 +164,9 @@ TEST_F(CommandsTest, LoadModeOpening) {
     SimFaults unanswered;
     unanswered.unanswered = {"M"};
     const std::vector<Case> cases = {
-        {"binary transfer", LOAD_BINARY, {}, nullptr, 0, MODE_READY, -1, "C block 256 bytes at 0x00000000"},
-        {"refused", LOAD_TERRAIN, refused, "Unit replied with an error.\nTry again?", BOX_NO, MODE_PAGE_ENDED, PAGE_QUIT, "T"},
-        {"no reply", LOAD_AIRPORT, unanswered, "Operation timed out\nTry again?", BOX_YES, MODE_PAGE_ENDED,
-         PAGE_BACK_TO_SETUP, "M"},
+        {"binary transfer", LOAD_BINARY, {}, ModeEnd::ready, ReplyVerdict::accepted, "C block 256 bytes at 0x00000000"},
+        {"refused", LOAD_TERRAIN, refused, ModeEnd::not_answered, ReplyVerdict::refused, "T"},
+        {"no reply", LOAD_AIRPORT, unanswered, ModeEnd::not_answered, ReplyVerdict::timed_out, "M"},
     };
     const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
     for (const Case& c : cases) {
@@ -191,10 +174,9 @@ TEST_F(CommandsTest, LoadModeOpening) {
         SimConfig config;
         config.faults = c.faults;
         open(config);
-        g_page_result = -1;
-        if (c.box) script_expect_box(c.box, "Error", c.answer);
-        EXPECT_EQ(enter_load_mode(c.mode, reinterpret_cast<const uint8_t*>(block.data())), c.result);
-        EXPECT_EQ(g_page_result, c.page_result);
+        const ModeOpening opening = enter_load_mode(c.mode, reinterpret_cast<const uint8_t*>(block.data()));
+        EXPECT_EQ(opening.end, c.end);
+        EXPECT_EQ(opening.verdict, c.verdict);
         EXPECT_TRUE(transcript_has(c.unit_saw)) << unit->transcript_text();
     }
 }
@@ -204,7 +186,7 @@ TEST_F(CommandsTest, LoadModeOpening) {
 TEST_F(CommandsTest, TheAnswerToTheControlBlockIsTheNextLine) {
     open();
     const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "abc");
-    ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+    ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::ready);
     char line[32];
     EXPECT_EQ(unit_read_line(line, sizeof line, 5000), 2);
     EXPECT_STREQ(line, "OK");
@@ -218,7 +200,7 @@ TEST_F(CommandsTest, ControlBlockFailureReconnectsOrAbandons) {
     const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
     script_expect_box("Control Block write error", "Note", BOX_OK);
     const uint64_t start = now_ms();
-    EXPECT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_ABANDONED);
+    EXPECT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::abandoned);
     EXPECT_TRUE(g_commands.abort_requested);
     // The reopen, then twenty reconnection attempts, each with six opens 500 ms
     // apart, of a port that is gone.
@@ -240,7 +222,7 @@ TEST_F(CommandsTest, RefusedControlBlockIsGivenUpAfterThreeRounds) {
         if (now_ms() - start > 600000) g_commands.abort_requested = true;
     });
     const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
-    EXPECT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_ABANDONED);
+    EXPECT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::abandoned);
     EXPECT_FALSE(g_commands.abort_requested);
     EXPECT_EQ(transcript_count("P"), 3) << unit->transcript_text();
     EXPECT_FALSE(sim_port_is_open());
@@ -255,9 +237,9 @@ TEST_F(CommandsTest, EarlierGenerationWritersFailWithNoStagingStream) {
     const auto* control = reinterpret_cast<const uint8_t*>(block.data());
     EXPECT_EQ(send_block_serial('C', control, 256, 0), BLOCK_WRITE_FAILED);
     EXPECT_EQ(send_block_serial('E', control, 0, 0), BLOCK_WRITE_FAILED);
-    script_expect_box("Operation timed out\nTry again?", "Error", BOX_NO);
-    EXPECT_EQ(enter_load_mode_serial(LOAD_BINARY, control), MODE_PAGE_ENDED);
-    EXPECT_EQ(g_page_result, PAGE_QUIT);
+    const ModeOpening opening = enter_load_mode_serial(LOAD_BINARY, control);
+    EXPECT_EQ(opening.end, ModeEnd::not_answered);
+    EXPECT_EQ(opening.verdict, ReplyVerdict::timed_out) << "a mode command not written is asked about as unanswered";
     EXPECT_FALSE(transcript_has("C block 256 bytes at 0x00000000")) << unit->transcript_text();
 }
 
@@ -293,7 +275,7 @@ TEST_F(CommandsTest, EarlierGenerationOpeningThroughThePort) {
     std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
     set_be32(block, 8, 1024);  // the image length of an earlier-generation image
     staging_open_port();
-    EXPECT_EQ(enter_load_mode_serial(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+    EXPECT_EQ(enter_load_mode_serial(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::ready);
     EXPECT_STREQ(g_commands.unit_reply.data(), "no response");
     EXPECT_TRUE(transcript_has("P"));
     EXPECT_TRUE(transcript_has("C block 256 bytes at 0x00000000")) << unit->transcript_text();
@@ -302,6 +284,6 @@ TEST_F(CommandsTest, EarlierGenerationOpeningThroughThePort) {
     EXPECT_TRUE(unit_send_command("ZT 400\r\n"));
     char line[256];
     EXPECT_EQ(unit_read_line(line, sizeof line, 2050), 2);
-    EXPECT_EQ(enter_load_mode_serial(LOAD_TERRAIN, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+    EXPECT_EQ(enter_load_mode_serial(LOAD_TERRAIN, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::ready);
     EXPECT_TRUE(transcript_has("T")) << "modes other than system software are sent as commands";
 }

@@ -56,7 +56,7 @@ protected:
     // Starts a load of `type` for `body`: mode command, its reply, control block.
     void start_load(uint32_t type, const std::string& body) {
         const std::string block = control_block_for(type, body);
-        ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+        ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::ready);
     }
 };
 }  // namespace
@@ -238,7 +238,7 @@ TEST_F(SerialTest, FramedBlocksReachTheUnitIntact) {
     std::string block = control_block_for(IMAGE_OS, body);
     block[8] = char(DLE);  // a DLE in the control block itself
     reseal_control_block(block);
-    ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+    ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::ready);
     for (uint32_t sent = 0; sent < body.size(); sent += 1024) {
         const std::string piece = body.substr(sent, 1024);
         EXPECT_EQ(send_block('D', piece.data(), piece.size(), sent), BLOCK_SENT);

@@ -22,6 +22,7 @@
 #include "support/sim_port.h"
 #include "support/text_checks.h"
 #include "unit/identity.h"
+#include "platform/page_result.h"
 
 namespace {
 constexpr std::size_t test_file_size = 200000;
@@ -60,7 +61,7 @@ TEST_F(BlockTest, StreamsWithItsTransferLineShownAtTheUnitsSpeed) {
         SCOPED_TRACE(generation);
         pages_reset();
         SimUnit& sim = unit_of(generation);
-        EXPECT_EQ(run(generation), PAGE_BACK_TO_SETUP);
+        EXPECT_EQ(run(generation), RESULT_BACK);
         const ScriptedControl& line = page_control(TRANSFER_PAGE, ID_TRANSFER_LINE);
         EXPECT_TRUE(line.visible);
         EXPECT_EQ(line.text, "Transferring 200000 of 200000 bytes");

@@ -30,6 +30,7 @@
 #include "support/fixtures/database_builder.h"
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
+#include "platform/page_result.h"
 
 namespace {
 // How the (first) transfer page ended; -1 when none ran.
@@ -223,7 +224,7 @@ TEST_F(DatabaseLoads, OutOfSpaceEraseDeletesResetsInTheChosenModeAndEnds) {
         EXPECT_FALSE(has(transcript, "> STARTF")) << "the unit resets instead: " << transcript;
         EXPECT_TRUE(has(status(), std::string(c.erase_sent) + "HTAWS UNIT WILL RESET NOW AND UPLOADER WILL EXIT!!!\r\n"))
             << status();
-        EXPECT_EQ(transfer_result(), PAGE_QUIT) << "the program ends";
+        EXPECT_EQ(transfer_result(), RESULT_QUIT) << "the program ends";
     }
 }
 
@@ -462,8 +463,8 @@ TEST_F(TerrainLoads, DataFileIsNotSentAfterTheInfoFileFailedOrTheCandidateWent) 
         int page_result;
     };
     const Case cases[] = {
-        {"candidate cleared", true, "No Loadable Program Image.\nTry again?", BOX_YES, PAGE_BACK_TO_SETUP},
-        {"error during the info file", false, "ERROR transmitting data.", BOX_YES, PAGE_QUIT},
+        {"candidate cleared", true, "No Loadable Program Image.\nTry again?", BOX_YES, RESULT_BACK},
+        {"error during the info file", false, "ERROR transmitting data.", BOX_YES, RESULT_QUIT},
     };
     const TerrainPair pair = build_terrain_pair({.version = 1});
     for (const Case& c : cases) {
@@ -482,7 +483,7 @@ TEST_F(TerrainLoads, DataFileIsNotSentAfterTheInfoFileFailedOrTheCandidateWent) 
                 if (transfer_line_starts(info_sent)) set_catalogue_ready(CAT_TERRAIN, false);
             });
         script_expect_box(c.box, "Error", c.answer);
-        if (c.page_result == PAGE_BACK_TO_SETUP) script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
+        if (c.page_result == RESULT_BACK) script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
         run_wizard(std::time(nullptr));
         const std::string transcript = sim.transcript_text();
         EXPECT_EQ(occurrences(transcript, "> C block"), 1u) << transcript;
@@ -529,7 +530,7 @@ TEST_F(TerrainLoads, CablePulledMidBodyEndsWithinTheVerdictWait) {
         EXPECT_LE(unprompted_at - pulled_at, 2000u + 20000u) << "within the verdict's wait and read";
         EXPECT_LT(page_control(TRANSFER_PAGE, ID_PROGRESS).position, 600) << "the body stopped at the failed write";
         EXPECT_EQ(occurrences(sim.transcript_text(), "> C block"), c.control_blocks);
-        EXPECT_EQ(transfer_result(), PAGE_QUIT);
+        EXPECT_EQ(transfer_result(), RESULT_QUIT);
         const std::string backup = read_whole_file(parameter_file_path());
         for (const std::string& line : sim.parameters()) EXPECT_TRUE(has(backup, line)) << line;
     }

@@ -64,7 +64,7 @@ protected:
         file_ = open_binary(path_);
         ControlBlock block = database_control_block("a424_database.bin", "", bytes.size(), 0);
         seal_control_block(block, checksum_of(bytes));
-        EXPECT_EQ(enter_load_mode(LOAD_BINARY, block.data()), MODE_READY);
+        EXPECT_EQ(enter_load_mode(LOAD_BINARY, block.data()).end, ModeEnd::ready);
         char line[64];
         EXPECT_GE(unit_read_line(line, sizeof line, 5000), 0);
         EXPECT_STREQ(line, "OK");

@@ -31,6 +31,7 @@
 #include "support/scripted_window.h"
 #include "support/sim_port.h"
 #include "unit/identity.h"
+#include "platform/page_result.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -100,7 +101,7 @@ protected:
 TEST_F(Recordings, EveryRecordingIsFetchedHighestFirstIntoItsOwnFile) {
     const std::string big = filler_bytes(2500, 3);
     SimUnit& sim = unit_with({bytes("first"), {}, bytes(big)});
-    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), PAGE_BACK_TO_SETUP);
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), RESULT_BACK);
     const std::string transcript = sim.transcript_text();
     std::size_t at = 0;
     for (const char* line : {"> H 2", "> OK 00001000", "> OK 00002000", "> OK 00002500", "> OK end", "> H 1",
@@ -129,7 +130,7 @@ TEST_F(Recordings, TheProgressRunsOverEachPacket) {
         actions.push_back(tech::check([per_mille] {
                               EXPECT_EQ(page_control(TRANSFER_PAGE, ID_PROGRESS).position, per_mille);
                           }).when_progress_passes(ID_PROGRESS, 990));
-    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, actions), PAGE_BACK_TO_SETUP);
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, actions), RESULT_BACK);
     EXPECT_TRUE(has(status(), "Flight Data Recording file transfers complete")) << status();
 }
 
@@ -151,7 +152,7 @@ TEST_F(Recordings, TheCountReplyDecidesWhatIsFetched) {
         SimFaults faults;
         faults.count_reply = c.reply;
         SimUnit& sim = unit_with(std::vector<std::vector<uint8_t>>(c.recordings, bytes("r")), faults);
-        EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), PAGE_BACK_TO_SETUP);
+        EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), RESULT_BACK);
         const std::string transcript = sim.transcript_text();
         const std::size_t first = transcript.find("> H ");
         if (c.first_selection) {
@@ -245,7 +246,7 @@ TEST_F(Recordings, ALostLinkStopsTheDownloadAndKeepsWhatCame) {
     SimUnit& sim = unit_with({bytes("a"), bytes(big)}, faults);
     script_expect_box("The link to the unit was lost during recording 1.", "Error");
     // Well within the time a packet may take to start: the page must end by then.
-    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, {tech::wait(10000)}), PAGE_BACK_TO_SETUP);
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, {tech::wait(10000)}), RESULT_BACK);
     EXPECT_FALSE(has(sim.transcript_text(), "> H 0")) << sim.transcript_text();
     const std::string partial = recording_name("00000000", 1, "_partial.dat");
     EXPECT_EQ(files(), std::vector<std::string>{partial});
@@ -269,7 +270,7 @@ TEST_F(Recordings, AFaultOfTheProgramMidwayKeepsWhatCameAndSaysWhere) {
     script_expect_box("The program stopped the operation on an internal fault: injected", "Error");
     const TechAction fault =
         tech::check([] { throw std::runtime_error("injected"); }).when_progress_passes(ID_PROGRESS, 500);
-    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, {fault}), PAGE_QUIT);
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, {fault}), RESULT_QUIT);
     EXPECT_FALSE(has(sim.transcript_text(), "> H 0")) << sim.transcript_text();
     const std::string partial = recording_name("00000000", 1, "_partial.dat");
     EXPECT_EQ(files(), std::vector<std::string>{partial});
@@ -339,10 +340,10 @@ TEST_F(Recordings, DiskFaultsAreShownAtOnceAndSayWhereTheBytesAre) {
         SimUnit& sim = unit_with({bytes("a"), bytes(filler_bytes(2500, 2))});
         script_expect_box(c.box(), "Error");
         if (c.page_stays) {
-            EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, {tech::wait(120000), tech::escape()}), PAGE_QUIT);
+            EXPECT_EQ(run(LF_DOWNLOAD_RECORDING, {tech::wait(120000), tech::escape()}), RESULT_QUIT);
             EXPECT_FALSE(has(status(), "Returning to Setup")) << status();
         } else {
-            EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), PAGE_BACK_TO_SETUP);
+            EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), RESULT_BACK);
         }
         EXPECT_TRUE(has(status(), c.shown())) << status();
         EXPECT_EQ(has(sim.transcript_text(), "> H 0"), c.second_fetched) << sim.transcript_text();
@@ -379,7 +380,7 @@ TEST_F(Recordings, AUnitFallenSilentIsGivenUpAfterThreeRequestsWhateverItsCount)
     faults.unanswered = {"H"};
     SimUnit& sim = unit_with({bytes("a")}, faults);
     script_expect_box("The unit stopped answering at recording 99996.", "Error");
-    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), PAGE_BACK_TO_SETUP);
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), RESULT_BACK);
     const std::string transcript = sim.transcript_text();
     int requests = 0;
     for (std::size_t at = transcript.find("> H "); at != std::string::npos; at = transcript.find("> H ", at + 1))
@@ -393,7 +394,7 @@ TEST_F(Recordings, AnUnreadCountIsNotShownAsNoRecordings) {
     SimFaults faults;
     faults.unanswered = {"RC"};
     unit_with({bytes("kept")}, faults);
-    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), PAGE_BACK_TO_SETUP);
+    EXPECT_EQ(run(LF_DOWNLOAD_RECORDING), RESULT_BACK);
     EXPECT_FALSE(has(status(), "NO FLIGHT DATA RECORDINGS FOUND")) << status();
     EXPECT_TRUE(has(status(), "did not report its recording count")) << status();
 }
@@ -410,7 +411,7 @@ TEST_F(Recordings, EraseReportsTheUnitsAnswer) {
         SimFaults faults;
         if (!c.answered) faults.unanswered = {"ER"};
         SimUnit& sim = unit_with({bytes("x")}, faults);
-        EXPECT_EQ(run(LF_ERASE_RECORDING), PAGE_BACK_TO_SETUP);
+        EXPECT_EQ(run(LF_ERASE_RECORDING), RESULT_BACK);
         EXPECT_TRUE(has(sim.transcript_text(), "> ER")) << sim.transcript_text();
         EXPECT_TRUE(has(status(), c.shown)) << status();
         EXPECT_TRUE(has(status(), "Flight Data Recording erase operation complete.\r\n")) << status();

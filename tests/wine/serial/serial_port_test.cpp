@@ -74,7 +74,7 @@ protected:
     // The mode command, its reply and the control block of a load of `body`.
     void start_load(uint32_t type, const std::string& body) {
         const std::string block = control_block_for(type, body);
-        ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())), MODE_READY);
+        ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::ready);
     }
     // Connects and starts a 400 KB load whose body write must fail; returns how
     // long the write took to give up.
