@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,20 +22,6 @@
 #include "platform/page_result.h"
 
 namespace {
-struct FileStep {
-    DatabaseFile file;
-    // The checksum pass over this file is shown with its progress.
-    bool integrity_shown;
-};
-
-struct DatabaseLoad {
-    DatabaseKind kind;
-    CatalogueKind catalogue;
-    uint64_t needed;  // bytes of free space the unit must have, margin included
-    int32_t version;
-    std::vector<FileStep> steps;
-};
-
 constexpr uint64_t four_gib = uint64_t(1) << 32;
 
 int stop_cancelled(Page page) {
@@ -43,22 +30,23 @@ int stop_cancelled(Page page) {
     return 1;
 }
 
-int run_database_load(Page page, const DatabaseLoad& load) {
-    const DatabaseTexts& texts = database_texts(load.kind);
+// `needed`: bytes of free space the unit must have, margin included.
+int run_database_load(Page page, const DatabaseTexts& texts, uint64_t needed, int32_t version) {
     control_show(page, ID_TRANSFER_LINE, true);
-    if (!check_unit_space(load.needed)) return offer_erase(page, texts);
+    if (!check_unit_space(needed)) return offer_erase(page, texts);
     TransferProgress progress{page};
     const std::vector<std::string> paths = prepared_files();
-    for (std::size_t i = 0; i < load.steps.size(); ++i) {
-        const FileStep& step = load.steps[i];
-        if (!catalogue_ready(load.catalogue)) return prompt_and_end(page, texts.no_candidate);
+    const std::span<const FileStep> steps = texts.steps();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const FileStep& step = steps[i];
+        if (!catalogue_ready(texts.catalogue)) return prompt_and_end(page, texts.no_candidate);
         FilePtr stream = i < paths.size() ? open_binary(paths[i]) : nullptr;
         if (!stream) return prompt_and_end(page, texts.open_failed);
         const int64_t length = file_size(stream.get());
         if (length < 0) return prompt_and_end(page, texts.length_unknown);
-        const Candidate& candidate = catalogue_candidate(load.catalogue, catalogue_chosen(load.catalogue));
+        const Candidate& candidate = catalogue_candidate(texts.catalogue, catalogue_chosen(texts.catalogue));
         ControlBlock block =
-            database_control_block(step.file.unit_name, candidate.first_number, uint64_t(length), load.version);
+            database_control_block(step.file.unit_name, candidate.first_number, uint64_t(length), version);
         if (step.integrity_shown)
             status_show(formatted("Terrain Data File Integrity Check, %" PRIu64 " bytes\r\n", uint64_t(length)));
         uint32_t checksum = 0;
@@ -82,52 +70,28 @@ uint64_t sectioned_needed(const SectionedFileState& state, uint32_t margin) {
 }  // namespace
 
 int load_terrain_database(Page page) {
+    const DatabaseTexts& texts = database_texts(DatabaseKind::terrain);
     const TerrainHeader& header = g_terrain_header;
-    uint64_t needed =
-        uint64_t(header.t_data_length) + header.t_info_length + database_texts(DatabaseKind::terrain).margin;
+    uint64_t needed = uint64_t(header.t_data_length) + header.t_info_length + texts.margin;
     if (terrain_big_file()) needed += four_gib;
-    return run_database_load(page, {DatabaseKind::terrain,
-                                    CAT_TERRAIN,
-                                    needed,
-                                    int32_t(header.t_version),
-                                    {{{"terrain_database_info.bin", "Terrain Header File Load, %" PRIu64 " bytes\r\n",
-                                       "Terrain Header File Load", false},
-                                      false},
-                                     {{"terrain_database_data.bin", "Terrain Data File Load, %" PRIu64 " bytes\r\n",
-                                       "Terrain Data File Load", true},
-                                      true}}});
+    return run_database_load(page, texts, needed, int32_t(header.t_version));
 }
 
 int load_nav_database(Page page) {
+    const DatabaseTexts& texts = database_texts(DatabaseKind::navigation);
     const MapFileState& map = map_file_state();
-    const uint64_t needed =
-        uint64_t(get_be32(map.map_info + map_info_data_length_offset)) + database_texts(DatabaseKind::navigation).margin;
-    return run_database_load(
-        page, {DatabaseKind::navigation,
-               CAT_AIRPORT,
-               needed,
-               int32_t(map.map_version),
-               {{{"a424_database.bin", "NAV File Load, %" PRIu64 " bytes\r\n", "NAV File Load", true}, false}}});
+    const uint64_t needed = uint64_t(get_be32(map.map_info + map_info_data_length_offset)) + texts.margin;
+    return run_database_load(page, texts, needed, int32_t(map.map_version));
 }
 
 int load_obstacle_database(Page page) {
-    const uint64_t needed = sectioned_needed(obstacle_file_state(), database_texts(DatabaseKind::obstacle).margin);
-    return run_database_load(
-        page,
-        {DatabaseKind::obstacle,
-         CAT_OBSTACLE,
-         needed,
-         int32_t(obstacle_file_state().db_version),
-         {{{"obstacle_database_data.bin", "OBS File Load, %" PRIu64 " bytes\r\n", "OBS File Load", true}, false}}});
+    const DatabaseTexts& texts = database_texts(DatabaseKind::obstacle);
+    const SectionedFileState& state = obstacle_file_state();
+    return run_database_load(page, texts, sectioned_needed(state, texts.margin), int32_t(state.db_version));
 }
 
 int load_overlay_database(Page page) {
-    const uint64_t needed = sectioned_needed(overlay_file_state(), database_texts(DatabaseKind::overlay).margin);
-    return run_database_load(
-        page,
-        {DatabaseKind::overlay,
-         CAT_OVERLAY,
-         needed,
-         int32_t(overlay_file_state().db_version),
-         {{{"overlay_database_data.bin", "OVLY File Load, %" PRIu64 " bytes\r\n", "OVLY File Load", true}, false}}});
+    const DatabaseTexts& texts = database_texts(DatabaseKind::overlay);
+    const SectionedFileState& state = overlay_file_state();
+    return run_database_load(page, texts, sectioned_needed(state, texts.margin), int32_t(state.db_version));
 }

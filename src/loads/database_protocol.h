@@ -2,22 +2,44 @@
 // What the four database loads share: the unit's free space and delete
 // commands, the out-of-space offer, the control block describing a file, the
 // sending of one file and the ending. The kinds differ only by the data in
-// their DatabaseTexts.
+// their DatabaseTexts row.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "catalogue/catalogue.h"
 #include "loads/database_kind.h"
 #include "output/transfer_display.h"
 #include "platform/pages.h"
 
+// One file as the unit is told of it and as it is shown.
+struct DatabaseFile {
+    const char* unit_name;
+    const char* size_line;  // printf format of the 64-bit length
+    const char* title;
+    bool shows_completion;  // "Transfer complete" and "Waiting for response"
+};
+
+// One file of a load, in the order the unit takes them.
+struct FileStep {
+    DatabaseFile file;
+    // The checksum pass over this file is shown with its progress.
+    bool integrity_shown;
+};
+
+// Everything that sets one kind of database load apart.
 struct DatabaseTexts {
     DatabaseKind kind;
+    CatalogueKind catalogue;
     int delete_number;
     uint32_t margin;
+    // The files sent, in order; unused entries have no unit name.
+    std::array<FileStep, 2> files;
     const char* erase_sent;
     const char* delete_failed;
     const char* cancelled;
@@ -31,16 +53,13 @@ struct DatabaseTexts {
     const char* verdict_question;
     // After "ERROR transmitting data.": Yes goes back to the setup page.
     bool honours_error_answer;
+
+    std::span<const FileStep> steps() const {
+        const auto end = std::find_if(files.begin(), files.end(), [](const FileStep& f) { return !f.file.unit_name; });
+        return {files.begin(), end};
+    }
 };
 const DatabaseTexts& database_texts(DatabaseKind kind);
-
-// One file as the unit is told of it and as it is shown.
-struct DatabaseFile {
-    const char* unit_name;
-    const char* size_line;  // printf format of the 64-bit length
-    const char* title;
-    bool shows_completion;  // "Transfer complete" and "Waiting for response"
-};
 
 std::optional<uint32_t> parse_hex8(std::string_view text);
 struct DfReply {

@@ -42,12 +42,21 @@ void run_airport_load(Page page) {
     status_show(formatted("Load airport data, %d bytes\r\n", int(data.size())));
     show_operation_title(page, "Load Airport Data");
     TransferProgress progress{page};
-    const BlockRun run{data, 0, 256, BlockReplies::lower_baud, 0, data.size()};
+    const BlockRun run{.bytes = data,
+                       .first = 0,
+                       .address_offset = 256,
+                       .replies = BlockReplies::lower_baud,
+                       .progress_base = 0,
+                       .progress_total = data.size()};
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return;
     // A link that is gone fails the flash command that follows.
     static_cast<void>(send_baud_command(115200));
-    const FlashWrite flash{flash_steps(g_unit.unit_generation, 60), database_flash_limits,
-                           "    WAIT ... Writing to Flash    ", true, false, "Burn flash failed\nTry again?"};
+    const FlashWrite flash{.steps = flash_steps(g_unit.unit_generation, 60),
+                           .limits = database_flash_limits,
+                           .title = "    WAIT ... Writing to Flash    ",
+                           .show_status = true,
+                           .baud_each_pass = false,
+                           .question = "Burn flash failed\nTry again?"};
     if (write_flash(page, flash) != FlashEnd::written) return;
     control_show(page, ID_SECOND_PROGRESS, false);
     control_enable(page, ID_SECOND_PROGRESS, false);

@@ -13,8 +13,8 @@ struct FlashLimits {
     // the pass began reading them.
     uint32_t total_ms;
 };
-inline constexpr FlashLimits database_flash_limits{600000, 30 * 60000};
-inline constexpr FlashLimits software_flash_limits{15000, 10 * 60000};
+inline constexpr FlashLimits database_flash_limits{.line_ms = 600000, .total_ms = 30 * 60000};
+inline constexpr FlashLimits software_flash_limits{.line_ms = 15000, .total_ms = 10 * 60000};
 
 struct FlashWrite {
     int steps;                // T: 200 ms steps of the second bar (0: none)

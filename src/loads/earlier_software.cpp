@@ -39,10 +39,19 @@ void run_software_load(Page page) {
     status_show(formatted("Load system software, %d bytes\r\n", int(bytes.size())));
     show_operation_title(page, "Load System Software");
     TransferProgress progress{page};
-    const BlockRun run{bytes, 256, 0, BlockReplies::none, 0, bytes.size()};
+    const BlockRun run{.bytes = bytes,
+                       .first = 256,
+                       .address_offset = 0,
+                       .replies = BlockReplies::none,
+                       .progress_base = 0,
+                       .progress_total = bytes.size()};
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return;
-    const FlashWrite flash{flash_steps(g_unit.unit_generation, 50), software_flash_limits,
-                           "   WAIT ... Writing to Flash   ", true, true, "Flash Write failed\nTry again?"};
+    const FlashWrite flash{.steps = flash_steps(g_unit.unit_generation, 50),
+                           .limits = software_flash_limits,
+                           .title = "   WAIT ... Writing to Flash   ",
+                           .show_status = true,
+                           .baud_each_pass = true,
+                           .question = "Flash Write failed\nTry again?"};
     if (write_flash(page, flash) != FlashEnd::written) return;
     control_show(page, ID_SECOND_PROGRESS, false);
     control_enable(page, ID_SECOND_PROGRESS, false);

@@ -92,8 +92,12 @@ bool send_chunk(Page page, const Phase& phase, std::span<const uint8_t> chunk, c
                 run.progress_base + std::min<uint64_t>(chunk.size(), run.progress_total - run.progress_base) - 1);
     if (send_earlier_blocks(page, run, progress) != BlocksEnd::sent) return false;
     if (!speed_set(page)) return false;
-    const FlashWrite flash{flash_steps(g_unit.unit_generation, phase.generation_one_steps), database_flash_limits,
-                           "    WAIT ... Writing to Flash    ", false, false, "Burn flash failed\nTry again?"};
+    const FlashWrite flash{.steps = flash_steps(g_unit.unit_generation, phase.generation_one_steps),
+                           .limits = database_flash_limits,
+                           .title = "    WAIT ... Writing to Flash    ",
+                           .show_status = false,
+                           .baud_each_pass = false,
+                           .question = "Burn flash failed\nTry again?"};
     return write_flash(page, flash) == FlashEnd::written;
 }
 
@@ -115,7 +119,12 @@ int send_file(Page page, const Phase& phase, std::FILE* file, int64_t length) {
         const std::size_t wanted = std::size_t(std::min(length - done, chunk_size));
         if (std::fread(buffer.data(), 1, wanted, file) != wanted)
             return file_error("Read Error", read_error_number(file, errno), phase.path, 3);
-        const BlockRun run{chunk, 0, 256, BlockReplies::ask_again, uint64_t(done), uint64_t(length)};
+        const BlockRun run{.bytes = chunk,
+                           .first = 0,
+                           .address_offset = 256,
+                           .replies = BlockReplies::ask_again,
+                           .progress_base = uint64_t(done),
+                           .progress_total = uint64_t(length)};
         if (!send_chunk(page, phase, chunk, run, progress)) return 1;
         control_show(page, ID_SECOND_PROGRESS, false);
         control_enable(page, ID_SECOND_PROGRESS, false);
@@ -147,8 +156,11 @@ int load_terrain_phase(Page page, const Phase& phase) {
 
 int load_terrain_serial_header(Page page) {
     if (!earlier_load_can_start(page, LF_TERRAIN)) return 1;
-    const int result =
-        load_terrain_phase(page, {false, earlier_terrain_header_file(), "ZH %X\r\n", "Load terrain header", 8});
+    const int result = load_terrain_phase(page, {.data = false,
+                                                 .path = earlier_terrain_header_file(),
+                                                 .size_command = "ZH %X\r\n",
+                                                 .opening = "Load terrain header",
+                                                 .generation_one_steps = 8});
     if (result != 0) return result;
     status_show("Load terrain header complete\r\n");
     unit_close_port();
@@ -157,8 +169,11 @@ int load_terrain_serial_header(Page page) {
 
 int load_terrain_serial_data(Page page) {
     if (!earlier_load_can_start(page, LF_TERRAIN_DATA)) return 1;
-    const int result =
-        load_terrain_phase(page, {true, earlier_terrain_data_file(), "ZT %X\r\n", "Load terrain data", 50});
+    const int result = load_terrain_phase(page, {.data = true,
+                                                 .path = earlier_terrain_data_file(),
+                                                 .size_command = "ZT %X\r\n",
+                                                 .opening = "Load terrain data",
+                                                 .generation_one_steps = 50});
     if (result != 0) return result;
     status_show("Load terrain data complete\r\n");
     status_show("** When finished loading all files\r\n");

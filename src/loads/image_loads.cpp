@@ -48,27 +48,27 @@ struct ImageLoad {
 };
 
 constexpr ImageLoad os_load{
-    CAT_OS_IMAGES,
-    3,
-    "No Loadable OS Image file.",
-    "Unable to open Update script file for transfer.",
-    "Unable to read OS Image file header segment.",
-    "Load OS Image file, %u bytes\r\n",
-    "Load OS Image file",
-    "System OS Image file load complete\r\n",
-    "System OS Image file Load Complete",
+    .catalogue = CAT_OS_IMAGES,
+    .images = 3,
+    .no_candidate = "No Loadable OS Image file.",
+    .open_failed = "Unable to open Update script file for transfer.",
+    .header_failed = "Unable to read OS Image file header segment.",
+    .size_line = "Load OS Image file, %u bytes\r\n",
+    .title = "Load OS Image file",
+    .complete_line = "System OS Image file load complete\r\n",
+    .complete_title = "System OS Image file Load Complete",
 };
 
 constexpr ImageLoad boot_load{
-    CAT_BOOT_PROGRAM,
-    1,
-    "No Loadable Boot image.",
-    "Unable to open Boot image file for transfer.",
-    "Unable to read Boot image file header segment.",
-    "Load Boot image, %u bytes\r\n",
-    "Load Boot image",
-    "System Boot image load complete\r\n",
-    "System Boot image Load Complete",
+    .catalogue = CAT_BOOT_PROGRAM,
+    .images = 1,
+    .no_candidate = "No Loadable Boot image.",
+    .open_failed = "Unable to open Boot image file for transfer.",
+    .header_failed = "Unable to read Boot image file header segment.",
+    .size_line = "Load Boot image, %u bytes\r\n",
+    .title = "Load Boot image",
+    .complete_line = "System Boot image load complete\r\n",
+    .complete_title = "System Boot image Load Complete",
 };
 
 // The staging stream is never left open past one image.

@@ -38,31 +38,60 @@ struct ImageStep {
     bool transfer_failure_ends_program;
 };
 
-const ImageStep app_step{"System Software Load", "System Software Load, %" PRIu64 " bytes\r\n",
-                         "Unable to open APP file for transmit.\nTry again?",
-                         "Unable to read APP file header segment.\nTry again?", nullptr,
-                         "ERROR transmitting the data.\nTry again?", false};
-const ImageStep io_step{"System IO Software Load", "System IO Software Load, %" PRIu64 " bytes\r\n",
-                        "Unable to open IO file for transfer.\nTry again?",
-                        "Unable to read IO file header segment.\nTry again?",
-                        "Error transmitting IO App header.\nTry again?", "ERROR transmitting data.\nTry again?", false};
-const ImageStep start_step{"System Start Software Load", "System Start Software Load, %" PRIu64 " bytes\r\n",
-                           "Unable to open START file for transfer.\nTry again?",
-                           "Unable to read START file header segment.\nTry again?",
-                           "Failed to send START header block.\nTry again?", "ERROR transmitting data.", true};
-const ImageStep scrc32_step{"SCRC32 Load", "SCRC32 Load, %" PRIu64 " bytes\r\n", nullptr,
-                            "Unable to read scrc32 file header segment.\nTry again?", nullptr,
-                            "ERROR transmitting the data.\nTry again?", false};
-const ImageStep update_execs_step{"Update Execs Script Load", "Update Execs Script Load, %" PRIu64 " bytes\r\n",
-                                  "Unable to open UPDATE_EXECS file for transfer.\nTry again?",
-                                  "Unable to read UPDATE_EXECS file header segment.\nTry again?",
-                                  "Problem writing update_execs header block to unit.\nTry again?",
-                                  "ERROR transmitting data.\nTry again?", false};
-const ImageStep update_data_step{"Update Data Script Load", "Update Data Script Load, %" PRIu64 " bytes\r\n",
-                                 "Unable to open UPDATE_DATA file for transfer.\nTry again?",
-                                 "Unable to read UPDATE_DATA file header segment.\nTry again?",
-                                 "Error transmitting update data header info.\nTry again?",
-                                 "ERROR transmitting data.\nTry again?", false};
+const ImageStep app_step{
+    .title = "System Software Load",
+    .size_line = "System Software Load, %" PRIu64 " bytes\r\n",
+    .open_failed = "Unable to open APP file for transmit.\nTry again?",
+    .header_failed = "Unable to read APP file header segment.\nTry again?",
+    .setup_failed = nullptr,
+    .transfer_failed = "ERROR transmitting the data.\nTry again?",
+    .transfer_failure_ends_program = false,
+};
+const ImageStep io_step{
+    .title = "System IO Software Load",
+    .size_line = "System IO Software Load, %" PRIu64 " bytes\r\n",
+    .open_failed = "Unable to open IO file for transfer.\nTry again?",
+    .header_failed = "Unable to read IO file header segment.\nTry again?",
+    .setup_failed = "Error transmitting IO App header.\nTry again?",
+    .transfer_failed = "ERROR transmitting data.\nTry again?",
+    .transfer_failure_ends_program = false,
+};
+const ImageStep start_step{
+    .title = "System Start Software Load",
+    .size_line = "System Start Software Load, %" PRIu64 " bytes\r\n",
+    .open_failed = "Unable to open START file for transfer.\nTry again?",
+    .header_failed = "Unable to read START file header segment.\nTry again?",
+    .setup_failed = "Failed to send START header block.\nTry again?",
+    .transfer_failed = "ERROR transmitting data.",
+    .transfer_failure_ends_program = true,
+};
+const ImageStep scrc32_step{
+    .title = "SCRC32 Load",
+    .size_line = "SCRC32 Load, %" PRIu64 " bytes\r\n",
+    .open_failed = nullptr,
+    .header_failed = "Unable to read scrc32 file header segment.\nTry again?",
+    .setup_failed = nullptr,
+    .transfer_failed = "ERROR transmitting the data.\nTry again?",
+    .transfer_failure_ends_program = false,
+};
+const ImageStep update_execs_step{
+    .title = "Update Execs Script Load",
+    .size_line = "Update Execs Script Load, %" PRIu64 " bytes\r\n",
+    .open_failed = "Unable to open UPDATE_EXECS file for transfer.\nTry again?",
+    .header_failed = "Unable to read UPDATE_EXECS file header segment.\nTry again?",
+    .setup_failed = "Problem writing update_execs header block to unit.\nTry again?",
+    .transfer_failed = "ERROR transmitting data.\nTry again?",
+    .transfer_failure_ends_program = false,
+};
+const ImageStep update_data_step{
+    .title = "Update Data Script Load",
+    .size_line = "Update Data Script Load, %" PRIu64 " bytes\r\n",
+    .open_failed = "Unable to open UPDATE_DATA file for transfer.\nTry again?",
+    .header_failed = "Unable to read UPDATE_DATA file header segment.\nTry again?",
+    .setup_failed = "Error transmitting update data header info.\nTry again?",
+    .transfer_failed = "ERROR transmitting data.\nTry again?",
+    .transfer_failure_ends_program = false,
+};
 
 enum class StepEnd { sent, skipped, stopped };
 
@@ -209,12 +238,12 @@ int load_system_software(Page page) {
         bool wanted;
     };
     const Planned plan[] = {
-        {app_step, programs[0], true},
-        {io_step, programs[1], true},
-        {start_step, programs[2], true},
-        {scrc32_step, scrc32_path(version), true},
-        {update_execs_step, update_execs_path(), update_execs_present()},
-        {update_data_step, update_data_path(), update_data_present()},
+        {.step = app_step, .path = programs[0], .wanted = true},
+        {.step = io_step, .path = programs[1], .wanted = true},
+        {.step = start_step, .path = programs[2], .wanted = true},
+        {.step = scrc32_step, .path = scrc32_path(version), .wanted = true},
+        {.step = update_execs_step, .path = update_execs_path(), .wanted = update_execs_present()},
+        {.step = update_data_step, .path = update_data_path(), .wanted = update_data_present()},
     };
     for (const Planned& p : plan)
         if (p.wanted && image_step(run, p.step, p.path, &p.step == &app_step) == StepEnd::stopped) return run.result;
