@@ -3,7 +3,6 @@
 #include <optional>
 #include <vector>
 
-#include "app/configuration_flows.h"
 #include "app/page_layouts.h"
 #include "app/page_loop.h"
 #include "app/program_fault.h"
@@ -63,17 +62,10 @@ bool earlier_software_passes() {
     return false;
 }
 
-int run_named(Page page, const char* name) {
-    const TransferProcedure procedure = transfer_procedure(name);
-    if (procedure) return procedure(page);
-    status_show(formatted("%s is not part of this uploader build\r\n", name));
-    return 1;
-}
-
 // An earlier-generation terrain load sends its data file once the header
 // phase has completed; a failed phase leaves the function at its start.
-int run_terrain_phases(Page page, const char* header_phase) {
-    if (run_named(page, header_phase) != 0) {
+int run_terrain_phases(Page page, TransferProcedure header_phase) {
+    if (header_phase(page) != 0) {
         set_handed_function(LF_TERRAIN);
         return 1;
     }
@@ -83,7 +75,7 @@ int run_terrain_phases(Page page, const char* header_phase) {
     // reports it through the phase's own failure path.
     static_cast<void>(unit_open_port());
     const TransferRoute* data_phase = route_for(LF_TERRAIN_DATA, {});
-    const int result = run_named(page, data_phase->procedure);
+    const int result = data_phase->procedure(page);
     if (result != 0) set_handed_function(LF_TERRAIN);
     return result;
 }
@@ -98,11 +90,11 @@ int run_route(Page page, const TransferRoute* route) {
                 set_wait_cursor(false);
                 return 0;
             }
-            return run_named(page, route->procedure);
+            return route->procedure(page);
         case RouteStep::terrain_header: return run_terrain_phases(page, route->procedure);
         case RouteStep::run: break;
     }
-    return run_named(page, route->procedure);
+    return route->procedure(page);
 }
 
 int run_function(Page page) {
@@ -196,24 +188,19 @@ void transfer_handler(Page page, PageEvent event, int id) {
     }
 }
 
+}  // namespace
+
 int refuse_download(Page page) {
     control_set_text(page, ID_OPERATION_TITLE, "NOT HTAWS Unit - NO DOWNLOAD");
     status_show("NOT HTAWS Unit - NO DOWNLOAD\r\n");
     unit_close_port();
     return 0;
 }
-}  // namespace
 
 bool software_suits_unit(uint32_t software, uint32_t unit, int generation) {
     if (software == unit) return true;
     if (software == 0xFF0F0034u && unit == 0xFFFFFFFFu && generation == 1) return true;
     return (software & 0xFFFF) == (unit & 0xFFFF) && ((unit >> 20) & 0xF) <= ((software >> 20) & 0xF);
-}
-
-void register_shell_procedures() {
-    register_transfer_procedure("read_configuration_flow", read_configuration_flow);
-    register_transfer_procedure("write_configuration_flow", write_configuration_flow);
-    register_transfer_procedure("refuse_download", refuse_download);
 }
 
 bool procedure_cancelled() { return g_procedure_cancelled; }

@@ -11,9 +11,9 @@ int DoTransfer();
 // page's close box) in this run: the program then ends as a failure.
 bool procedure_cancelled();
 void procedure_cancelled_reset();
-// The procedures this module provides itself: the configuration flows and
-// the refusal of a download from an earlier-generation unit.
-void register_shell_procedures();
+// The procedure for a recordings download asked of an earlier-generation
+// unit, which keeps none: the page says so.
+int refuse_download(Page page);
 // Whether earlier-generation software (bytes 248..251 read with the first
 // byte least significant) suits a unit with these P table bytes.
 bool software_suits_unit(uint32_t software, uint32_t unit, int generation);

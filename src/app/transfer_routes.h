@@ -1,10 +1,7 @@
 #pragma once
 // Which procedure the transfer page runs for a loader function and the unit
-// at hand. The table names the procedures; each module registers the ones it
-// provides, so a function whose procedure is not part of the build is named
-// on the page instead of being silently skipped.
+// at hand.
 #include <span>
-#include <string_view>
 
 #include "catalogue/loader_function.h"
 #include "platform/pages.h"
@@ -30,14 +27,17 @@ struct TransferRoute {
     LoaderFunction function;
     RouteWhen when;
     RouteStep step;
-    const char* procedure;
+    TransferProcedure procedure;
 };
 
+// The routes the transfer page follows: the program's own table unless
+// replaced.
 std::span<const TransferRoute> transfer_routes();
+// The program's own table.
+std::span<const TransferRoute> built_in_transfer_routes();
+// Replaces the routes the transfer page follows, for as long as `routes`
+// lives (tests run stand-ins in place of procedures); an empty span restores
+// the program's own.
+void use_transfer_routes(std::span<const TransferRoute> routes);
 // The first route of the function whose condition holds; nullptr when none.
 const TransferRoute* route_for(LoaderFunction function, const UnitFacts& unit);
-
-void register_transfer_procedure(std::string_view name, TransferProcedure procedure);
-// nullptr when no module of this build provides it.
-TransferProcedure transfer_procedure(std::string_view name);
-void transfer_procedures_reset();

@@ -17,12 +17,14 @@
 #include "app/batch/batch_output.h"
 #include "app/batch/batch_run.h"
 #include "app/program_reset.h"
+#include "app/route_stand_ins.h"
 #include "app/startup.h"
 #include "app/transfer_routes.h"
 #include "catalogue/file_listing.h"
 #include "check/json_reader.h"
 #include "formats/crc.h"
 #include "loads/database_loads.h"
+#include "loads/recordings.h"
 #include "output/log.h"
 #include "platform/batch/batch_pages.h"
 #include "platform/paths.h"
@@ -282,8 +284,8 @@ TEST_F(BatchRun, AFaultOfTheProgramEndsTheRunAsFailedAndTheExitSequenceRuns) {
     const Case cases[] = {
         {"in a procedure",
          [] {
-             register_transfer_procedure("erase_recordings",
-                                         [](Page) -> int { throw std::length_error("basic_string::_M_create"); });
+             replace_procedures(
+                 {{erase_recordings, [](Page) -> int { throw std::length_error("basic_string::_M_create"); }}});
          }},
         {"on a page",
          [] {
@@ -622,7 +624,7 @@ TEST_F(BatchRun, FaultsEndTheRunWithTheirReasonAsItsLastLine) {
         SimConfig config;
         c.inject(config);
         SimUnit& sim = attach_unit(config);
-        if (c.load) register_transfer_procedure("load_obstacle_database", c.load);
+        if (c.load) replace_procedures({{load_obstacle_database, c.load}});
         put("Obstacle Files", "61734-ODB-0001-00001.bin",
             build_sectioned_file({.version = 2, .data = std::string(200000, 'o')}));
         Outcome r{};

@@ -1,7 +1,6 @@
 #pragma once
 // Every module of the program as at its start, on the virtual clock, with the
 // in-process port and no unit attached.
-#include "app/load_procedures.h"
 #include "app/status_box.h"
 #include "app/transfer_page.h"
 #include "app/transfer_routes.h"
@@ -17,9 +16,7 @@ inline void reset_program_state() {
     status_detach();
     catalogue_module_reset();
     setup_page_reset();
-    transfer_procedures_reset();
-    register_shell_procedures();
-    register_load_procedures();
+    use_transfer_routes({});
     sim_ports_reset();
     sim_port_attach(nullptr);
 }

@@ -1,7 +1,7 @@
 // The transfer page: which procedure runs for the chosen function and the
-// unit at hand, what the page says when that procedure is not built, the
-// passage of an earlier-generation terrain load from its header to its data,
-// and the technician's Escape in the middle of a transfer.
+// unit at hand, the passage of an earlier-generation terrain load from its
+// header to its data, the technician's question after a reply a procedure
+// cannot take, and the technician's Escape in the middle of a transfer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/configuration_flows.h"
 #include "app/page_layouts.h"
+#include "app/route_stand_ins.h"
 #include "app/startup.h"
 #include "app/transfer_page.h"
 #include "app/transfer_routes.h"
@@ -24,6 +26,12 @@
 #include "link/discovery.h"
 #include "link/serial.h"
 #include "link/staging.h"
+#include "loads/block_test.h"
+#include "loads/database_loads.h"
+#include "loads/earlier_loads.h"
+#include "loads/image_loads.h"
+#include "loads/recordings.h"
+#include "loads/software_system.h"
 #include "loads/reply_questions.h"
 #include "platform/page_result.h"
 #include "setup/setup_layout.h"
@@ -40,42 +48,38 @@ namespace {
 // Stand-in procedures that only record that they ran; each returns what the
 // test asks of it.
 struct Ran {
-    std::vector<std::string> names;
-    std::map<std::string, int> results;
+    std::vector<TransferProcedure> procedures;
+    std::map<TransferProcedure, int> results;
 };
 Ran g_ran;
 
-template <std::size_t N>
-struct Named {
-    char text[N];
-    constexpr Named(const char (&s)[N]) { std::copy_n(s, N, text); }
-};
-
-template <Named name>
+template <TransferProcedure procedure>
 int stand_in(Page) {
-    g_ran.names.emplace_back(name.text);
-    auto it = g_ran.results.find(name.text);
+    g_ran.procedures.push_back(procedure);
+    auto it = g_ran.results.find(procedure);
     return it == g_ran.results.end() ? 0 : it->second;
 }
 
-void register_stand_ins() {
-    register_transfer_procedure("load_system_software_serial", stand_in<"load_system_software_serial">);
-    register_transfer_procedure("load_system_software", stand_in<"load_system_software">);
-    register_transfer_procedure("load_os_image", stand_in<"load_os_image">);
-    register_transfer_procedure("load_boot_image", stand_in<"load_boot_image">);
-    register_transfer_procedure("load_nav_database", stand_in<"load_nav_database">);
-    register_transfer_procedure("load_airport_serial", stand_in<"load_airport_serial">);
-    register_transfer_procedure("load_terrain_database", stand_in<"load_terrain_database">);
-    register_transfer_procedure("load_terrain_serial_header", stand_in<"load_terrain_serial_header">);
-    register_transfer_procedure("load_terrain_serial_data", stand_in<"load_terrain_serial_data">);
-    register_transfer_procedure("load_obstacle_database", stand_in<"load_obstacle_database">);
-    register_transfer_procedure("load_overlay_database", stand_in<"load_overlay_database">);
-    register_transfer_procedure("load_block_test", stand_in<"load_block_test">);
-    register_transfer_procedure("read_configuration_flow", stand_in<"read_configuration_flow">);
-    register_transfer_procedure("write_configuration_flow", stand_in<"write_configuration_flow">);
-    register_transfer_procedure("refuse_download", stand_in<"refuse_download">);
-    register_transfer_procedure("download_recordings", stand_in<"download_recordings">);
-    register_transfer_procedure("erase_recordings", stand_in<"erase_recordings">);
+void use_stand_ins() {
+    replace_procedures({
+        {load_system_software_serial, stand_in<load_system_software_serial>},
+        {load_system_software, stand_in<load_system_software>},
+        {load_os_image, stand_in<load_os_image>},
+        {load_boot_image, stand_in<load_boot_image>},
+        {load_nav_database, stand_in<load_nav_database>},
+        {load_airport_serial, stand_in<load_airport_serial>},
+        {load_terrain_database, stand_in<load_terrain_database>},
+        {load_terrain_serial_header, stand_in<load_terrain_serial_header>},
+        {load_terrain_serial_data, stand_in<load_terrain_serial_data>},
+        {load_obstacle_database, stand_in<load_obstacle_database>},
+        {load_overlay_database, stand_in<load_overlay_database>},
+        {load_block_test, stand_in<load_block_test>},
+        {read_configuration_flow, stand_in<read_configuration_flow>},
+        {write_configuration_flow, stand_in<write_configuration_flow>},
+        {refuse_download, stand_in<refuse_download>},
+        {download_recordings, stand_in<download_recordings>},
+        {erase_recordings, stand_in<erase_recordings>},
+    });
 }
 }  // namespace
 
@@ -108,36 +112,36 @@ TEST_F(TransferPage, RunsTheProcedureOfTheFunctionForTheUnitAtHand) {
         int generation;
         bool p_table_valid;
         bool port_found;
-        const char* runs;  // "" when nothing runs
+        TransferProcedure runs;  // nullptr when nothing runs
     };
     const Case cases[] = {
-        {LF_SYSTEM_SOFTWARE, 4, true, true, "load_system_software"},
-        {LF_SYSTEM_SOFTWARE, 1, true, true, "load_system_software_serial"},
-        {LF_SYSTEM_SOFTWARE, 1, false, true, "load_system_software"},
-        {LF_OS_IMAGE, 4, true, true, "load_os_image"},
-        {LF_OS_IMAGE, 1, true, true, ""},
-        {LF_BOOT_IMAGE, 4, true, true, "load_boot_image"},
-        {LF_BOOT_IMAGE, 1, true, true, ""},
-        {LF_AIRPORT, 4, true, true, "load_nav_database"},
-        {LF_AIRPORT, 1, true, true, "load_airport_serial"},
-        {LF_TERRAIN, 4, true, true, "load_terrain_database"},
-        {LF_TERRAIN_DATA, 1, true, true, "load_terrain_serial_data"},
-        {LF_OBSTACLE, 4, true, true, "load_obstacle_database"},
-        {LF_OBSTACLE, 1, true, true, ""},
-        {LF_OVERLAY, 4, true, true, "load_overlay_database"},
-        {LF_OVERLAY, 1, true, true, ""},
-        {LF_BLOCK_TEST, 1, true, true, "load_block_test"},
-        {LF_READ_CONFIG, 1, true, true, "read_configuration_flow"},
-        {LF_WRITE_CONFIG, 4, true, true, "write_configuration_flow"},
-        {LF_HASS_CONFIG, 1, true, true, "write_configuration_flow"},
-        {LF_NO_GAMMA_CONFIG, 4, true, true, "write_configuration_flow"},
-        {LF_DOWNLOAD_RECORDING, 1, true, true, "refuse_download"},
-        {LF_DOWNLOAD_RECORDING, 4, true, true, "download_recordings"},
-        {LF_ERASE_RECORDING, 4, true, true, "erase_recordings"},
-        {LF_ERASE_RECORDING, 1, true, true, ""},
+        {LF_SYSTEM_SOFTWARE, 4, true, true, load_system_software},
+        {LF_SYSTEM_SOFTWARE, 1, true, true, load_system_software_serial},
+        {LF_SYSTEM_SOFTWARE, 1, false, true, load_system_software},
+        {LF_OS_IMAGE, 4, true, true, load_os_image},
+        {LF_OS_IMAGE, 1, true, true, nullptr},
+        {LF_BOOT_IMAGE, 4, true, true, load_boot_image},
+        {LF_BOOT_IMAGE, 1, true, true, nullptr},
+        {LF_AIRPORT, 4, true, true, load_nav_database},
+        {LF_AIRPORT, 1, true, true, load_airport_serial},
+        {LF_TERRAIN, 4, true, true, load_terrain_database},
+        {LF_TERRAIN_DATA, 1, true, true, load_terrain_serial_data},
+        {LF_OBSTACLE, 4, true, true, load_obstacle_database},
+        {LF_OBSTACLE, 1, true, true, nullptr},
+        {LF_OVERLAY, 4, true, true, load_overlay_database},
+        {LF_OVERLAY, 1, true, true, nullptr},
+        {LF_BLOCK_TEST, 1, true, true, load_block_test},
+        {LF_READ_CONFIG, 1, true, true, read_configuration_flow},
+        {LF_WRITE_CONFIG, 4, true, true, write_configuration_flow},
+        {LF_HASS_CONFIG, 1, true, true, write_configuration_flow},
+        {LF_NO_GAMMA_CONFIG, 4, true, true, write_configuration_flow},
+        {LF_DOWNLOAD_RECORDING, 1, true, true, refuse_download},
+        {LF_DOWNLOAD_RECORDING, 4, true, true, download_recordings},
+        {LF_ERASE_RECORDING, 4, true, true, erase_recordings},
+        {LF_ERASE_RECORDING, 1, true, true, nullptr},
     };
     attach_unit();
-    register_stand_ins();
+    use_stand_ins();
     earlier_image_read();
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.function) + " on generation " + std::to_string(c.generation) +
@@ -149,9 +153,9 @@ TEST_F(TransferPage, RunsTheProcedureOfTheFunctionForTheUnitAtHand) {
         // The stand-ins do not end the page: it waits for the technician.
         script_page(TRANSFER_PAGE, {tech::wait(1500), tech::hover(), tech::escape()});
         EXPECT_EQ(DoTransfer(), 0);
-        const std::vector<std::string> expected =
-            *c.runs ? std::vector<std::string>{c.runs} : std::vector<std::string>{};
-        EXPECT_EQ(g_ran.names, expected);
+        const std::vector<TransferProcedure> expected =
+            c.runs ? std::vector<TransferProcedure>{c.runs} : std::vector<TransferProcedure>{};
+        EXPECT_EQ(g_ran.procedures, expected);
         EXPECT_EQ(page_control(TRANSFER_PAGE, ID_STATUS_BOX).text, "Communications ready\r\n");
         EXPECT_EQ(current_cursor(), Cursor::arrow) << "the procedure is over";
         EXPECT_FALSE(sim_port_is_open()) << "Escape closes the link";
@@ -168,43 +172,29 @@ TEST_F(TransferPage, WithoutTheLinkTheProgramQuits) {
     EXPECT_NE(log_text().find("... DoTransfer()\nCould not open USB port\n"), std::string::npos) << log_text();
 }
 
-TEST_F(TransferPage, AProcedureNotInThisBuildIsNamedOnThePage) {
-    attach_unit();
-    unit_seen(4, true, true);
-    // A build without the loads.
-    transfer_procedures_reset();
-    register_shell_procedures();
-    set_handed_function(LF_OS_IMAGE);
-    script_page(TRANSFER_PAGE, {tech::wait(1500), tech::escape()});
-    EXPECT_EQ(DoTransfer(), 0);
-    EXPECT_EQ(page_control(TRANSFER_PAGE, ID_STATUS_BOX).text,
-              "Communications ready\r\nload_os_image is not part of this uploader build\r\n");
-}
-
 TEST_F(TransferPage, EarlierTerrainLoadSendsItsDataOnlyAfterACompletedHeader) {
     struct Case {
         int header_result;
         int data_result;
-        std::vector<std::string> runs;
+        std::vector<TransferProcedure> runs;
         LoaderFunction left;
     };
     const Case cases[] = {
-        {0, 0, {"load_terrain_serial_header", "load_terrain_serial_data"}, LF_TERRAIN_DATA},
-        {0, 1, {"load_terrain_serial_header", "load_terrain_serial_data"}, LF_TERRAIN},
-        {1, 0, {"load_terrain_serial_header"}, LF_TERRAIN},
+        {0, 0, {load_terrain_serial_header, load_terrain_serial_data}, LF_TERRAIN_DATA},
+        {0, 1, {load_terrain_serial_header, load_terrain_serial_data}, LF_TERRAIN},
+        {1, 0, {load_terrain_serial_header}, LF_TERRAIN},
     };
     attach_unit();
-    register_stand_ins();
+    use_stand_ins();
     for (const Case& c : cases) {
         SCOPED_TRACE("header " + std::to_string(c.header_result) + ", data " + std::to_string(c.data_result));
         g_ran = {};
-        g_ran.results = {{"load_terrain_serial_header", c.header_result},
-                         {"load_terrain_serial_data", c.data_result}};
+        g_ran.results = {{load_terrain_serial_header, c.header_result}, {load_terrain_serial_data, c.data_result}};
         unit_seen(1, true, true);
         set_handed_function(LF_TERRAIN);
         script_page(TRANSFER_PAGE, {tech::wait(1500), tech::escape()});
         DoTransfer();
-        EXPECT_EQ(g_ran.names, c.runs);
+        EXPECT_EQ(g_ran.procedures, c.runs);
         EXPECT_EQ(handed_function(), c.left);
     }
 }
@@ -222,17 +212,17 @@ TEST_F(TransferPage, EarlierGenerationProceduresWriteThroughThePort) {
     struct Case {
         int generation;
         LoaderFunction function;
-        const char* procedure;
+        TransferProcedure procedure;
         bool through_port;
     };
-    const Case cases[] = {{1, LF_AIRPORT, "load_airport_serial", true}, {4, LF_BLOCK_TEST, "load_block_test", false}};
+    const Case cases[] = {{1, LF_AIRPORT, load_airport_serial, true}, {4, LF_BLOCK_TEST, load_block_test, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.procedure);
+        SCOPED_TRACE(c.function);
         pages_reset();
         SimConfig config;
         config.generation = c.generation;
         SimUnit& sim = attach_unit(config);
-        register_transfer_procedure(c.procedure, sends_a_baud_command);
+        replace_procedures({{c.procedure, sends_a_baud_command}});
         unit_seen(c.generation, true, true);
         set_handed_function(c.function);
         script_page(TRANSFER_PAGE, {tech::wait(1500), tech::escape()});
@@ -271,7 +261,7 @@ TEST_F(TransferPage, TheTechnicianIsAskedAfterAReplyTheProcedureCannotTake) {
         SCOPED_TRACE(c.reply);
         pages_reset();
         attach_unit();
-        register_transfer_procedure("load_block_test", judges_a_reply);
+        replace_procedures({{load_block_test, judges_a_reply}});
         g_reply_case = &c;
         unit_seen(4, true, true);
         set_handed_function(LF_BLOCK_TEST);

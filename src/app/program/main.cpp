@@ -2,14 +2,10 @@
 #include <vector>
 
 #include "app/batch/batch_run.h"
-#include "app/load_procedures.h"
 #include "app/startup.h"
-#include "app/transfer_page.h"
 #include "platform/process.h"
 
 int main(int argc, char** argv) {
-    register_shell_procedures();
-    register_load_procedures();
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     // Without arguments the program is the wizard and has no console to use.
     if (!args.empty()) use_caller_console();
