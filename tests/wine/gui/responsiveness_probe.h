@@ -12,7 +12,11 @@
 #include "uploader_windows.h"
 
 // A message may wait this long for the page thread; a longer wait is a stall.
-constexpr DWORD unanswered_limit_ms = 250;
+// The uploader lets its window run at least every 20 ms, also within a pass
+// over a file, so a wait of half a second is a stall of its own and not the
+// scheduling of a machine running several Wine sessions at once (up to about
+// 450 ms seen on two cores running four).
+constexpr DWORD unanswered_limit_ms = 500;
 constexpr DWORD probe_interval_ms = 50;
 
 class ResponsivenessProbe {
