@@ -111,7 +111,7 @@ double send_body(bool plain) {
     for (std::size_t at = 0; at < run.body.size(); at += body_piece_size) {
         const std::size_t n = std::min(body_piece_size, run.body.size() - at);
         if (!plain) {
-            if (write_multi_byte(run.body.data() + at, n) != 0) std::abort();
+            if (!write_multi_byte(run.body.data() + at, n)) std::abort();
             continue;
         }
         for (std::size_t done = 0; done < n;) {

@@ -86,12 +86,12 @@ double block_sending_ms(const std::vector<uint8_t>& chunk) {
     std::vector<uint8_t> control(256, 0);
     const uint32_t length = 256 + uint32_t(chunks * chunk.size());
     for (int i = 0; i < 4; ++i) control[8 + i] = uint8_t(length >> (24 - 8 * i));
-    if (!staging_write("P\r", 2) || send_block_serial('C', control.data(), 256, 0) != BLOCK_SENT) std::abort();
+    if (!staging_write("P\r", 2) || send_block_serial('C', control.data(), 256, 0) != BlockEnd::sent) std::abort();
     const uint64_t start = now_ms();
     for (int c = 0; c < chunks; ++c)
         for (std::size_t at = 0; at < chunk.size(); at += earlier_block_size)
             if (send_block_serial('D', chunk.data() + at, std::min(earlier_block_size, chunk.size() - at),
-                                  uint32_t(256 + c * chunk.size() + at)) != BLOCK_SENT)
+                                  uint32_t(256 + c * chunk.size() + at)) != BlockEnd::sent)
                 std::abort();
     const uint64_t took = now_ms() - start;
     reset_link_state();

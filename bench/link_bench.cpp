@@ -104,7 +104,7 @@ void BM_BodyPlainWrite(benchmark::State& state) {
 void BM_BodyWriteMultiByte(benchmark::State& state) {
     open_link();
     for (auto _ : state)
-        if (write_multi_byte(body().data(), body().size()) != 0) state.SkipWithError("write failed");
+        if (!write_multi_byte(body().data(), body().size())) state.SkipWithError("write failed");
     reset_link_state();
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(body().size()));
 }
@@ -123,7 +123,7 @@ void BM_PerBytePlainWrite(benchmark::State& state) {
 void BM_PerByteSendBlock(benchmark::State& state) {
     open_link();
     for (auto _ : state)
-        if (send_block('D', body().data(), block_bytes, 0) != BLOCK_SENT) state.SkipWithError("send failed");
+        if (send_block('D', body().data(), block_bytes, 0) != BlockEnd::sent) state.SkipWithError("send failed");
     reset_link_state();
     // Framed: marker, header and check around the payload.
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(block_bytes + 2 + 10 + 4));
@@ -144,7 +144,7 @@ void BM_ImageRawBody(benchmark::State& state) {
     const std::size_t piece = 65536;
     for (auto _ : state)
         for (std::size_t at = 0; at < size; at += piece)
-            if (write_multi_byte(body().data() + at % body().size(), piece) != 0) state.SkipWithError("write failed");
+            if (!write_multi_byte(body().data() + at % body().size(), piece)) state.SkipWithError("write failed");
     reset_link_state();
     per_byte(state, size);
 }
@@ -154,7 +154,7 @@ void BM_ImageDataBlocks(benchmark::State& state) {
     const std::size_t size = std::size_t(state.range(0));
     for (auto _ : state)
         for (std::size_t at = 0; at < size; at += block_bytes)
-            if (send_block('D', body().data() + at % body().size(), block_bytes, uint32_t(at)) != BLOCK_SENT)
+            if (send_block('D', body().data() + at % body().size(), block_bytes, uint32_t(at)) != BlockEnd::sent)
                 state.SkipWithError("send failed");
     reset_link_state();
     per_byte(state, size);
@@ -190,11 +190,11 @@ void print_ratios() {
         open_link();
         best_of(blocks_took, [] {
             for (std::size_t i = 0; i < blocks; ++i)
-                if (send_block('D', body().data() + i * block_bytes, block_bytes, uint32_t(i * block_bytes)) != BLOCK_SENT)
+                if (send_block('D', body().data() + i * block_bytes, block_bytes, uint32_t(i * block_bytes)) != BlockEnd::sent)
                     std::abort();
         });
         best_of(multi_took, [] {
-            if (write_multi_byte(body().data(), body().size()) != 0) std::abort();
+            if (!write_multi_byte(body().data(), body().size())) std::abort();
         });
         reset_link_state();
         const int fd = open_plain();

@@ -34,7 +34,7 @@ void fuzz_unit_connect(const uint8_t* data, std::size_t size) {
     fuzz_port_feed(data, size);
     g_link.port_found = true;
     g_link.port_name = "fuzz";
-    if (unit_open_port() != 1) std::abort();
+    if (!unit_open_port()) std::abort();
 }
 
 SerialPort* serial_open(const std::string& device) { return device == "fuzz" ? &g_fuzz_port.port : nullptr; }

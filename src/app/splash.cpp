@@ -74,7 +74,7 @@ SplashOutcome DoSplash() {
     // A unit that never answered is named in the log; the splash shows no unit.
     if (model.empty() && !unit_silent_text().empty()) log_write(unit_silent_text());
     const bool served = is_served_model(model);
-    if (served && connect_unit() == 0) {
+    if (served && connect_unit()) {
         if (unit_send_command("STOPF\r")) wait_responsive(300);
         unit_close_port();
     }

@@ -54,7 +54,7 @@ void say_goodbye_to_unit(bool family_unit_at_start) {
             // wake-up byte would count as part of it.
             if (const uint32_t quiet = body_drop_wait_ms()) wait_responsive(quiet);
             body_drop_forget();
-            restarted = connect_unit() == 0 && unit_send_command("STARTF\r");
+            restarted = connect_unit() && unit_send_command("STARTF\r");
             if (restarted) wait_responsive(300);
             unit_close_port();
         }

@@ -45,7 +45,7 @@ void first_tick(Page page) {
     bool found = false;
     while (!found && search_attempts < max_searches) {
         log_write("looking for USB...");
-        found = locate_unit_port() == 1;
+        found = locate_unit_port();
         if (found) {
             log_write("...USB Serial Gadget found");
             unit_close_port();
@@ -56,11 +56,11 @@ void first_tick(Page page) {
         ++search_attempts;
     }
     if ((!found || !unit_open_port()) && !ask_retry(page, "Could not open USB port\nPlease check connections")) return;
-    if (connect_unit() != 0) return say_unit_silent(page);
+    if (!connect_unit()) return say_unit_silent(page);
     if (!wait_responsive(150)) return;
-    int tables = 1;
-    for (int attempt = 0; attempt < table_attempts && tables != 0; ++attempt) tables = query_unit_tables();
-    if (tables != 0) {
+    bool tables = false;
+    for (int attempt = 0; attempt < table_attempts && !tables; ++attempt) tables = query_unit_tables();
+    if (!tables) {
         const char* text = "Could not get configuration information from unit";
         message_box(text, "Loader Error", BoxButtons::ok, BoxIcon::error);
         log_write(text);

@@ -110,7 +110,7 @@ bool recover_from_control_block_failure(int round) {
     if (round == control_block_rounds) return false;
     // connect_unit opens the port again on each attempt and judges the unit.
     static_cast<void>(unit_open_port());
-    if (connect_unit() != 0) return false;
+    if (!connect_unit()) return false;
     status_note("...Retrying\r\n");
     return true;
 }
@@ -173,9 +173,9 @@ ModeOpening enter_load_mode(int mode, const uint8_t* control_block) {
         const ReplyVerdict verdict = judge_reply(g_commands.unit_reply.data(), got, "OK");
         if (verdict != ReplyVerdict::accepted) return {ModeEnd::not_answered, verdict};
         log_write("Sending control block\r\n");
-        const int sent = send_block('C', control_block, control_block_bytes, 0);
-        if (sent == BLOCK_SENT) keep_block_reply_for_reading();
-        if (sent == BLOCK_SENT || g_commands.abort_requested) {
+        const BlockEnd sent = send_block('C', control_block, control_block_bytes, 0);
+        if (sent == BlockEnd::sent) keep_block_reply_for_reading();
+        if (sent == BlockEnd::sent || g_commands.abort_requested) {
             g_commands.unit_reply[0] = '\0';
             if (!g_commands.abort_requested) return {ModeEnd::ready};
             return abandon_load();
@@ -193,8 +193,8 @@ ModeOpening enter_load_mode_serial(int mode, const uint8_t* control_block) {
         if (g_commands.abort_requested) return abandon_load();
         if (!command_sent) return mode_command_not_sent;
         log_write("Sending control block\r\n");
-        const int sent = send_block_serial('C', control_block, control_block_bytes, 0);
-        if (sent == BLOCK_SENT || g_commands.abort_requested) {
+        const BlockEnd sent = send_block_serial('C', control_block, control_block_bytes, 0);
+        if (sent == BlockEnd::sent || g_commands.abort_requested) {
             set_reply("no response");
             if (!g_commands.abort_requested) return {ModeEnd::ready};
             return abandon_load();
@@ -203,20 +203,20 @@ ModeOpening enter_load_mode_serial(int mode, const uint8_t* control_block) {
     }
 }
 
-int send_baud_command(uint32_t baud) {
+BaudCommand send_baud_command(uint32_t baud) {
     for (const BaudRate& b : baud_table) {
         if (b.rate != baud) continue;
         // baud_setting stays as it is: every step down asks for the rate
         // below the protocol's setting, not below the rate last sent.
         const bool written = staging_write(b.text.data(), b.text.size());
         if (g_commands.abort_requested) unit_close_port();
-        return written ? 1 : BAUD_NOT_SENT;
+        return written ? BaudCommand::sent : BaudCommand::not_sent;
     }
-    return 0;
+    return BaudCommand::no_such_rate;
 }
 
-int send_lower_baud_command() {
+BaudCommand send_lower_baud_command() {
     for (std::size_t i = 0; i + 1 < baud_table.size(); ++i)
         if (baud_table[i].rate == g_commands.baud_setting) return send_baud_command(baud_table[i + 1].rate);
-    return 0;
+    return BaudCommand::no_such_rate;
 }

@@ -71,12 +71,13 @@ struct ModeOpening {
 // stream).
 [[nodiscard]] ModeOpening enter_load_mode_serial(int mode, const uint8_t* control_block);
 
-// send_baud_command's result when the text could not be written (no staging
-// stream open, or the write failed).
-inline constexpr int BAUD_NOT_SENT = -1;
+enum class BaudCommand {
+    sent,
+    no_such_rate,  // not one of 115200, 57600, 38400, 19200, 9600; or no rate below the setting
+    not_sent,      // no staging stream open, or the write failed
+};
 // Writes the baud text of `baud` into the staging stream; baud_setting is
-// left as it is. 0 when the rate is not one of 115200, 57600, 38400, 19200,
-// 9600; BAUD_NOT_SENT; else 1.
-[[nodiscard]] int send_baud_command(uint32_t baud);
-// send_baud_command with the next rate below baud_setting; 0 when there is none.
-[[nodiscard]] int send_lower_baud_command();
+// left as it is.
+[[nodiscard]] BaudCommand send_baud_command(uint32_t baud);
+// send_baud_command with the next rate below baud_setting.
+[[nodiscard]] BaudCommand send_lower_baud_command();

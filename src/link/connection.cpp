@@ -44,7 +44,7 @@ void attempt_connection(std::array<char, 256>& reply) {
     if (!wait_responsive(reopen_pause_ms)) return;
     // A port that does not open, or a burst that does not go, makes a failed
     // attempt of the same length.
-    const bool opened = unit_open_port() == 1;
+    const bool opened = unit_open_port();
     if (!wait_responsive(reopen_pause_ms)) return;
     const bool woken = opened && send_wake_up();
     if (!wait_responsive(greeting_pause_ms) || !woken) return;
@@ -104,7 +104,7 @@ bool read_unit_table(UnitTable& table) {
     return get_be32(table.bytes.data() + k - 4) == reg;
 }
 
-int connect_unit() {
+bool connect_unit() {
     std::array<char, 256> reply{};
     g_unanswered_attempts = 0;
     for (int attempt = 1;; ++attempt) {
@@ -117,7 +117,7 @@ int connect_unit() {
         }
     }
     if (!begins_ok(reply.data())) g_commands.abort_requested = true;
-    return g_commands.abort_requested ? 1 : 0;
+    return !g_commands.abort_requested;
 }
 
 int connect_unanswered_attempts() { return g_unanswered_attempts; }
@@ -127,7 +127,7 @@ void reset_unit_tables() {
     g_unanswered_attempts = 0;
 }
 
-int query_unit_tables() {
+bool query_unit_tables() {
     struct Query {
         const char* command;
         UnitTable& table;
@@ -140,13 +140,13 @@ int query_unit_tables() {
         {"QY\r", g_unit_tables.y_table},
     }};
     for (const Query& q : queries) q.table.valid = false;
-    if (!wait_responsive(first_query_pause_ms)) return 1;
+    if (!wait_responsive(first_query_pause_ms)) return false;
     bool all_valid = true;
     for (std::size_t i = 0; i < queries.size(); ++i) {
         // A query that cannot be written gets no table; the rest would not go either.
-        if ((i > 0 && !send_wake_up()) || !unit_send_command("%s", queries[i].command)) return 1;
+        if ((i > 0 && !send_wake_up()) || !unit_send_command("%s", queries[i].command)) return false;
         queries[i].table.valid = read_unit_table(queries[i].table);
         all_valid = all_valid && queries[i].table.valid;
     }
-    return all_valid ? 0 : 1;
+    return all_valid;
 }

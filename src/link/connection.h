@@ -23,15 +23,16 @@ extern UnitTables g_unit_tables;
 void reset_unit_tables();
 
 // Reopens the port, sends the wake-up burst and waits for a line beginning
-// "OK", up to 20 attempts of about 1.5 s. 0 connected; 1 not (abort_requested
-// is then set), or abort_requested was set already.
-[[nodiscard]] int connect_unit();
+// "OK", up to 20 attempts of about 1.5 s. True connected; false not
+// (abort_requested is then set), or abort_requested was set already.
+[[nodiscard]] bool connect_unit();
 // How many attempts the last connect_unit made before it gave up because the
 // unit never answered; 0 when it connected or was stopped by abort_requested.
 int connect_unanswered_attempts();
-// Reads and checks the five tables; 0 when all passed, else 1 (also when a
-// query could not be written). Each reply must be complete within 10 s.
-[[nodiscard]] int query_unit_tables();
+// Reads and checks the five tables; true when all passed, false otherwise
+// (also when a query could not be written). Each reply must be complete
+// within 10 s.
+[[nodiscard]] bool query_unit_tables();
 // Parses one table reply as it arrives: the unit's greeting may come first,
 // then hexadecimal digits in any grouping, ended by an empty line. True when
 // 256 bytes and their matching check came.

@@ -25,14 +25,14 @@ SerialPort* find_gadget_port(std::string& name) {
     return nullptr;
 }
 
-int probe_gadget_port(std::string& name) {
+bool probe_gadget_port(std::string& name) {
     SerialPort* handle = find_gadget_port(name);
-    if (!handle) return 0;
+    if (!handle) return false;
     serial_close(handle);
-    return 1;
+    return true;
 }
 
-int locate_unit_port() {
+bool locate_unit_port() {
     wait_responsive(settle_ms);
     std::string name;
     for (int pass = 0; pass < search_passes; ++pass) {
@@ -40,12 +40,12 @@ int locate_unit_port() {
             g_link.port_name = name;
             g_link.port_found = true;
             g_link.current_link_seen = true;
-            return 1;
+            return true;
         }
         wait_responsive(pass_retry_ms);
     }
     g_link.port_found = false;
-    return 0;
+    return false;
 }
 
 bool unit_port_listed() {

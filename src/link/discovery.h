@@ -9,12 +9,12 @@ struct SerialPort;
 // its device name written to `name`. nullptr when none. With
 // g_link.only_port set, only that device is considered.
 SerialPort* find_gadget_port(std::string& name);
-// 1 when a pass found and opened a port (closed again at once), else 0.
-int probe_gadget_port(std::string& name);
-// The search before every conversation: up to three passes. 1 found
-// (port_found and current_link_seen set, port_name written), 0 not found
+// True when a pass found and opened a port (closed again at once).
+[[nodiscard]] bool probe_gadget_port(std::string& name);
+// The search before every conversation: up to three passes. True found
+// (port_found and current_link_seen set, port_name written), false not found
 // (port_found cleared).
-int locate_unit_port();
+[[nodiscard]] bool locate_unit_port();
 // True while the system still lists the port the unit was last found on; a
 // pulled cable takes a USB port off the list.
 bool unit_port_listed();

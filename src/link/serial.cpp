@@ -138,17 +138,17 @@ bool is_block_type(char type) { return type == 'C' || type == 'D'; }
 
 // Each byte its own write; the unit's replies are taken after every byte
 // that input may have come with.
-int send_watched(const std::vector<uint8_t>& bytes) {
+BlockEnd send_watched(const std::vector<uint8_t>& bytes) {
     WindowPacing pacing = start_window_pacing();
     for (const uint8_t& b : bytes) {
         static_cast<void>(yield_when_due(pacing));
-        if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
-        if (g_commands.abort_requested || g_link.port_failed) return BLOCK_WRITE_FAILED;
+        if (!g_link.port_handle) return BlockEnd::port_not_open;
+        if (g_commands.abort_requested || g_link.port_failed) return BlockEnd::write_failed;
         if (serial_write(g_link.port_handle, &b, 1) != 1 && !write_bytes(&b, 1, false, false))
-            return BLOCK_WRITE_FAILED;
-        if (serial_input_arrived(g_link.port_handle) && !wait_while_busy()) return BLOCK_WRITE_FAILED;
+            return BlockEnd::write_failed;
+        if (serial_input_arrived(g_link.port_handle) && !wait_while_busy()) return BlockEnd::write_failed;
     }
-    return BLOCK_SENT;
+    return BlockEnd::sent;
 }
 
 int read_packet_start(PacketReader& r) {
@@ -190,14 +190,14 @@ void reset_link_state() {
     g_link = LinkState{};
 }
 
-int unit_open_port() {
+bool unit_open_port() {
     // The port is opened exclusively, so an open handle would refuse our own open.
     unit_close_port();
-    if (!g_link.port_found) return 0;
+    if (!g_link.port_found) return false;
     SerialPort* port = nullptr;
     for (int attempt = 1; !port; ++attempt) {
         port = serial_open(g_link.port_name);
-        if (!port && (attempt == open_attempts || !wait_responsive(open_retry_ms))) return 0;
+        if (!port && (attempt == open_attempts || !wait_responsive(open_retry_ms))) return false;
     }
     serial_set_queues(port, driver_queue_bytes, driver_queue_bytes);
     serial_zero_timeouts(port);
@@ -206,14 +206,14 @@ int unit_open_port() {
     g_link.port_failed = false;
     // Bytes of an earlier conversation are no reply to the next command.
     g_link.rx_count = g_link.rx_next = 0;
-    return 1;
+    return true;
 }
 
-int unit_close_port() {
-    if (!g_link.port_handle) return 0;
+bool unit_close_port() {
+    if (!g_link.port_handle) return false;
     serial_close(g_link.port_handle);
     g_link.port_handle = nullptr;
-    return 1;
+    return true;
 }
 
 bool unit_port_usable() { return g_link.port_found && g_link.port_handle && !g_link.port_failed; }
@@ -257,8 +257,8 @@ int unit_get_byte_before(uint64_t deadline) {
     return unit_get_byte_within(uint32_t(std::min<uint64_t>(left, byte_wait_limit_ms)));
 }
 
-int write_multi_byte(const void* data, std::size_t length) {
-    if (!g_link.port_found || !g_link.port_handle) return 1;
+bool write_multi_byte(const void* data, std::size_t length) {
+    if (!g_link.port_found || !g_link.port_handle) return false;
     clear_block_reply();
     // After each chunk the unit's bytes are taken when any came (the port is
     // watched from now on), and a NAK among them holds the sender.
@@ -268,13 +268,13 @@ int write_multi_byte(const void* data, std::size_t length) {
         const std::size_t chunk = std::min(length, chunk_bytes);
         yield_to_window();
         // A page handler that ran just now may have ended the conversation.
-        if (!g_link.port_handle || g_commands.abort_requested) return 1;
-        if (g_link.port_failed || !write_bytes(next, chunk, false)) return 1;
-        if (serial_input_arrived(g_link.port_handle) && !wait_while_busy()) return 1;
+        if (!g_link.port_handle || g_commands.abort_requested) return false;
+        if (g_link.port_failed || !write_bytes(next, chunk, false)) return false;
+        if (serial_input_arrived(g_link.port_handle) && !wait_while_busy()) return false;
         next += chunk;
         length -= chunk;
     }
-    return 0;
+    return true;
 }
 
 void keep_block_reply_for_reading(std::size_t from) {
@@ -295,20 +295,20 @@ void UnitTextWatch::add(std::string_view part) {
     if (tail_.size() > keep) tail_.erase(0, tail_.size() - keep);
 }
 
-int reply_has_no_error() {
+bool reply_has_no_error() {
     const auto begin = g_link.block_reply.begin();
     const auto end = std::find(begin, begin + g_link.block_reply_fill, uint8_t{0});
     UnitTextWatch watch;
     watch.add(std::string_view(reinterpret_cast<const char*>(g_link.block_reply.data()), std::size_t(end - begin)));
-    return watch.seen() ? 0 : 1;
+    return !watch.seen();
 }
 
-int send_block(char type, const void* data, std::size_t length, uint32_t address) {
-    if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
-    if (is_block_type(type) && length > block_payload_max) return BLOCK_TOO_LONG;
+BlockEnd send_block(char type, const void* data, std::size_t length, uint32_t address) {
+    if (!g_link.port_handle) return BlockEnd::port_not_open;
+    if (is_block_type(type) && length > block_payload_max) return BlockEnd::too_long;
     const uint8_t marker[2] = {DLE, uint8_t(type)};
-    if (write_multi_byte(marker, sizeof marker) != 0) return BLOCK_WRITE_FAILED;
-    if (!is_block_type(type)) return BLOCK_SENT;
+    if (!write_multi_byte(marker, sizeof marker)) return BlockEnd::write_failed;
+    if (!is_block_type(type)) return BlockEnd::sent;
     build_frame(g_link.block_stage, type, static_cast<const uint8_t*>(data), length, address, type == 'C');
     // Byte by byte, so that the unit's NAK stops the sender after any byte:
     // a NAK that has arrived is seen before the next byte goes. The port is
@@ -317,30 +317,30 @@ int send_block(char type, const void* data, std::size_t length, uint32_t address
     // sent only when all of it has left the driver. block_reply keeps what the
     // unit said from the marker on.
     serial_watch_input(g_link.port_handle, true);
-    if (const int sent = send_watched(g_link.block_stage); sent != BLOCK_SENT) return sent;
+    if (const BlockEnd sent = send_watched(g_link.block_stage); sent != BlockEnd::sent) return sent;
     if (!serial_flush(g_link.port_handle)) {
         g_link.port_failed = true;
-        return BLOCK_WRITE_FAILED;
+        return BlockEnd::write_failed;
     }
-    return BLOCK_SENT;
+    return BlockEnd::sent;
 }
 
-int send_block_serial(char type, const void* data, std::size_t length, uint32_t address) {
-    if (!g_link.port_handle) return BLOCK_PORT_NOT_OPEN;
-    if (length > serial_payload_max) return BLOCK_TOO_LONG;
+BlockEnd send_block_serial(char type, const void* data, std::size_t length, uint32_t address) {
+    if (!g_link.port_handle) return BlockEnd::port_not_open;
+    if (length > serial_payload_max) return BlockEnd::too_long;
     const uint8_t marker[2] = {DLE, uint8_t(type)};
-    if (!staging_write(marker, sizeof marker)) return BLOCK_WRITE_FAILED;
-    if (!is_block_type(type)) return BLOCK_SENT;
+    if (!staging_write(marker, sizeof marker)) return BlockEnd::write_failed;
+    if (!is_block_type(type)) return BlockEnd::sent;
     std::vector<uint8_t>& stage = g_link.serial_stage;
     build_frame(stage, type, static_cast<const uint8_t*>(data), length, address, true);
     const uint64_t header_start = now_ms();
-    if (!staging_write(stage.data(), frame_header_bytes)) return BLOCK_WRITE_FAILED;
-    if (elapsed_since(header_start) > serial_header_limit_ms) return BLOCK_TOO_SLOW;
+    if (!staging_write(stage.data(), frame_header_bytes)) return BlockEnd::write_failed;
+    if (elapsed_since(header_start) > serial_header_limit_ms) return BlockEnd::too_slow;
     const uint64_t payload_start = now_ms();
     if (!staging_write(stage.data() + frame_header_bytes, stage.size() - frame_header_bytes))
-        return BLOCK_WRITE_FAILED;
-    if (elapsed_since(payload_start) > serial_payload_limit_ms) return BLOCK_TOO_SLOW;
-    return BLOCK_SENT;
+        return BlockEnd::write_failed;
+    if (elapsed_since(payload_start) > serial_payload_limit_ms) return BlockEnd::too_slow;
+    return BlockEnd::sent;
 }
 
 int read_htaws_packet(uint8_t* buffer, uint64_t& total_length, uint32_t& count, uint32_t limit, int continuing) {

@@ -69,11 +69,11 @@ extern LinkState g_link;
 // Closes the port and the staging stream and forgets everything.
 void reset_link_state();
 
-// 1 open, 0 not (no port found, six opens 500 ms apart failed, or
+// True open; false not (no port found, six opens 500 ms apart failed, or
 // abort_requested was set while waiting between them).
-[[nodiscard]] int unit_open_port();
-// 1 when a port was closed, 0 when none was open.
-int unit_close_port();
+[[nodiscard]] bool unit_open_port();
+// True when a port was closed, false when none was open.
+bool unit_close_port();
 // True while the port is open and has not failed.
 bool unit_port_usable();
 
@@ -93,10 +93,10 @@ bool unit_port_usable();
 // than byte_wait_limit_ms: how readers bound a whole reply, not only its bytes.
 [[nodiscard]] int unit_get_byte_before(uint64_t deadline);
 
-// 0 written; 1 when the port is not open or was closed meanwhile,
-// abort_requested was set, a write failed, the driver stalled or the unit
-// stayed busy for ack_wait_limit_ms after its NAK.
-[[nodiscard]] int write_multi_byte(const void* data, std::size_t length);
+// True when all of it was written; false when the port is not open or was
+// closed meanwhile, abort_requested was set, a write failed, the driver
+// stalled or the unit stayed busy for ack_wait_limit_ms after its NAK.
+[[nodiscard]] bool write_multi_byte(const void* data, std::size_t length);
 // Hands what the unit sent during the last write_multi_byte call to the line
 // reader as well, ahead of anything not yet read: an answer that came while a
 // block's last byte was written is then the next reply line. block_reply keeps
@@ -118,24 +118,24 @@ private:
     bool seen_ = false;
 };
 
-// 1 when block_reply (read as a text) reports no failure as UnitTextWatch
-// judges it, 0 when it does.
-[[nodiscard]] int reply_has_no_error();
+// True when block_reply (read as a text) reports no failure as UnitTextWatch
+// judges it.
+[[nodiscard]] bool reply_has_no_error();
 
-// Results of send_block and send_block_serial.
-enum : int {
-    BLOCK_SENT = 0,
-    BLOCK_PORT_NOT_OPEN = -1,
-    BLOCK_TOO_LONG = -2,      // over 65535 bytes (send_block), over 4096 (send_block_serial)
-    BLOCK_TOO_SLOW = -3,      // send_block_serial's time limits
-    BLOCK_WRITE_FAILED = -4,
+// How send_block and send_block_serial ended.
+enum class BlockEnd {
+    sent,
+    port_not_open,
+    too_long,  // over 65535 bytes (send_block), over 4096 (send_block_serial)
+    too_slow,  // send_block_serial's time limits
+    write_failed,
 };
 // Frames and sends one block of type 'C' or 'D' (any other type: the DLE and
 // type marker alone), each byte flow-controlled.
-[[nodiscard]] int send_block(char type, const void* data, std::size_t length, uint32_t address);
+[[nodiscard]] BlockEnd send_block(char type, const void* data, std::size_t length, uint32_t address);
 // The earlier-generation framing, written into the staging stream; with no
-// staging stream open nothing can be sent and the result is BLOCK_WRITE_FAILED.
-[[nodiscard]] int send_block_serial(char type, const void* data, std::size_t length, uint32_t address);
+// staging stream open nothing can be sent and the result is BlockEnd::write_failed.
+[[nodiscard]] BlockEnd send_block_serial(char type, const void* data, std::size_t length, uint32_t address);
 
 // Results of read_htaws_packet besides the packet type.
 enum : int {

@@ -57,7 +57,7 @@ bool step_down(Page page, BlockCounts& counts) {
     status_show_failure_detail(formatted("Unit sent '%s'", g_commands.unit_reply.data()));
     if (!report_error("Unit replied with an error\nTry again at lower baud rate?")) return false;
     counts.retries = 0;
-    if (send_lower_baud_command() != 1) return false;
+    if (send_lower_baud_command() != BaudCommand::sent) return false;
     const std::string rate = formatted("   Baud Rate Set to %i   ", int(g_commands.baud_setting));
     show_operation_title(page, rate);
     // The unit's block receiver starts afresh at the new rate.
@@ -96,8 +96,8 @@ BlocksEnd send_earlier_blocks(Page page, const BlockRun& run, TransferProgress& 
     std::size_t offset = run.first;
     while (offset < run.bytes.size() && !g_commands.abort_requested) {
         const std::size_t n = std::min(earlier_block_size, run.bytes.size() - offset);
-        const int sent = send_block_serial('D', run.bytes.data() + offset, n, uint32_t(offset + run.address_offset));
-        if (sent != BLOCK_SENT) count_write_error(page, counts);
+        const BlockEnd sent = send_block_serial('D', run.bytes.data() + offset, n, uint32_t(offset + run.address_offset));
+        if (sent != BlockEnd::sent) count_write_error(page, counts);
         if (g_commands.abort_requested) break;
         if (run.replies != BlockReplies::none) {
             yield_to_window();

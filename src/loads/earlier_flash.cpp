@@ -23,7 +23,7 @@ bool starts_with(const char* text, const char* word) { return std::strncmp(text,
 // True when the write command (and the speed before it) went out.
 bool start_pass(Page page, const FlashWrite& flash) {
     set_wait_cursor(true);
-    const bool speed_sent = !flash.baud_each_pass || send_baud_command(115200) == 1;
+    const bool speed_sent = !flash.baud_each_pass || send_baud_command(115200) == BaudCommand::sent;
     const bool command_sent = unit_send_command("W\r\n") && speed_sent;
     if (flash.show_status) status_show("Writing to flash\r\n");
     else status_note("Writing to flash\r\n");

@@ -72,7 +72,7 @@ bool size_accepted(int64_t chunk, const char* command) {
 // empty answer or "OK" means it is not ready to write.
 bool speed_set(Page page) {
     char* reply = g_commands.unit_reply.data();
-    const bool sent = send_baud_command(115200) == 1 && unit_send_command("\r\n");
+    const bool sent = send_baud_command(115200) == BaudCommand::sent && unit_send_command("\r\n");
     const int got = sent ? unit_read_line(reply, g_commands.unit_reply.size(), speed_reply_limit_ms) : -1;
     if (got <= 0 || std::strncmp(reply, "OK", 2) == 0) return true;
     status_note("Unit sent '%s'\r\n", reply);

@@ -57,10 +57,10 @@ PassResult send_file_body(std::FILE* file, uint64_t length, TransferProgress& pr
             break;
         }
         if (got == 0) break;
-        const int written = write_multi_byte(g_piece, static_cast<std::size_t>(got));
+        const bool written = write_multi_byte(g_piece, static_cast<std::size_t>(got));
         watch.add(last_reply_text());
         result.unit_error = watch.seen();
-        if (written != 0) {
+        if (!written) {
             result.end = g_commands.abort_requested ? PassEnd::cancelled : PassEnd::write_failed;
             break;
         }

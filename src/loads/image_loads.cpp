@@ -135,7 +135,7 @@ ImageEnd send_payload(Page page, std::FILE* file, uint32_t length, TransferProgr
         progress.show("Transferring", sent, length);
         const std::size_t n = std::min<std::size_t>(block.size(), length - sent);
         if (std::fread(block.data(), 1, n, file) != n) return fail_transfer(page);
-        if (send_block('D', block.data(), n, sent) != BLOCK_SENT) {
+        if (send_block('D', block.data(), n, sent) != BlockEnd::sent) {
             if (g_commands.abort_requested) break;
             // The first failed block ends the image, so the count is one.
             show_operation_title(page, "    Write error count 1    ");
@@ -199,7 +199,7 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
     if (send_payload(page, image.file.get(), length, progress) != ImageEnd::sent) return ImageEnd::stopped;
     image.file.reset();
 
-    if (send_baud_command(115200) != 1) return fail_transfer(page);
+    if (send_baud_command(115200) != BaudCommand::sent) return fail_transfer(page);
     staging_close();
     return send_staged(page, progress, settle_ms);
 }

@@ -355,7 +355,7 @@ void next(Page page) {
 void reset_unit(Page page) {
     const int mode = choose_reset_mode(reset_mode_layout());
     if (mode == -1) return;
-    if (connect_unit() == 0 && unit_send_reset(mode)) wait_responsive(2000);
+    if (connect_unit() && unit_send_reset(mode)) wait_responsive(2000);
     page_end(page, 0);
 }
 

@@ -185,7 +185,7 @@ int write_configuration(Page page, const ConfigurationWrite& write) {
     });
     std::fclose(file);
 
-    if (connect_unit() != 0 || !unit_send_command("WP\r\n")) return 1;
+    if (!connect_unit() || !unit_send_command("WP\r\n")) return 1;
     status_show(write.current_generation ? "Sending configuration to unit\r\n" : "Writing configuration to unit\r\n");
 
     file = std::fopen(write.source.c_str(), "r");

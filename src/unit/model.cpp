@@ -38,7 +38,7 @@ std::string detect_model(int form) {
     g_model.remembered_model.clear();
     g_model.earlier_unit_answered = false;
     if (!locate_unit_port()) return {};
-    if (connect_unit() == 0 && wait_responsive(tables_pause_ms) && query_unit_tables() == 0) {
+    if (connect_unit() && wait_responsive(tables_pause_ms) && query_unit_tables()) {
         read_hardware_id();
         if (g_unit.unit_generation == current_generation) g_model.remembered_model = served_model;
         else g_model.earlier_unit_answered = true;

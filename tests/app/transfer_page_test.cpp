@@ -98,7 +98,7 @@ protected:
         std::copy_n(image.begin() + 248, 4, g_unit_tables.p_table.bytes.begin() + 248);
     }
     void unit_seen(int generation, bool p_table_valid, bool port_found) {
-        ASSERT_EQ(locate_unit_port(), 1);
+        ASSERT_TRUE(locate_unit_port());
         unit_close_port();
         g_unit.unit_generation = generation;
         g_unit_tables.p_table.valid = p_table_valid;
@@ -205,7 +205,7 @@ TEST_F(TransferPage, EarlierTerrainLoadSendsItsDataOnlyAfterACompletedHeader) {
 bool g_staging_was_open = false;
 int sends_a_baud_command(Page) {
     g_staging_was_open = staging_is_open();
-    return send_baud_command(57600) == 1 ? 0 : 1;
+    return send_baud_command(57600) == BaudCommand::sent ? 0 : 1;
 }
 
 TEST_F(TransferPage, EarlierGenerationProceduresWriteThroughThePort) {

@@ -30,11 +30,23 @@ work="$(mktemp -d)"
 # The run's own log.
 export XDG_STATE_HOME="$work/state"
 session="htaws-e2e-$$"
+# A tmux server of the run's own, whatever other tmux servers the user has.
+tmux() { command tmux -L "htaws-e2e-$$" "$@"; }
+# Starts the session on the run's server. The server ends with its last
+# session and a client that reaches it meanwhile fails ("server exited
+# unexpectedly"): a new session right after a killed one is tried again.
+new_session() {
+    for _ in $(seq 20); do
+        tmux new-session -d -s "$session" "$@" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    tmux new-session -d -s "$session" "$@"
+}
 port_name="Gadget Serial (e2e $$)"
 sim_pid=""
 
 finish() {
-    tmux kill-session -t "$session" 2>/dev/null
+    tmux kill-server 2>/dev/null
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
     rm -rf "$work"
 }
@@ -93,13 +105,13 @@ start_unit() {
 
 start_uploader() {
     [ -d "$work/top" ] || "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
-    tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
+    new_session -x 80 -y 24 -c "$work/top" "$uploader; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
 }
 
 # The wizard with its output piped into a file (the keys still come from the terminal).
 start_piped_uploader() {
     [ -d "$work/top" ] || "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
-    tmux new-session -d -s "$session" -x 80 -y 24 -c "$work/top" \
+    new_session -x 80 -y 24 -c "$work/top" \
         "$uploader | tee $work/out.txt; echo UPLOADER-ENDED \${PIPESTATUS[0]}; sleep 30" 9>&-
 }
 
@@ -107,7 +119,7 @@ start_piped_uploader() {
 # demo's top-level directory given by --top.
 start_batch() {
     [ -d "$work/top" ] || "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
-    tmux new-session -d -s "$session" -x 120 -y 40 -c "$work" \
+    new_session -x 120 -y 40 -c "$work" \
         "$uploader run $* --top top; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
 }
 
@@ -437,7 +449,7 @@ batch_outside_top)
     # A folder with none of a top-level directory's folders is refused and
     # left as it was.
     mkdir "$work/elsewhere"
-    tmux new-session -d -s "$session" -x 120 -y 40 -c "$work" \
+    new_session -x 120 -y 40 -c "$work" \
         "$uploader run read-config --top elsewhere; echo UPLOADER-ENDED \$?; sleep 30" 9>&-
     expect_screen "UPLOADER-ENDED 2" 30
     screen | grep -qF "holds none of these folders" || fail "the refusal was not printed"

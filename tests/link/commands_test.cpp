@@ -235,8 +235,8 @@ TEST_F(CommandsTest, EarlierGenerationWritersFailWithNoStagingStream) {
     open(earlier);
     const std::string block = control_block_for(IMAGE_SYSTEM_PROGRAM, "");
     const auto* control = reinterpret_cast<const uint8_t*>(block.data());
-    EXPECT_EQ(send_block_serial('C', control, 256, 0), BLOCK_WRITE_FAILED);
-    EXPECT_EQ(send_block_serial('E', control, 0, 0), BLOCK_WRITE_FAILED);
+    EXPECT_EQ(send_block_serial('C', control, 256, 0), BlockEnd::write_failed);
+    EXPECT_EQ(send_block_serial('E', control, 0, 0), BlockEnd::write_failed);
     const ModeOpening opening = enter_load_mode_serial(LOAD_BINARY, control);
     EXPECT_EQ(opening.end, ModeEnd::not_answered);
     EXPECT_EQ(opening.verdict, ReplyVerdict::timed_out) << "a mode command not written is asked about as unanswered";
@@ -247,24 +247,24 @@ TEST_F(CommandsTest, BaudCommandsGoToTheStagingStreamOnly) {
     TempDir dir;
     open();
     ASSERT_TRUE(staging_open_file(dir.file("temp.dat")));
-    EXPECT_EQ(send_baud_command(115200), 1);
-    EXPECT_EQ(send_baud_command(12345), 0);
-    EXPECT_EQ(send_lower_baud_command(), 1);
+    EXPECT_EQ(send_baud_command(115200), BaudCommand::sent);
+    EXPECT_EQ(send_baud_command(12345), BaudCommand::no_such_rate);
+    EXPECT_EQ(send_lower_baud_command(), BaudCommand::sent);
     EXPECT_EQ(g_commands.baud_setting, 115200u) << "the lower rate sent is not the setting";
-    EXPECT_EQ(send_lower_baud_command(), 1);
+    EXPECT_EQ(send_lower_baud_command(), BaudCommand::sent);
     g_commands.baud_setting = 9600;
-    EXPECT_EQ(send_lower_baud_command(), 0);
+    EXPECT_EQ(send_lower_baud_command(), BaudCommand::no_such_rate);
     g_commands.baud_setting = 4800;
-    EXPECT_EQ(send_lower_baud_command(), 0);
+    EXPECT_EQ(send_lower_baud_command(), BaudCommand::no_such_rate);
     staging_close();
     EXPECT_EQ(read_whole_file(dir.file("temp.dat")), "BR 115200\rBR 57600\rBR 57600\r");
     EXPECT_FALSE(transcript_has("BR 115200"));
 
-    EXPECT_EQ(send_baud_command(38400), BAUD_NOT_SENT) << "no stream: nowhere to write";
+    EXPECT_EQ(send_baud_command(38400), BaudCommand::not_sent) << "no stream: nowhere to write";
     g_commands.baud_setting = 57600;
-    EXPECT_EQ(send_lower_baud_command(), BAUD_NOT_SENT);
+    EXPECT_EQ(send_lower_baud_command(), BaudCommand::not_sent);
     staging_open_port();
-    EXPECT_EQ(send_baud_command(19200), 1);
+    EXPECT_EQ(send_baud_command(19200), BaudCommand::sent);
     EXPECT_TRUE(transcript_has("BR 19200")) << unit->transcript_text();
 }
 

@@ -45,7 +45,7 @@ TEST_F(ConnectionTest, ConnectingKeepsTheWindowAnswering) {
     silent.faults.silent = true;
     open(silent);
     watch_window_gaps();
-    EXPECT_EQ(connect_unit(), 1);
+    EXPECT_FALSE(connect_unit());
     EXPECT_LE(longest_window_gap(), window_slice_ms);
 }
 
@@ -54,14 +54,14 @@ TEST_F(ConnectionTest, ConnectsOnTheAttemptTheUnitAnswers) {
         const char* name;
         int answers_on;  // 0: never
         bool abort_first;
-        int result;
+        bool connected;
         int attempts;
     };
     const std::vector<Case> cases = {
-        {"answers at once", 1, false, 0, 1},
-        {"answers on the 20th attempt", 20, false, 0, 20},
-        {"never answers", 0, false, 1, 20},
-        {"abort already requested", 1, true, 1, 1},
+        {"answers at once", 1, false, true, 1},
+        {"answers on the 20th attempt", 20, false, true, 20},
+        {"never answers", 0, false, false, 20},
+        {"abort already requested", 1, true, false, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -76,10 +76,10 @@ TEST_F(ConnectionTest, ConnectsOnTheAttemptTheUnitAnswers) {
             virtual_clock_on_sleep([&u, start, c](uint64_t now) {
                 if (now - start >= uint64_t(c.answers_on - 1) * 1500) u.config().faults.silent = false;
             });
-        EXPECT_EQ(connect_unit(), c.result);
+        EXPECT_EQ(connect_unit(), c.connected);
         virtual_clock_on_sleep(nullptr);
         EXPECT_EQ(transcript_count("<CAN x8>"), c.attempts);
-        EXPECT_EQ(g_commands.abort_requested, c.result == 1);
+        EXPECT_EQ(g_commands.abort_requested, !c.connected);
         EXPECT_EQ(sim_port_is_open(), true);
         if (c.answers_on == 0) {
             EXPECT_EQ(now_ms() - start, 20 * 1500u);
@@ -94,8 +94,8 @@ TEST_F(ConnectionTest, ReadsTheFiveTablesWhateverTheLineEnd) {
         config.line_end = end;
         config.other_tables[2][7] = 0x5A;
         open(config);
-        ASSERT_EQ(connect_unit(), 0);
-        EXPECT_EQ(query_unit_tables(), 0);
+        ASSERT_TRUE(connect_unit());
+        EXPECT_TRUE(query_unit_tables());
         for (const UnitTable* t : {&g_unit_tables.p_table, &g_unit_tables.t_table, &g_unit_tables.b_table,
                                    &g_unit_tables.n_table, &g_unit_tables.y_table})
             EXPECT_TRUE(t->valid);
@@ -109,8 +109,8 @@ TEST_F(ConnectionTest, ACorruptTableFailsTheQueryAlone) {
     SimConfig config;
     config.faults.corrupt_table = 'B';
     open(config);
-    ASSERT_EQ(connect_unit(), 0);
-    EXPECT_EQ(query_unit_tables(), 1);
+    ASSERT_TRUE(connect_unit());
+    EXPECT_FALSE(query_unit_tables());
     EXPECT_TRUE(g_unit_tables.p_table.valid);
     EXPECT_FALSE(g_unit_tables.b_table.valid);
     EXPECT_TRUE(g_unit_tables.y_table.valid);
@@ -156,11 +156,11 @@ TEST_F(ConnectionTest, TableReplies) {
 TEST_F(ConnectionTest, PulledCableFailsTheRemainingTablesAtOnce) {
     SimConfig config;
     open(config);
-    ASSERT_EQ(connect_unit(), 0);
+    ASSERT_TRUE(connect_unit());
     // "QP\r", then the wake-up burst and one byte of "QT\r".
     unit->config().faults.cable_pulled_after = long(8 + 3 + 8 + 1);
     const uint64_t start = now_ms();
-    EXPECT_EQ(query_unit_tables(), 1);
+    EXPECT_FALSE(query_unit_tables());
     EXPECT_LT(now_ms() - start, 200u);
     EXPECT_TRUE(g_unit_tables.p_table.valid);
     EXPECT_FALSE(g_unit_tables.t_table.valid);
@@ -175,21 +175,21 @@ TEST_F(ConnectionTest, DiscoveryTakesTheFirstGadgetThatOpens) {
                    {"sim", "Gadget Serial (COM12)"},
                    {"other", "Gadget Serial (COM13)"}});
     const uint64_t start = now_ms();
-    EXPECT_EQ(locate_unit_port(), 1);
+    EXPECT_TRUE(locate_unit_port());
     EXPECT_EQ(now_ms() - start, 100u);
     EXPECT_EQ(g_link.port_name, "sim");
     EXPECT_TRUE(g_link.port_found);
     EXPECT_TRUE(g_link.current_link_seen);
     EXPECT_FALSE(sim_port_is_open()) << "the probe closes the port again";
 
-    ASSERT_EQ(unit_open_port(), 1);
+    ASSERT_TRUE(unit_open_port());
     const uint64_t again = now_ms();
-    EXPECT_EQ(locate_unit_port(), 0) << "the only gadget is held open";
+    EXPECT_FALSE(locate_unit_port()) << "the only gadget is held open";
     EXPECT_EQ(now_ms() - again, 100u + 3 * 250u);
     EXPECT_FALSE(g_link.port_found);
     EXPECT_TRUE(g_link.current_link_seen);
 
     unit_close_port();
     sim_ports_set({{"sim", "USB Serial Device (COM5)"}});
-    EXPECT_EQ(locate_unit_port(), 0);
+    EXPECT_FALSE(locate_unit_port());
 }

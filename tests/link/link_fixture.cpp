@@ -43,7 +43,7 @@ SimUnit& LinkTest::attach(SimConfig config) {
 
 SimUnit& LinkTest::open(SimConfig config) {
     attach(std::move(config));
-    EXPECT_EQ(unit_open_port(), 1);
+    EXPECT_TRUE(unit_open_port());
     return *unit;
 }
 

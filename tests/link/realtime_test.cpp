@@ -136,11 +136,11 @@ TEST(RealTimeLink, FindsConnectsAndReadsTheSimulatedUnit) {
     reset_command_state();
     UnitSimProcess sim("Gadget Serial (link test)");
     ASSERT_TRUE(sim.registered());
-    ASSERT_EQ(locate_unit_port(), 1);
+    ASSERT_TRUE(locate_unit_port());
     EXPECT_EQ(g_link.port_name, sim.device());
 
-    ASSERT_EQ(connect_unit(), 0);
-    EXPECT_EQ(query_unit_tables(), 0);
+    ASSERT_TRUE(connect_unit());
+    EXPECT_TRUE(query_unit_tables());
     read_hardware_id();
     EXPECT_EQ(g_unit.unit_generation, 4);
 
@@ -152,7 +152,7 @@ TEST(RealTimeLink, FindsConnectsAndReadsTheSimulatedUnit) {
     EXPECT_LT(left, 300);
     EXPECT_LT(now_ms() - start, 1000u);
     EXPECT_FALSE(unit_port_usable());
-    EXPECT_EQ(write_multi_byte("x", 1), 1);
+    EXPECT_FALSE(write_multi_byte("x", 1));
     reset_link_state();
 }
 
@@ -175,7 +175,7 @@ TEST(RealTimeLink, ANakHoldsDataBlocksUntilTheAck) {
     reset_command_state();
     g_link.port_found = true;
     g_link.port_name = slave;
-    ASSERT_EQ(unit_open_port(), 1);
+    ASSERT_TRUE(unit_open_port());
 
     constexpr std::size_t blocks = 64, block = 1024;
     constexpr uint64_t expected = blocks * (2 + 10 + block + 4), nak_after = 20000;
@@ -200,7 +200,7 @@ TEST(RealTimeLink, ANakHoldsDataBlocksUntilTheAck) {
     const std::vector<uint8_t> payload(block, 0x5A);
     const uint64_t start = now_ms();
     for (std::size_t i = 0; i < blocks; ++i)
-        ASSERT_EQ(send_block('D', payload.data(), payload.size(), uint32_t(i * block)), BLOCK_SENT) << i;
+        ASSERT_EQ(send_block('D', payload.data(), payload.size(), uint32_t(i * block)), BlockEnd::sent) << i;
     const uint64_t took = now_ms() - start;
     unit.join();
     EXPECT_EQ(received, expected);

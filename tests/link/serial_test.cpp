@@ -64,26 +64,26 @@ protected:
 TEST_F(SerialTest, OpenNeedsAFoundPortAndGivesUpAfterSixAttempts) {
     attach();
     g_link.port_found = false;
-    EXPECT_EQ(unit_open_port(), 0);
+    EXPECT_FALSE(unit_open_port());
     EXPECT_FALSE(sim_port_is_open());
 
     g_link.port_found = true;
     g_link.port_name = "no such device";
     const uint64_t start = now_ms();
-    EXPECT_EQ(unit_open_port(), 0);
+    EXPECT_FALSE(unit_open_port());
     EXPECT_EQ(now_ms() - start, 5 * 500u);
 
     g_link.port_name = "sim";
-    EXPECT_EQ(unit_open_port(), 1);
-    EXPECT_EQ(unit_close_port(), 1);
-    EXPECT_EQ(unit_close_port(), 0);
+    EXPECT_TRUE(unit_open_port());
+    EXPECT_TRUE(unit_close_port());
+    EXPECT_FALSE(unit_close_port());
 }
 
 TEST_F(SerialTest, BytesLeftFromAnEarlierConversationAreNotAReply) {
     replying("XYZ");
     EXPECT_EQ(unit_get_byte(), 'X');
     unit_close_port();
-    ASSERT_EQ(unit_open_port(), 1);
+    ASSERT_TRUE(unit_open_port());
     EXPECT_EQ(unit_get_byte_within(0), -1);
 }
 
@@ -128,15 +128,15 @@ TEST_F(SerialTest, ByteWaitKeepsTheWindowAnsweringAndEndsWhenAPageHandlerEndsThe
 TEST_F(SerialTest, WritesReportWhetherTheBytesWent) {
     EXPECT_FALSE(unit_put_byte('\r')) << "port not open";
     EXPECT_FALSE(unit_send_command("QP\r"));
-    EXPECT_EQ(write_multi_byte("\r", 1), 1);
+    EXPECT_FALSE(write_multi_byte("\r", 1));
     open();
     EXPECT_TRUE(unit_put_byte('\r'));
     EXPECT_TRUE(unit_send_command("QP\r"));
-    EXPECT_EQ(write_multi_byte("\r", 1), 0);
+    EXPECT_TRUE(write_multi_byte("\r", 1));
     pull_cable();
     EXPECT_FALSE(unit_put_byte('\r')) << "cable pulled";
     EXPECT_FALSE(unit_send_command("QP\r"));
-    EXPECT_EQ(write_multi_byte("\r", 1), 1);
+    EXPECT_FALSE(write_multi_byte("\r", 1));
 }
 
 TEST_F(SerialTest, AWriteWhoseFlushFailsIsAFailedWrite) {
@@ -146,30 +146,30 @@ TEST_F(SerialTest, AWriteWhoseFlushFailsIsAFailedWrite) {
     EXPECT_FALSE(unit_port_usable()) << "the port counts as failed until it is opened again";
     open();
     sim_port_fail_flushes(true);
-    EXPECT_EQ(write_multi_byte("QP\r", 3), 1);
+    EXPECT_FALSE(write_multi_byte("QP\r", 3));
 }
 
 TEST_F(SerialTest, WhatTheUnitSendsDuringABlockIsCollectedAndJudged) {
     struct Case {
         const char* name;
         std::string unit_sends;
-        int result;
+        bool written;
         std::string kept;
-        int no_error;
+        bool no_error;
         uint64_t at_most_ms;
     };
     const std::vector<Case> cases = {
-        {"plain text", "OK", 0, "OK", 1, 0},
-        {"NAK and ACK after a zero byte in one read", std::string("\x15" "ab\0c" "\x06", 6), 0, std::string("ab\0c", 4), 1, 0},
-        {"error text", "xERRx", 0, "xERRx", 0, 0},
-        {"error text after a zero byte is not read", std::string("ok\0ERR", 6), 0, std::string("ok\0ERR", 6), 1, 0},
-        {"NAK without ACK", "\x15" "busy", 1, "busy", 1, ack_wait_limit_ms + 100},
+        {"plain text", "OK", true, "OK", true, 0},
+        {"NAK and ACK after a zero byte in one read", std::string("\x15" "ab\0c" "\x06", 6), true, std::string("ab\0c", 4), true, 0},
+        {"error text", "xERRx", true, "xERRx", false, 0},
+        {"error text after a zero byte is not read", std::string("ok\0ERR", 6), true, std::string("ok\0ERR", 6), true, 0},
+        {"NAK without ACK", "\x15" "busy", false, "busy", true, ack_wait_limit_ms + 100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         replying(c.unit_sends);
         const uint64_t start = now_ms();
-        EXPECT_EQ(write_multi_byte("\r", 1), c.result);
+        EXPECT_EQ(write_multi_byte("\r", 1), c.written);
         EXPECT_LE(now_ms() - start, c.at_most_ms);
         EXPECT_EQ(reply_text(), c.kept);
         EXPECT_EQ(reply_has_no_error(), c.no_error);
@@ -190,7 +190,7 @@ TEST_F(SerialTest, BusyUnitPausesTheBodyUntilItsAck) {
         const std::string body = filler_bytes(20000, 3);
         start_load(IMAGE_SYSTEM_PROGRAM, body);
         const uint64_t start = now_ms();
-        EXPECT_EQ(write_multi_byte(body.data(), body.size()), 0);
+        EXPECT_TRUE(write_multi_byte(body.data(), body.size()));
         const int pauses = transcript_count("<ACK>");
         EXPECT_GE(pauses, 3);
         EXPECT_GE(now_ms() - start, pauses * uint64_t(c.busy_ms));
@@ -225,7 +225,7 @@ TEST_F(SerialTest, ChatteringBusyUnitHoldsTheSenderTwentySecondsFromItsNakAtMost
         watch_window_gaps([&c, start] {
             if (c.cancel_after_ms && now_ms() - start >= c.cancel_after_ms) g_commands.abort_requested = true;
         });
-        EXPECT_EQ(write_multi_byte(body.data(), body.size()), 1);
+        EXPECT_FALSE(write_multi_byte(body.data(), body.size()));
         EXPECT_GE(now_ms() - start, c.takes_ms);
         EXPECT_LE(now_ms() - start, c.takes_ms + 100);
         EXPECT_LE(longest_window_gap(), window_slice_ms);
@@ -241,10 +241,10 @@ TEST_F(SerialTest, FramedBlocksReachTheUnitIntact) {
     ASSERT_EQ(enter_load_mode(LOAD_BINARY, reinterpret_cast<const uint8_t*>(block.data())).end, ModeEnd::ready);
     for (uint32_t sent = 0; sent < body.size(); sent += 1024) {
         const std::string piece = body.substr(sent, 1024);
-        EXPECT_EQ(send_block('D', piece.data(), piece.size(), sent), BLOCK_SENT);
+        EXPECT_EQ(send_block('D', piece.data(), piece.size(), sent), BlockEnd::sent);
     }
     // The staged baud command ends the image; the unit answers while it is written.
-    EXPECT_EQ(write_multi_byte("BR 115200\r", 10), 0);
+    EXPECT_TRUE(write_multi_byte("BR 115200\r", 10));
     EXPECT_TRUE(transcript_has("D block 452 bytes at 0x00000800")) << unit->transcript_text();
     ASSERT_EQ(unit->loads().size(), 1u);
     EXPECT_TRUE(unit->loads()[0].accepted) << unit->loads()[0].verdict;
@@ -264,9 +264,9 @@ TEST_F(SerialTest, ANakInTheMiddleOfADataBlockStopsTheVeryNextByte) {
     const uint64_t start = now_ms();
     for (uint32_t sent = 0; sent < body.size(); sent += 1024) {
         const std::string piece = body.substr(sent, 1024);
-        EXPECT_EQ(send_block('D', piece.data(), piece.size(), sent), BLOCK_SENT);
+        EXPECT_EQ(send_block('D', piece.data(), piece.size(), sent), BlockEnd::sent);
     }
-    EXPECT_EQ(write_multi_byte("BR 115200\r", 10), 0);
+    EXPECT_TRUE(write_multi_byte("BR 115200\r", 10));
     const int pauses = transcript_count("<ACK>");
     EXPECT_GE(pauses, 3);
     EXPECT_GE(now_ms() - start, pauses * uint64_t(config.pacing.busy_ms));
@@ -276,14 +276,14 @@ TEST_F(SerialTest, ANakInTheMiddleOfADataBlockStopsTheVeryNextByte) {
 
 TEST_F(SerialTest, MarkersLimitsAndAClosedPort) {
     const std::string big(65536, 'x');
-    EXPECT_EQ(send_block('D', "x", 1, 0), BLOCK_PORT_NOT_OPEN);
+    EXPECT_EQ(send_block('D', "x", 1, 0), BlockEnd::port_not_open);
     open();
-    EXPECT_EQ(send_block('D', big.data(), big.size(), 0), BLOCK_TOO_LONG);
-    EXPECT_EQ(send_block_serial('D', big.data(), 4097, 0), BLOCK_TOO_LONG);
+    EXPECT_EQ(send_block('D', big.data(), big.size(), 0), BlockEnd::too_long);
+    EXPECT_EQ(send_block_serial('D', big.data(), 4097, 0), BlockEnd::too_long);
     EXPECT_TRUE(unit_send_command("P\r"));
     // The marker stands where the unit waits for its control block.
     sim_port_expect_anomaly("a control block was expected");
-    EXPECT_EQ(send_block('E', big.data(), big.size(), 0), BLOCK_SENT);
+    EXPECT_EQ(send_block('E', big.data(), big.size(), 0), BlockEnd::sent);
     EXPECT_TRUE(transcript_has("marker E")) << unit->transcript_text();
 }
 
@@ -296,7 +296,7 @@ TEST_F(SerialTest, PulledCableFailsTheBodyAndTheBlockAtOnce) {
     open(config);
     start_load(IMAGE_SYSTEM_PROGRAM, body);
     const uint64_t start = now_ms();
-    EXPECT_EQ(write_multi_byte(body.data(), body.size()), 1);
+    EXPECT_FALSE(write_multi_byte(body.data(), body.size()));
     EXPECT_FALSE(unit_port_usable());
     EXPECT_LT(now_ms() - start, 100u);
 
@@ -304,7 +304,7 @@ TEST_F(SerialTest, PulledCableFailsTheBodyAndTheBlockAtOnce) {
     const std::string data_body = body_with_dles(1024);
     start_load(IMAGE_OS, data_body);
     pull_cable();
-    EXPECT_EQ(send_block('D', data_body.data(), data_body.size(), 0), BLOCK_WRITE_FAILED);
+    EXPECT_EQ(send_block('D', data_body.data(), data_body.size(), 0), BlockEnd::write_failed);
 }
 
 TEST_F(SerialTest, EarlierGenerationBlocksGoToTheStagingFileOrThePort) {
@@ -315,7 +315,7 @@ TEST_F(SerialTest, EarlierGenerationBlocksGoToTheStagingFileOrThePort) {
     open(earlier);
 
     ASSERT_TRUE(staging_open_file(dir.file("temp.dat")));
-    EXPECT_EQ(send_block_serial('D', payload.data(), payload.size(), 256), BLOCK_SENT);
+    EXPECT_EQ(send_block_serial('D', payload.data(), payload.size(), 256), BlockEnd::sent);
     staging_close();
     const std::string staged = read_whole_file(dir.file("temp.dat"));
     EXPECT_EQ(staged.substr(0, 2), std::string("\x10" "D"));
@@ -334,8 +334,8 @@ TEST_F(SerialTest, EarlierGenerationBlocksGoToTheStagingFileOrThePort) {
     crc_begin(reg);
     crc_add_bytes(reg, control.data(), 252);
     set_be32(control, 252, reg);
-    EXPECT_EQ(send_block_serial('C', control.data(), 256, 0), BLOCK_SENT);
-    EXPECT_EQ(send_block_serial('D', payload.data(), payload.size(), 256), BLOCK_SENT);
+    EXPECT_EQ(send_block_serial('C', control.data(), 256, 0), BlockEnd::sent);
+    EXPECT_EQ(send_block_serial('D', payload.data(), payload.size(), 256), BlockEnd::sent);
     char line[256];
     EXPECT_EQ(unit_read_line(line, sizeof line, 2050), 2);
     EXPECT_STREQ(line, "OK");

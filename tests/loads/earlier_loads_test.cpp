@@ -83,7 +83,7 @@ protected:
 
     // What the waiting page leaves for the transfer page with this unit.
     int transfer(std::vector<TechAction> actions = {tech::wait(1500), tech::escape()}) {
-        EXPECT_EQ(locate_unit_port(), 1);
+        EXPECT_TRUE(locate_unit_port());
         unit_close_port();
         g_unit.unit_generation = 1;
         g_unit_tables.p_table.valid = true;

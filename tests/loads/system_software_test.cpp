@@ -434,7 +434,7 @@ TEST_F(SystemSoftware, CommandsThatCannotBeWrittenAreNotReportedAsSent) {
 TEST_F(SystemSoftware, WithoutAPreparedSetNothingIsSent) {
     SimUnit& sim = board_unit();
     set_handed_function(LF_SYSTEM_SOFTWARE);
-    ASSERT_EQ(locate_unit_port(), 1);
+    ASSERT_TRUE(locate_unit_port());
     unit_close_port();
     g_unit.unit_generation = current_generation;
     g_unit.unit_hardware_id = board;

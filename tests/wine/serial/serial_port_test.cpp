@@ -68,8 +68,8 @@ protected:
     }
 
     void connect() {
-        ASSERT_EQ(locate_unit_port(), 1);
-        ASSERT_EQ(connect_unit(), 0);
+        ASSERT_TRUE(locate_unit_port());
+        ASSERT_TRUE(connect_unit());
     }
     // The mode command, its reply and the control block of a load of `body`.
     void start_load(uint32_t type, const std::string& body) {
@@ -83,7 +83,7 @@ protected:
         const std::string body = filler_bytes(400000, 3);
         start_load(IMAGE_SYSTEM_PROGRAM, body);
         const uint64_t start = now_ms();
-        EXPECT_EQ(write_multi_byte(body.data(), body.size()), 1);
+        EXPECT_FALSE(write_multi_byte(body.data(), body.size()));
         return now_ms() - start;
     }
     // An image load in data blocks: the unit's answer to the control block,
@@ -92,13 +92,13 @@ protected:
     bool send_image_load(const std::string& body) {
         char answer[64];
         if (unit_read_line(answer, sizeof answer, 2000) <= 0 || std::string(answer) != "OK") return false;
-        return send_data_blocks(body) && write_multi_byte("BR 115200\r", 10) == 0;
+        return send_data_blocks(body) && write_multi_byte("BR 115200\r", 10);
     }
     // Sends `body` in data blocks of 1024 bytes; true when each was written.
     bool send_data_blocks(const std::string& body) {
         for (uint32_t sent = 0; sent < body.size(); sent += 1024) {
             const std::string piece = body.substr(sent, 1024);
-            if (send_block('D', piece.data(), piece.size(), sent) != BLOCK_SENT) return false;
+            if (send_block('D', piece.data(), piece.size(), sent) != BlockEnd::sent) return false;
         }
         return true;
     }
@@ -124,13 +124,13 @@ TEST_F(OnePort, ListedFoundAndOpened) {
     EXPECT_TRUE(listed);
 
     EXPECT_EQ(found_port(), com7);
-    ASSERT_EQ(locate_unit_port(), 1);
+    ASSERT_TRUE(locate_unit_port());
     EXPECT_EQ(g_link.port_name, com7);
 }
 
 TEST_F(OnePort, ConnectsReadsTheTablesAndAnswersACommand) {
     ASSERT_NO_FATAL_FAILURE(connect());
-    ASSERT_EQ(query_unit_tables(), 0);
+    ASSERT_TRUE(query_unit_tables());
     read_hardware_id();
     EXPECT_EQ(g_unit.unit_generation, 4);
     EXPECT_EQ(p_table_word(P_UNIT_NUMBER), 0x0BADF00Du);
@@ -170,13 +170,13 @@ TEST_F(SeveralPorts, FirstGadgetPortThatOpensIsTaken) {
     ASSERT_EQ(gadgets, (std::vector<std::string>{com5, com7, com8}));
 
     EXPECT_EQ(found_port(), com7);
-    ASSERT_EQ(locate_unit_port(), 1);
+    ASSERT_TRUE(locate_unit_port());
     EXPECT_EQ(g_link.port_name, com7);
 }
 
 TEST_F(PulledCable, ReadEndsAtOnce) {
-    ASSERT_EQ(locate_unit_port(), 1);
-    ASSERT_EQ(unit_open_port(), 1);
+    ASSERT_TRUE(locate_unit_port());
+    ASSERT_TRUE(unit_open_port());
     // The unit vanishes as the command's last byte reaches it: whether Wine
     // still reports that byte's write as done is a race, and not the point.
     (void)unit_send_command("DF\r");
@@ -190,10 +190,10 @@ TEST_F(PulledCable, LoadWriteFailsAtOnceAndTheUnitIsGone) {
     EXPECT_LT(failing_body_write_ms(), 3000u);
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_FALSE(unit_port_usable());
-    EXPECT_EQ(send_block('D', "x", 1, 0), BLOCK_WRITE_FAILED);
+    EXPECT_EQ(send_block('D', "x", 1, 0), BlockEnd::write_failed);
 
     // COM7 is still listed but no longer opens.
-    EXPECT_EQ(locate_unit_port(), 0);
+    EXPECT_FALSE(locate_unit_port());
     EXPECT_FALSE(g_link.port_found);
 }
 
