@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "platform/window_system.h"
 
 struct RecordedBox {
     std::string text;
@@ -15,6 +16,9 @@ struct RecordedBox {
     BoxIcon icon;
 };
 
+// Boxes and the message pump, for tests without pages; the scripted page
+// backend's window system (scripted_pages.h) has these and the pages.
+const WindowSystem& scripted_window_system();
 void script_reset();
 // Expects the next box to have this exact text and caption; answers `answer`.
 void script_expect_box(std::string text, std::string caption, int answer = BOX_OK);
