@@ -30,8 +30,8 @@ void script_answer_unexpected(std::function<int(const RecordedBox&)> policy);
 const std::vector<RecordedBox>& script_boxes();
 // Expected boxes not yet shown.
 std::size_t script_pending();
-// The scripted page backend's share of yield_to_window, given by it when it
-// is linked and used: its pages take their posted commands and due timers there.
+// The scripted page backend's share of yield_to_window, given by pages_reset:
+// its pages take their posted commands and due timers there.
 void script_pages_pump(void (*pump)());
 // Runs at every yield_to_window, as a message the technician caused would be
 // dispatched there; cleared by script_reset.

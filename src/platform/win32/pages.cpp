@@ -102,7 +102,6 @@ INT_PTR CALLBACK page_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         default: return FALSE;
     }
 }
-
 }  // namespace
 
 int dialog_page_run(const PageLayout& layout, PageHandler handler) {
