@@ -29,6 +29,7 @@
 #include "loads/database_protocol.h"
 #include "loads/file_body.h"
 #include "platform/clock.h"
+#include "platform/system_window.h"
 
 extern char** environ;
 
@@ -223,6 +224,7 @@ void take_size_options(int& argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    install_window_system(wizard_window_system());
     take_size_options(argc, argv);
     if (argc >= 4 && std::strcmp(argv[1], "--sender") == 0)
         return sender(argv[2], argv[3], argc >= 5 && std::strcmp(argv[4], "idle") == 0);

@@ -97,5 +97,3 @@ void BM_RebuildAllCatalogues(benchmark::State& state) {
 BENCHMARK(BM_RebuildAllCatalogues)->Arg(50)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

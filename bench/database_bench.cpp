@@ -17,6 +17,7 @@
 
 #include "formats/crc.h"
 #include "loads/file_body.h"
+#include "platform/system_window.h"
 
 namespace {
 constexpr std::size_t file_size_bytes = std::size_t(1) << 30;
@@ -72,6 +73,7 @@ double best_seconds(uint32_t (*pass)()) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    install_window_system(wizard_window_system());
     make_file();
     if (read_and_checksum() != integrity_pass()) std::abort();
     benchmark::Initialize(&argc, argv);

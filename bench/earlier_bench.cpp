@@ -143,4 +143,3 @@ void BM_TerrainDataLoad(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_TerrainDataLoad)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK_MAIN();

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "link/serial.h"
+#include "platform/system_window.h"
 
 namespace {
 class PtyPeer {
@@ -230,6 +231,7 @@ BENCHMARK(BM_ImageRawBody)->Arg(1 << 20)->Arg(32 << 20)->Iterations(1)->UseRealT
 BENCHMARK(BM_ImageDataBlocks)->Arg(1 << 20)->Arg(32 << 20)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    install_window_system(wizard_window_system());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     print_ratios();

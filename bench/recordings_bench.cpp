@@ -208,4 +208,3 @@ void BM_RecordingDownload(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_RecordingDownload)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK_MAIN();

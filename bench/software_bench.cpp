@@ -112,4 +112,3 @@ void BM_SystemSoftwareLoad(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_SystemSoftwareLoad)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK_MAIN();

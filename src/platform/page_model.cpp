@@ -56,6 +56,129 @@ int wait_budget(Page page) {
     return int(due > now ? due - now : 0);
 }
 
+// The page seam's functions on the model's pages.
+namespace model {
+void page_end(Page page, int result) {
+    if (page->ended) return;
+    page->ended = true;
+    page->result = result;
+    page->timers.clear();
+}
+
+void page_post_command(Page page, int command) { page->posted.push_back(command); }
+
+void page_start_timer(Page page, int timer_id, uint32_t interval_ms) {
+    page->timers[timer_id] = {interval_ms, now_ms() + interval_ms};
+}
+
+void page_kill_timer(Page page, int timer_id) { page->timers.erase(timer_id); }
+
+void page_set_title(Page page, std::string_view title) {
+    page->title = title;
+    page->dirty = true;
+    page->backend->changed(page, false);
+}
+
+std::string page_title(Page page) { return page->title; }
+
+void page_show(Page page, bool visible) {
+    page->visible = visible;
+    page->dirty = true;
+}
+
+void control_set_text(Page page, int control, std::string_view text) {
+    change(page, control, [&](PageControl& c) {
+        c.dropped += c.text.size();
+        c.text = text;
+    });
+}
+
+std::string control_text(Page page, int control) {
+    const PageControl* c = addressed(page, control);
+    return c ? c->text : std::string();
+}
+
+void control_enable(Page page, int control, bool enabled) {
+    change(page, control, [&](PageControl& c) { c.enabled = enabled; });
+}
+
+void control_show(Page page, int control, bool visible) {
+    change(page, control, [&](PageControl& c) { c.visible = visible; });
+}
+
+void control_check(Page page, int control, bool checked) {
+    change(page, control, [&](PageControl& c) { c.checked = checked; });
+}
+
+bool control_checked(Page page, int control) {
+    const PageControl* c = addressed(page, control);
+    return c && c->checked;
+}
+
+void control_set_read_only(Page page, int control, bool read_only) {
+    change(page, control, [&](PageControl& c) { c.read_only = read_only; });
+}
+
+void progress_set_range(Page page, int control, int low, int high) {
+    change(page, control, [&](PageControl& c) {
+        c.low = low;
+        c.high = high;
+    });
+}
+
+void progress_set_position(Page page, int control, int position) {
+    change(page, control, [&](PageControl& c) { c.position = position; }, true);
+}
+
+int progress_position(Page page, int control) {
+    const PageControl* c = addressed(page, control);
+    return c ? c->position : 0;
+}
+
+void list_set_items(Page page, int control, const std::vector<std::string>& items) {
+    change(page, control, [&](PageControl& c) {
+        c.items = items;
+        c.selection = -1;
+    });
+}
+
+void list_select(Page page, int control, int index) {
+    change(page, control, [&](PageControl& c) {
+        c.selection = index >= 0 && std::size_t(index) < c.items.size() ? index : -1;
+    });
+}
+
+int list_selection(Page page, int control) {
+    const PageControl* c = addressed(page, control);
+    return c ? c->selection : -1;
+}
+
+std::size_t edit_length(Page page, int control) {
+    const PageControl* c = addressed(page, control);
+    return c ? c->text.size() : 0;
+}
+
+std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t line) {
+    const PageControl* c = addressed(page, control);
+    if (!c) return std::nullopt;
+    return text_line_start(c->text, line);
+}
+
+void edit_remove_front(Page page, int control, std::size_t count) {
+    change(page, control, [&](PageControl& c) {
+        const std::size_t removed = std::min(count, c.text.size());
+        c.text.erase(0, removed);
+        c.dropped += removed;
+    });
+}
+
+void edit_append(Page page, int control, std::string_view text) {
+    change(page, control, [&](PageControl& c) { c.text += text; });
+}
+
+Cursor set_cursor(Cursor cursor) { return std::exchange(g_cursor, cursor); }
+}  // namespace model
+
 // Nobody will answer the page any more, or the program is to end: the page is
 // asked to close as its close box would; one that stays open is cancelled as
 // Escape would, except that after the end of input a page with timers may still
@@ -65,7 +188,7 @@ void wind_up(Page page, bool end_requested) {
         page->close_sent = true;
         page_deliver(page, PageEvent::close, 0);
     } else if (end_requested || page->timers.empty()) {
-        page_end(page, 2);
+        model::page_end(page, 2);
     } else {
         sleep_ms(uint32_t(wait_budget(page)));
     }
@@ -252,132 +375,31 @@ void step_vertically(Page page, int step) {
     page->dirty = true;
 }
 
-// Beside the dialog backend, which owns the page seam, these are its batch
-// pages' functions; elsewhere they are the page seam itself.
-#ifdef HTAWS_MODEL_PAGES_BESIDE_DIALOGS
-namespace model_pages {
-#endif
 
-void page_end(Page page, int result) {
-    if (page->ended) return;
-    page->ended = true;
-    page->result = result;
-    page->timers.clear();
-}
-
-void page_post_command(Page page, int command) { page->posted.push_back(command); }
-
-void page_start_timer(Page page, int timer_id, uint32_t interval_ms) {
-    page->timers[timer_id] = {interval_ms, now_ms() + interval_ms};
-}
-
-void page_kill_timer(Page page, int timer_id) { page->timers.erase(timer_id); }
-
-void page_set_title(Page page, std::string_view title) {
-    page->title = title;
-    page->dirty = true;
-    page->backend->changed(page, false);
-}
-
-std::string page_title(Page page) { return page->title; }
-
-void page_show(Page page, bool visible) {
-    page->visible = visible;
-    page->dirty = true;
-}
-
-void control_set_text(Page page, int control, std::string_view text) {
-    change(page, control, [&](PageControl& c) {
-        c.dropped += c.text.size();
-        c.text = text;
-    });
-}
-
-std::string control_text(Page page, int control) {
-    const PageControl* c = addressed(page, control);
-    return c ? c->text : std::string();
-}
-
-void control_enable(Page page, int control, bool enabled) {
-    change(page, control, [&](PageControl& c) { c.enabled = enabled; });
-}
-
-void control_show(Page page, int control, bool visible) {
-    change(page, control, [&](PageControl& c) { c.visible = visible; });
-}
-
-void control_check(Page page, int control, bool checked) {
-    change(page, control, [&](PageControl& c) { c.checked = checked; });
-}
-
-bool control_checked(Page page, int control) {
-    const PageControl* c = addressed(page, control);
-    return c && c->checked;
-}
-
-void control_set_read_only(Page page, int control, bool read_only) {
-    change(page, control, [&](PageControl& c) { c.read_only = read_only; });
-}
-
-void progress_set_range(Page page, int control, int low, int high) {
-    change(page, control, [&](PageControl& c) {
-        c.low = low;
-        c.high = high;
-    });
-}
-
-void progress_set_position(Page page, int control, int position) {
-    change(page, control, [&](PageControl& c) { c.position = position; }, true);
-}
-
-int progress_position(Page page, int control) {
-    const PageControl* c = addressed(page, control);
-    return c ? c->position : 0;
-}
-
-void list_set_items(Page page, int control, const std::vector<std::string>& items) {
-    change(page, control, [&](PageControl& c) {
-        c.items = items;
-        c.selection = -1;
-    });
-}
-
-void list_select(Page page, int control, int index) {
-    change(page, control, [&](PageControl& c) {
-        c.selection = index >= 0 && std::size_t(index) < c.items.size() ? index : -1;
-    });
-}
-
-int list_selection(Page page, int control) {
-    const PageControl* c = addressed(page, control);
-    return c ? c->selection : -1;
-}
-
-std::size_t edit_length(Page page, int control) {
-    const PageControl* c = addressed(page, control);
-    return c ? c->text.size() : 0;
-}
-
-std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t line) {
-    const PageControl* c = addressed(page, control);
-    if (!c) return std::nullopt;
-    return text_line_start(c->text, line);
-}
-
-void edit_remove_front(Page page, int control, std::size_t count) {
-    change(page, control, [&](PageControl& c) {
-        const std::size_t removed = std::min(count, c.text.size());
-        c.text.erase(0, removed);
-        c.dropped += removed;
-    });
-}
-
-void edit_append(Page page, int control, std::string_view text) {
-    change(page, control, [&](PageControl& c) { c.text += text; });
-}
-
-Cursor set_cursor(Cursor cursor) { return std::exchange(g_cursor, cursor); }
-
-#ifdef HTAWS_MODEL_PAGES_BESIDE_DIALOGS
-}  // namespace model_pages
-#endif
+const PageFunctions page_model_functions{
+    .page_end = model::page_end,
+    .page_post_command = model::page_post_command,
+    .page_start_timer = model::page_start_timer,
+    .page_kill_timer = model::page_kill_timer,
+    .page_set_title = model::page_set_title,
+    .page_title = model::page_title,
+    .page_show = model::page_show,
+    .control_set_text = model::control_set_text,
+    .control_text = model::control_text,
+    .control_enable = model::control_enable,
+    .control_show = model::control_show,
+    .control_check = model::control_check,
+    .control_checked = model::control_checked,
+    .control_set_read_only = model::control_set_read_only,
+    .progress_set_range = model::progress_set_range,
+    .progress_set_position = model::progress_set_position,
+    .progress_position = model::progress_position,
+    .list_set_items = model::list_set_items,
+    .list_select = model::list_select,
+    .list_selection = model::list_selection,
+    .edit_length = model::edit_length,
+    .edit_line_start = model::edit_line_start,
+    .edit_remove_front = model::edit_remove_front,
+    .edit_append = model::edit_append,
+    .set_cursor = model::set_cursor,
+};

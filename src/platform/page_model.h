@@ -2,8 +2,8 @@
 // The running pages as the terminal and the scripted backends keep them: every
 // control of a page's declaration with its state, the keyboard focus, timers,
 // posted commands and the order events reach the handler. A backend only
-// shows the page and supplies the technician's input; the page seam's
-// functions of pages.h are this model's.
+// shows the page and supplies the technician's input; the functions on a
+// running page are the model's (page_model_functions).
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -13,6 +13,7 @@
 
 #include "platform/control_state.h"
 #include "platform/pages.h"
+#include "platform/window_system.h"
 
 struct PageControl : ControlState {
     ControlDecl decl{-1, ControlKind::static_text, "", 0, 0, 0, 0};
@@ -114,11 +115,6 @@ void erase_character(Page page);
 // Up and down: the selection of the focused list box, else the focus.
 void step_vertically(Page page, int step);
 
-#ifdef HTAWS_MODEL_PAGES_BESIDE_DIALOGS
-// The page seam of the model's pages, to which the dialog backend hands the
-// pages of a run from the command line.
-namespace model_pages {
-#include "platform/page_functions.inc"
-Cursor set_cursor(Cursor cursor);
-}  // namespace model_pages
-#endif
+// The page seam's functions on the model's pages, for the window systems whose
+// pages the model keeps.
+extern const PageFunctions page_model_functions;

@@ -1,6 +1,6 @@
 #pragma once
-// Window seam: message boxes, the message pump and requests to end the program. The program links
-// one backend (Win32, terminal); tests link the scripted backend.
+// Window seam: message boxes, the message pump and requests to end the program,
+// through the backend the program's main installs (window_system.h).
 #include <string_view>
 
 enum class BoxButtons { ok, ok_cancel, yes_no, yes_no_cancel, retry_cancel, abort_retry_ignore };

@@ -213,12 +213,6 @@ void script_on_page(std::function<void(int template_id, bool opening)> action) {
 
 void script_end_request(int signal) { g_pages.end_signal = signal; }
 
-void take_end_requests(void (*stop_between_pages)()) { page_model_stop_between_pages(stop_between_pages); }
-
-int end_request() { return g_pages.end_signal; }
-
-void show_after_pages(std::string_view text) { g_pages.after_pages += text; }
-
 const std::string& script_after_pages() { return g_pages.after_pages; }
 
 void script_page(int template_id, std::vector<TechAction> actions) {
@@ -250,7 +244,8 @@ const std::vector<FilePicker>& file_pickers() { return g_pages.pickers; }
 std::vector<std::string> folder_browser_titles() { return g_pages.browsers; }
 Cursor current_cursor() { return shown_cursor(); }
 
-int page_run(const PageLayout& layout, PageHandler handler) {
+namespace {
+int scripted_page_run(const PageLayout& layout, PageHandler handler) {
     g_pages.running_runs.push_back(g_pages.runs.size());
     g_pages.runs.push_back({layout.template_id, 0, layout.caption});
     g_pages.idle_ticks = 0;
@@ -261,7 +256,7 @@ int page_run(const PageLayout& layout, PageHandler handler) {
     return result;
 }
 
-std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
+std::optional<std::string> scripted_pick_file(Page owner, const FilePicker& picker) {
     g_pages.pickers.push_back(picker);
     if (g_pages.file_answers.empty()) {
         ADD_FAILURE() << "unexpected file picker \"" << picker.title << "\" on page " << owner->layout->template_id;
@@ -272,7 +267,7 @@ std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
     return answer;
 }
 
-std::optional<std::string> browse_folder(Page owner, std::string_view title) {
+std::optional<std::string> scripted_browse_folder(Page owner, std::string_view title) {
     g_pages.browsers.emplace_back(title);
     if (g_pages.folder_answers.empty()) {
         ADD_FAILURE() << "unexpected folder browser \"" << title << "\" on page " << owner->layout->template_id;
@@ -283,3 +278,22 @@ std::optional<std::string> browse_folder(Page owner, std::string_view title) {
     return answer;
 }
 
+int scripted_end_request() { return g_pages.end_signal; }
+
+void scripted_after_pages(std::string_view text) { g_pages.after_pages += text; }
+}  // namespace
+
+const WindowSystem& scripted_pages_system() {
+    static const WindowSystem system{
+        .pages = &page_model_functions,
+        .page_run = scripted_page_run,
+        .pick_file = scripted_pick_file,
+        .browse_folder = scripted_browse_folder,
+        .message_box = scripted_window_system().message_box,
+        .yield_to_window = scripted_window_system().yield_to_window,
+        .take_end_requests = page_model_stop_between_pages,
+        .end_request = scripted_end_request,
+        .show_after_pages = scripted_after_pages,
+    };
+    return system;
+}

@@ -51,6 +51,8 @@ struct PageRun {
     uint64_t ended_ms = 0;  // virtual time the page ended
 };
 
+// The page model driven by the script, with the scripted window's boxes.
+const WindowSystem& scripted_pages_system();
 void pages_reset();
 // Appends actions for the page with this template, performed when that page
 // is the one running.

@@ -19,19 +19,8 @@ struct Script {
 };
 Script g_script;
 void (*g_pages_pump)() = nullptr;
-}  // namespace
 
-void script_reset() { g_script = Script{}; }
-
-void script_expect_box(std::string text, std::string caption, int answer) {
-    g_script.expected.push_back({std::move(text), std::move(caption), answer});
-}
-
-const std::vector<RecordedBox>& script_boxes() { return g_script.shown; }
-
-std::size_t script_pending() { return g_script.expected.size(); }
-
-int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
+int scripted_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
     g_script.shown.push_back({std::string(text), std::string(caption), buttons, icon});
     if (g_script.expected.empty()) {
         if (g_script.unexpected) return g_script.unexpected(g_script.shown.back());
@@ -45,6 +34,29 @@ int message_box(std::string_view text, std::string_view caption, BoxButtons butt
     return next.answer;
 }
 
+// A test may act as the technician here; then the running page takes its
+// posted commands and due timers as on the terminal.
+void scripted_yield() {
+    if (g_script.on_yield) g_script.on_yield();
+    if (g_pages_pump) g_pages_pump();
+}
+}  // namespace
+
+const WindowSystem& scripted_window_system() {
+    static const WindowSystem system{.message_box = scripted_box, .yield_to_window = scripted_yield};
+    return system;
+}
+
+void script_reset() { g_script = Script{}; }
+
+void script_expect_box(std::string text, std::string caption, int answer) {
+    g_script.expected.push_back({std::move(text), std::move(caption), answer});
+}
+
+const std::vector<RecordedBox>& script_boxes() { return g_script.shown; }
+
+std::size_t script_pending() { return g_script.expected.size(); }
+
 void script_answer_unexpected(std::function<int(const RecordedBox&)> policy) {
     g_script.unexpected = std::move(policy);
 }
@@ -52,10 +64,3 @@ void script_answer_unexpected(std::function<int(const RecordedBox&)> policy) {
 void script_on_yield(std::function<void()> action) { g_script.on_yield = std::move(action); }
 
 void script_pages_pump(void (*pump)()) { g_pages_pump = pump; }
-
-// A test may act as the technician here; then the running page takes its
-// posted commands and due timers as on the terminal.
-void yield_to_window() {
-    if (g_script.on_yield) g_script.on_yield();
-    if (g_pages_pump) g_pages_pump();
-}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "platform/window_system.h"
 
 struct RecordedBox {
     std::string text;
@@ -15,6 +16,9 @@ struct RecordedBox {
     BoxIcon icon;
 };
 
+// Boxes and the message pump, for tests without pages; the scripted page
+// backend's window system (scripted_pages.h) has these and the pages.
+const WindowSystem& scripted_window_system();
 void script_reset();
 // Expects the next box to have this exact text and caption; answers `answer`.
 void script_expect_box(std::string text, std::string caption, int answer = BOX_OK);
@@ -26,8 +30,8 @@ void script_answer_unexpected(std::function<int(const RecordedBox&)> policy);
 const std::vector<RecordedBox>& script_boxes();
 // Expected boxes not yet shown.
 std::size_t script_pending();
-// The scripted page backend's share of yield_to_window, given by it when it
-// is linked and used: its pages take their posted commands and due timers there.
+// The scripted page backend's share of yield_to_window, given by pages_reset:
+// its pages take their posted commands and due timers there.
 void script_pages_pump(void (*pump)());
 // Runs at every yield_to_window, as a message the technician caused would be
 // dispatched there; cleared by script_reset.

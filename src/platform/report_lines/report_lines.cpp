@@ -18,14 +18,19 @@ int giving_up(BoxButtons buttons) {
     }
     return BOX_OK;
 }
-}  // namespace
 
-int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
+int report_line(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
     g_boxes.push_back({std::string(caption), std::string(text), icon});
     return giving_up(buttons);
 }
 
 // Nothing is ever queued without a window.
-void yield_to_window() {}
+void nothing_queued() {}
+}  // namespace
+
+const WindowSystem& report_lines_window_system() {
+    static const WindowSystem system{.message_box = report_line, .yield_to_window = nothing_queued};
+    return system;
+}
 
 std::vector<ReportedBox> take_reported_boxes() { return std::exchange(g_boxes, {}); }

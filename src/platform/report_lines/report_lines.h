@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "platform/window_system.h"
 
 struct ReportedBox {
     std::string caption;
@@ -12,5 +13,7 @@ struct ReportedBox {
     BoxIcon icon = BoxIcon::none;
 };
 
+// Boxes and the message pump only: a report has no pages.
+const WindowSystem& report_lines_window_system();
 // The boxes shown since the last call, oldest first; the record starts empty.
 std::vector<ReportedBox> take_reported_boxes();

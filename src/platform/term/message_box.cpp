@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/batch/batch_pages.h"
 #include "platform/term/keys.h"
 #include "platform/term/screen.h"
+#include "platform/term/term_pages.h"
 #include "platform/term/terminal.h"
 #include "platform/window.h"
 
@@ -59,8 +59,7 @@ void show(std::string_view text, std::string_view caption, const std::vector<Cho
 // Escape the Cancel one. At the end of input, or once the program was asked to
 // end, the last button is taken: No,
 // Cancel or OK, which ends a flow instead of repeating it.
-int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
-    if (batch_mode()) return batch_message_box(text, caption, buttons, icon);
+int term_message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon) {
     term_enter();
     const auto choices = choices_for(buttons);
     screen_invalidate();

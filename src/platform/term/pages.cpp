@@ -1,6 +1,5 @@
 #include <set>
 
-#include "platform/batch/batch_pages.h"
 #include "platform/clock.h"
 #include "platform/term/keys.h"
 #include "platform/term/lines.h"
@@ -98,15 +97,13 @@ const PageBackend terminal_backend{read_key, changed, missing_control, ending};
 
 void term_pages_pump() {
     page_model_yield(term_end_signal() != 0);
-    if (batch_mode() || running_pages().empty()) return;
+    if (running_pages().empty()) return;
     Page page = running_pages().back();
     if (term_is_screen() && (page->dirty || screen_is_stale()) && now_ms() - g_last_draw >= pump_redraw_ms)
         draw(page);
 }
 
-// A run from the command line answers by policy and draws no pages.
-int page_run(const PageLayout& layout, PageHandler handler) {
-    if (batch_mode()) return batch_page_run(layout, handler);
+int term_page_run(const PageLayout& layout, PageHandler handler) {
     term_enter();
     screen_invalidate();
     return page_model_run(layout, handler, terminal_backend);

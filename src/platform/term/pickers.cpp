@@ -20,7 +20,7 @@ std::string with_folder(const std::string& folder, const std::string& typed) {
 }
 }  // namespace
 
-std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
+std::optional<std::string> term_pick_file(Page owner, const FilePicker& picker) {
     std::string hint = "Type a file path";
     if (!picker.folder.empty()) hint += " (relative to " + picker.folder + ")";
     if (!picker.filters.empty()) hint += ": " + filters_text(picker);
@@ -44,7 +44,7 @@ std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
     }
 }
 
-std::optional<std::string> browse_folder(Page owner, std::string_view title) {
+std::optional<std::string> term_browse_folder(Page owner, std::string_view title) {
     for (;;) {
         const auto typed = prompt_path(title, "Type a folder path", "");
         if (owner) owner->dirty = true;

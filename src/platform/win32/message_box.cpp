@@ -2,11 +2,9 @@
 
 #include <string>
 
-#include "platform/batch/batch_pages.h"
-#include "platform/window.h"
+#include "platform/win32/dialog_system.h"
 
-int message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
-    if (batch_mode()) return batch_message_box(text, caption, buttons, icon);
+int dialog_message_box(std::string_view text, std::string_view caption, BoxButtons buttons, BoxIcon icon) {
     UINT flags = MB_TASKMODAL;
     switch (buttons) {
         case BoxButtons::ok: flags |= MB_OK; break;

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/batch/batch_pages.h"
 #include "platform/pages.h"
+#include "platform/win32/dialog_system.h"
 #include "platform/text_lines.h"
 #include "platform/window.h"
 #include "platform/win32/dialog_template.h"
@@ -104,10 +104,7 @@ INT_PTR CALLBACK page_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
 }
 }  // namespace
 
-// A run from the command line shows no dialogs: its pages run in the batch
-// backend, and every function of the page seam hands them on to it.
-int page_run(const PageLayout& layout, PageHandler handler) {
-    if (batch_mode()) return batch_page_run(layout, handler);
+int dialog_page_run(const PageLayout& layout, PageHandler handler) {
     prepare_window_system();
     auto page = std::make_unique<DialogPage>();
     page->layout = &layout;
@@ -129,75 +126,62 @@ int page_run(const PageLayout& layout, PageHandler handler) {
     return page->ended ? page->result : 0;
 }
 
-void page_end(Page page, int result) {
-    if (batch_mode()) return model_pages::page_end(page, result);
+namespace {
+void dialog_page_end(Page page, int result) {
     if (page->ended) return;
     page->ended = true;
     page->result = result;
     EndDialog(page_hwnd(page), result);
 }
 
-void page_post_command(Page page, int command) {
-    if (batch_mode()) return model_pages::page_post_command(page, command);
+void dialog_page_post_command(Page page, int command) {
     PostMessageA(page_hwnd(page), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
 }
 
-void page_start_timer(Page page, int timer_id, uint32_t interval_ms) {
-    if (batch_mode()) return model_pages::page_start_timer(page, timer_id, interval_ms);
+void dialog_page_start_timer(Page page, int timer_id, uint32_t interval_ms) {
     SetTimer(page_hwnd(page), timer_id, interval_ms, nullptr);
 }
 
-void page_kill_timer(Page page, int timer_id) {
-    if (batch_mode()) return model_pages::page_kill_timer(page, timer_id);
+void dialog_page_kill_timer(Page page, int timer_id) {
     KillTimer(page_hwnd(page), timer_id);
 }
 
-void page_set_title(Page page, std::string_view title) {
-    if (batch_mode()) return model_pages::page_set_title(page, title);
+void dialog_page_set_title(Page page, std::string_view title) {
     SetWindowTextA(page_hwnd(page), std::string(title).c_str());
 }
 
-namespace {
 std::string window_text(HWND hwnd) {
     std::string text(std::size_t(GetWindowTextLengthA(hwnd)) + 1, '\0');
     text.resize(std::size_t(GetWindowTextA(hwnd, text.data(), int(text.size()))));
     return text;
 }
-}  // namespace
 
-std::string page_title(Page page) {
-    if (batch_mode()) return model_pages::page_title(page);
+std::string dialog_page_title(Page page) {
     return window_text(page_hwnd(page));
 }
 
-void page_show(Page page, bool visible) {
-    if (batch_mode()) return model_pages::page_show(page, visible);
+void dialog_page_show(Page page, bool visible) {
     ShowWindow(page_hwnd(page), visible ? SW_SHOW : SW_HIDE);
 }
 
-void control_set_text(Page page, int control, std::string_view text) {
-    if (batch_mode()) return model_pages::control_set_text(page, control, text);
+void dialog_control_set_text(Page page, int control, std::string_view text) {
     SetDlgItemTextA(page_hwnd(page), control, std::string(text).c_str());
 }
 
-std::string control_text(Page page, int control) {
-    if (batch_mode()) return model_pages::control_text(page, control);
+std::string dialog_control_text(Page page, int control) {
     HWND c = item(page, control);
     return c ? window_text(c) : std::string();
 }
 
-void control_enable(Page page, int control, bool enabled) {
-    if (batch_mode()) return model_pages::control_enable(page, control, enabled);
+void dialog_control_enable(Page page, int control, bool enabled) {
     if (HWND c = item(page, control)) EnableWindow(c, enabled);
 }
 
-void control_show(Page page, int control, bool visible) {
-    if (batch_mode()) return model_pages::control_show(page, control, visible);
+void dialog_control_show(Page page, int control, bool visible) {
     if (HWND c = item(page, control)) ShowWindow(c, visible ? SW_SHOW : SW_HIDE);
 }
 
-void control_check(Page page, int control, bool checked) {
-    if (batch_mode()) return model_pages::control_check(page, control, checked);
+void dialog_control_check(Page page, int control, bool checked) {
     send(page, control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
     // Tab reaches a radio group at its checked choice only: focusing an
     // unchecked radio would choose it.
@@ -207,78 +191,94 @@ void control_check(Page page, int control, bool checked) {
     SetWindowLongA(c, GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
 }
 
-bool control_checked(Page page, int control) {
-    if (batch_mode()) return model_pages::control_checked(page, control);
+bool dialog_control_checked(Page page, int control) {
     return send(page, control, BM_GETCHECK) == BST_CHECKED;
 }
 
-void control_set_read_only(Page page, int control, bool read_only) {
-    if (batch_mode()) return model_pages::control_set_read_only(page, control, read_only);
+void dialog_control_set_read_only(Page page, int control, bool read_only) {
     send(page, control, EM_SETREADONLY, read_only);
 }
 
-void progress_set_range(Page page, int control, int low, int high) {
-    if (batch_mode()) return model_pages::progress_set_range(page, control, low, high);
+void dialog_progress_set_range(Page page, int control, int low, int high) {
     send(page, control, PBM_SETRANGE32, low, high);
 }
 
-void progress_set_position(Page page, int control, int position) {
-    if (batch_mode()) return model_pages::progress_set_position(page, control, position);
+void dialog_progress_set_position(Page page, int control, int position) {
     send(page, control, PBM_SETPOS, position);
 }
 
-int progress_position(Page page, int control) {
-    if (batch_mode()) return model_pages::progress_position(page, control);
+int dialog_progress_position(Page page, int control) {
     return int(send(page, control, PBM_GETPOS));
 }
 
-void list_set_items(Page page, int control, const std::vector<std::string>& items) {
-    if (batch_mode()) return model_pages::list_set_items(page, control, items);
+void dialog_list_set_items(Page page, int control, const std::vector<std::string>& items) {
     send(page, control, LB_RESETCONTENT);
     for (const std::string& s : items) send(page, control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
 }
 
-void list_select(Page page, int control, int index) {
-    if (batch_mode()) return model_pages::list_select(page, control, index);
+void dialog_list_select(Page page, int control, int index) {
     send(page, control, LB_SETCURSEL, WPARAM(index));
 }
 
-int list_selection(Page page, int control) {
-    if (batch_mode()) return model_pages::list_selection(page, control);
+int dialog_list_selection(Page page, int control) {
     const LRESULT index = send(page, control, LB_GETCURSEL);
     return index == LB_ERR ? -1 : int(index);
 }
 
-std::size_t edit_length(Page page, int control) {
-    if (batch_mode()) return model_pages::edit_length(page, control);
+std::size_t dialog_edit_length(Page page, int control) {
     return std::size_t(send(page, control, WM_GETTEXTLENGTH));
 }
 
-std::optional<std::size_t> edit_line_start(Page page, int control, std::size_t line) {
-    if (batch_mode()) return model_pages::edit_line_start(page, control, line);
+std::optional<std::size_t> dialog_edit_line_start(Page page, int control, std::size_t line) {
     HWND c = item(page, control);
     if (!c) return std::nullopt;
     return text_line_start(window_text(c), line);
 }
 
-void edit_remove_front(Page page, int control, std::size_t count) {
-    if (batch_mode()) return model_pages::edit_remove_front(page, control, count);
+void dialog_edit_remove_front(Page page, int control, std::size_t count) {
     send(page, control, EM_SETSEL, 0, LPARAM(count));
     send(page, control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
 }
 
-void edit_append(Page page, int control, std::string_view text) {
-    if (batch_mode()) return model_pages::edit_append(page, control, text);
+void dialog_edit_append(Page page, int control, std::string_view text) {
     const LRESULT end = send(page, control, WM_GETTEXTLENGTH);
     send(page, control, EM_SETSEL, WPARAM(end), end);
     send(page, control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(std::string(text).c_str()));
     send(page, control, EM_SCROLLCARET);
 }
 
-Cursor set_cursor(Cursor cursor) {
-    if (batch_mode()) return model_pages::set_cursor(cursor);
+Cursor dialog_set_cursor(Cursor cursor) {
     const char* shape = cursor == Cursor::wait ? IDC_WAIT : cursor == Cursor::app_starting ? IDC_APPSTARTING : IDC_ARROW;
     SetCursor(LoadCursorA(nullptr, shape));
     g_cursor_set = true;
     return std::exchange(g_cursor, cursor);
 }
+}  // namespace
+
+const PageFunctions dialog_page_functions{
+    .page_end = dialog_page_end,
+    .page_post_command = dialog_page_post_command,
+    .page_start_timer = dialog_page_start_timer,
+    .page_kill_timer = dialog_page_kill_timer,
+    .page_set_title = dialog_page_set_title,
+    .page_title = dialog_page_title,
+    .page_show = dialog_page_show,
+    .control_set_text = dialog_control_set_text,
+    .control_text = dialog_control_text,
+    .control_enable = dialog_control_enable,
+    .control_show = dialog_control_show,
+    .control_check = dialog_control_check,
+    .control_checked = dialog_control_checked,
+    .control_set_read_only = dialog_control_set_read_only,
+    .progress_set_range = dialog_progress_set_range,
+    .progress_set_position = dialog_progress_set_position,
+    .progress_position = dialog_progress_position,
+    .list_set_items = dialog_list_set_items,
+    .list_select = dialog_list_select,
+    .list_selection = dialog_list_selection,
+    .edit_length = dialog_edit_length,
+    .edit_line_start = dialog_edit_line_start,
+    .edit_remove_front = dialog_edit_remove_front,
+    .edit_append = dialog_edit_append,
+    .set_cursor = dialog_set_cursor,
+};

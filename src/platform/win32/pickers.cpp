@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/batch/batch_pages.h"
+#include "platform/win32/dialog_system.h"
 #include "platform/win32/page_window.h"
 #include "platform/window.h"
 
@@ -27,8 +27,7 @@ std::string filter_list(const std::vector<FileFilter>& filters) {
 }
 }  // namespace
 
-std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
-    if (batch_mode()) return std::nullopt;
+std::optional<std::string> dialog_pick_file(Page owner, const FilePicker& picker) {
     char path[max_file_name + 1] = {};
     const std::string filters = filter_list(picker.filters);
     OPENFILENAMEA dialog{};
@@ -54,8 +53,7 @@ std::optional<std::string> pick_file(Page owner, const FilePicker& picker) {
     return std::string(path);
 }
 
-std::optional<std::string> browse_folder(Page owner, std::string_view title) {
-    if (batch_mode()) return std::nullopt;
+std::optional<std::string> dialog_browse_folder(Page owner, std::string_view title) {
     // The folder browser needs COM on this thread; a second call only counts up.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const std::string heading(title);
