@@ -37,7 +37,8 @@ int validate_current(LoaderFunction function) {
         log_write(std::string(check->kind) + " compatibility Matched!");
         return RESULT_NEXT;
     }
-    const char* answer = function == LF_AIRPORT ? "Return to Setup(YES) or Quit (NO)" : "Return to Setup (YES) or Quit (NO)";
+    const char* answer =
+        function == LF_AIRPORT ? "Return to Setup(YES) or Quit (NO)" : "Return to Setup (YES) or Quit (NO)";
     return mismatch_answered_yes(check->kind, answer) ? RESULT_BACK : RESULT_QUIT;
 }
 

@@ -226,7 +226,8 @@ TEST_F(Preflight, UnitNotReadFailsWithTheReasonLast) {
     ASSERT_TRUE(held);
     EXPECT_EQ(status("", "", false), 1);
     serial_close(held);
-    EXPECT_EQ(last_line(out.str()), "The port sim is busy: another program holds it.");
+    EXPECT_EQ(last_line(out.str()),
+              "The port sim did not open: another program holds it, or this user may not use it.");
     EXPECT_TRUE(unit->transcript().empty()) << "a held port is not written to";
 
     SimConfig corrupt;

@@ -456,7 +456,8 @@ status_preflight)
     "$uploader" status >"$work/out.txt" 2>&1 && fail "a held port was read"
     kill "$holder"
     wait "$holder" 2>/dev/null
-    [ "$(tail -n 1 "$work/out.txt")" = "The port $pty is busy: another program holds it." ] ||
+    [ "$(tail -n 1 "$work/out.txt")" = \
+        "The port $pty did not open: another program holds it, or this user may not use it." ] ||
         fail "last line: $(tail -n 1 "$work/out.txt")"
     ;;
 status_no_unit)

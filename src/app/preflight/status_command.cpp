@@ -9,7 +9,8 @@ std::string failure_text(const SurveyedUnit& unit) {
     switch (unit.reading) {
         case UnitReading::read: break;
         case UnitReading::busy:
-            text.append("The port ").append(unit.port).append(" is busy: another program holds it.");
+            text.append("The port ").append(unit.port);
+            text.append(" did not open: another program holds it, or this user may not use it.");
             break;
         case UnitReading::silent:
             text.append("The unit on ").append(unit.port).append(" did not answer.");
