@@ -3,11 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/database_compatibility.h"
 #include "app/page_loop.h"
-#include "catalogue/earlier_generation_files.h"
-#include "formats/map_file.h"
-#include "formats/sectioned_file.h"
-#include "formats/terrain_file.h"
 #include "link/connection.h"
 #include "link/serial.h"
 #include "output/log.h"
@@ -15,12 +12,6 @@
 #include "unit/identity.h"
 
 namespace {
-struct DatabaseCheck {
-    int (*compatible)(int version);
-    const char* kind;  // "Map", "Terrain", ...
-    const char* setup_answer;
-};
-
 void log_serial(PTableField field) {
     if (!g_unit_tables.p_table.valid) return;
     g_unit.unit_number = p_table_word(field);
@@ -40,57 +31,31 @@ bool mismatch_answered_yes(const char* kind, const char* last_line) {
 
 int validate_current(LoaderFunction function) {
     log_serial(P_UNIT_NUMBER);
-    DatabaseCheck check{};
-    int version = 0;
-    switch (function) {
-        case LF_AIRPORT:
-            check = {check_airport_compat, "Map", "Return to Setup(YES) or Quit (NO)"};
-            version = static_cast<int>(map_file_state().map_version);
-            break;
-        case LF_TERRAIN:
-        case LF_TERRAIN_DATA:
-            check = {check_terrain_compat, "Terrain", "Return to Setup (YES) or Quit (NO)"};
-            version = static_cast<int>(g_terrain_header.t_version);
-            break;
-        case LF_OBSTACLE:
-            check = {check_obstacle_compat, "Obstacle", "Return to Setup (YES) or Quit (NO)"};
-            version = static_cast<int>(obstacle_file_state().db_version);
-            break;
-        case LF_OVERLAY:
-            check = {check_overlay_compat, "Overlay", "Return to Setup (YES) or Quit (NO)"};
-            version = static_cast<int>(overlay_file_state().db_version);
-            break;
-        default: return RESULT_NEXT;
-    }
-    if (check.compatible(version)) {
-        log_write(std::string(check.kind) + " compatibility Matched!");
+    const auto check = prepared_database_check(function, current_generation);
+    if (!check) return RESULT_NEXT;
+    if (check->compatible(check->version)) {
+        log_write(std::string(check->kind) + " compatibility Matched!");
         return RESULT_NEXT;
     }
-    return mismatch_answered_yes(check.kind, check.setup_answer) ? RESULT_BACK : RESULT_QUIT;
+    const char* answer =
+        function == LF_AIRPORT ? "Return to Setup(YES) or Quit (NO)" : "Return to Setup (YES) or Quit (NO)";
+    return mismatch_answered_yes(check->kind, answer) ? RESULT_BACK : RESULT_QUIT;
 }
 
 int validate_earlier(LoaderFunction function) {
     log_serial(P_OBSTACLE_MASK);
-    const char* still = "Do you Still want to upload?";
-    if (function == LF_AIRPORT) {
-        if (check_airport_compat_serial(static_cast<int>(map_file_state().map_version)))
-            log_write("Map compatibility Matched!");
-        else if (!mismatch_answered_yes("Map", still))
+    if (const auto check = prepared_database_check(function, 1)) {
+        if (check->compatible(check->version))
+            log_write(std::string(check->kind) + " compatibility Matched!");
+        else if (!mismatch_answered_yes(check->kind, "Do you Still want to upload?"))
             return RESULT_SETUP;
-        const int64_t available = int64_t(p_table_word(P_MAP_END)) - int64_t(p_table_word(P_MAP_START));
-        if (earlier_airport_size() > available) {
-            char text[128];
-            std::snprintf(text, sizeof text, "Map size [ %d ] exceeds available memory [ %d ] !",
-                          static_cast<int>(earlier_airport_size()), static_cast<int>(available));
-            message_box(text, "Error", BoxButtons::ok, BoxIcon::error);
-            log_write(text);
+    }
+    if (function == LF_AIRPORT) {
+        if (const std::string overflow = earlier_map_overflow(); !overflow.empty()) {
+            message_box(overflow, "Error", BoxButtons::ok, BoxIcon::error);
+            log_write(overflow);
             return RESULT_SETUP;
         }
-    } else if (function == LF_TERRAIN || function == LF_TERRAIN_DATA) {
-        if (check_terrain_compat_serial(static_cast<int>(g_terrain_header.t_version)))
-            log_write("Terrain compatibility Matched!");
-        else if (!mismatch_answered_yes("Terrain", still))
-            return RESULT_SETUP;
     }
     return RESULT_NEXT;
 }

@@ -5,8 +5,11 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/earlier_generation_files.h"
+#include "catalogue/load_preparation.h"
 #include "catalogue/patterns.h"
+#include "catalogue/refusal.h"
 #include "catalogue/upload_settings.h"
+#include "catalogue/version_select.h"
 #include "check/file_kinds.h"
 #include "platform/paths.h"
 
@@ -82,6 +85,18 @@ constexpr std::array<CheckKind, 13> kinds{{
 }  // namespace
 
 std::span<const CheckKind> check_kinds() { return kinds; }
+
+bool check_found_candidate(const CheckKind& kind, const FoundFiles& found, int index) {
+    if (kind.load != LF_NONE) {
+        catalogue_choose(*catalogue_of_function(kind.load), index);
+        return prepare_load(kind.load, DiskAccess::read_only);
+    }
+    if (index < 0) {
+        refuse(with_text("No file matches '%s'.", found.place), "htaws-check");
+        return false;
+    }
+    return kind.check_file(found.paths[index]);
+}
 
 const CheckKind* find_check_kind(std::string_view name) {
     for (const CheckKind& kind : kinds)

@@ -30,4 +30,7 @@ struct CheckKind {
 };
 
 std::span<const CheckKind> check_kinds();
+// Checks the candidate at `index` of what `kind.find` found (-1: the kind has
+// none, which is refused) as a load would; each refusal goes to a message box.
+bool check_found_candidate(const CheckKind& kind, const FoundFiles& found, int index);
 const CheckKind* find_check_kind(std::string_view name);

@@ -4,10 +4,8 @@
 #include <system_error>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/load_preparation.h"
 #include "catalogue/refusal.h"
 #include "catalogue/setup_entry.h"
-#include "catalogue/version_select.h"
 #include "check/kinds.h"
 #include "check/options.h"
 #include "check/report_json.h"
@@ -16,18 +14,6 @@
 #include "platform/paths.h"
 
 namespace {
-bool check_candidate(const CheckKind& kind, const FoundFiles& found, int index) {
-    if (kind.load != LF_NONE) {
-        catalogue_choose(*catalogue_of_function(kind.load), index);
-        return prepare_load(kind.load, DiskAccess::read_only);
-    }
-    if (index < 0) {
-        refuse(with_text("No file matches '%s'.", found.place), "htaws-check");
-        return false;
-    }
-    return kind.check_file(found.paths[index]);
-}
-
 CandidateResult checked(const std::string& candidate, bool passed) {
     return {candidate, passed, take_reported_boxes()};
 }
@@ -36,14 +22,14 @@ KindResult check_kind(const CheckKind& kind, const std::string& top_directory, b
     const FoundFiles found = kind.find(top_directory);
     KindResult result{std::string(kind.name), std::string(kind.title), found.names, found.offered, {}};
     if (found.offered < 0) {
-        const bool passed = check_candidate(kind, found, -1);
+        const bool passed = check_found_candidate(kind, found, -1);
         result.checks.push_back(checked({}, passed));
         return result;
     }
     const int first = all ? 0 : found.offered;
     const int last = all ? static_cast<int>(found.names.size()) - 1 : found.offered;
     for (int i = first; i <= last; ++i) {
-        const bool passed = check_candidate(kind, found, i);
+        const bool passed = check_found_candidate(kind, found, i);
         result.checks.push_back(checked(found.names[i], passed));
     }
     return result;

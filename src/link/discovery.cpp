@@ -12,10 +12,14 @@ constexpr uint32_t settle_ms = 100;
 constexpr uint32_t pass_retry_ms = 250;
 }  // namespace
 
+bool is_unit_port(const PortInfo& port) {
+    return port.description.find("Gadget Serial") != std::string::npos &&
+           (g_link.only_port.empty() || port.device == g_link.only_port);
+}
+
 SerialPort* find_gadget_port(std::string& name) {
     for (const PortInfo& port : list_serial_ports()) {
-        if (port.description.find("Gadget Serial") == std::string::npos) continue;
-        if (!g_link.only_port.empty() && port.device != g_link.only_port) continue;
+        if (!is_unit_port(port)) continue;
         // A port another program holds does not open; the next one may.
         if (SerialPort* handle = serial_open(port.device)) {
             name = port.device;

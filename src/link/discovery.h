@@ -3,6 +3,11 @@
 #include <string>
 
 struct SerialPort;
+struct PortInfo;
+
+// A port the unit may be on: a "Gadget Serial" port, and with g_link.only_port
+// set, that device.
+bool is_unit_port(const PortInfo& port);
 
 // One pass over the system's ports: the first whose description contains
 // "Gadget Serial" and that opens (exclusively) wins; it is returned open and

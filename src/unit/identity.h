@@ -3,6 +3,8 @@
 // unit number, and the database format versions its software accepts.
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 // Offsets of the P table's 32-bit big-endian fields.
 enum PTableField : std::size_t {
@@ -47,6 +49,19 @@ int check_obstacle_compat(int version);
 int check_overlay_compat(int version);
 int check_airport_compat_serial(int version);
 int check_terrain_compat_serial(int version);
+
+// One database kind's mask in the P table, and the bit a major version tests:
+// version + bit_offset, wrapping at 32.
+struct CompatibilityMask {
+    const char* kind;  // "airport", "terrain", "obstacle", "overlay"
+    PTableField field;
+    int bit_offset;
+};
+// The masks the loads of a unit of this generation test.
+std::span<const CompatibilityMask> compatibility_masks(int generation);
+bool mask_accepts(const CompatibilityMask& rule, uint32_t mask, int version);
+// The major versions the mask accepts, lowest first (one wrap of the bits).
+std::vector<int> accepted_versions(const CompatibilityMask& rule, uint32_t mask);
 
 // The kept unit_number while the P table is valid, else unit_number_none.
 uint32_t unit_number_or_none();

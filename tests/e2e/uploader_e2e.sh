@@ -438,6 +438,45 @@ batch_file_matching)
         fail "the success text is not the last line"
     [ "$(grep -c "load .*: accepted" "$work/sim.log")" = 1 ] || fail "the unit did not take the file"
     ;;
+# The preflight reads the unit with the wake-up and the table queries alone,
+# and judges the demo's candidates for its masks; a held port is named busy.
+status_preflight)
+    start_unit --masks 2,2,1,3 --unit-number 00abcdef
+    "$make_demo" "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    (cd "$work" && "$uploader" status --top top >"$work/out.txt" 2>&1) || fail "status failed: $(cat "$work/out.txt")"
+    for text in "unit number 00abcdef, hardware identifier 0x34019000, generation 4, model RK5200H" \
+        "tables: P valid, T valid, B valid, N valid, Y valid" \
+        "accepts airport major versions 2; terrain 1; obstacle 1; overlay 1, 2" \
+        "61734-ODB-0001-00001: incompatible: Obstacle compatibility Mis-match" \
+        "61734-GDB-0001-00001: compatible" "61734-TDB-2024-00001: compatible"; do
+        grep -qF -- "$text" "$work/out.txt" || fail "the report does not say \"$text\": $(cat "$work/out.txt")"
+    done
+    [ "$(tail -n 1 "$work/out.txt")" = "1 unit read." ] || fail "last line: $(tail -n 1 "$work/out.txt")"
+    "$uploader" status --json >"$work/out.json" 2>"$work/err.txt" || fail "status --json failed: $(cat "$work/err.txt")"
+    grep -qF '"unit_number": "00abcdef"' "$work/out.json" || fail "JSON: $(cat "$work/out.json")"
+    grep -qF '"accepts": {"airport": [2], "terrain": [1], "obstacle": [1], "overlay": [1, 2]}' "$work/out.json" ||
+        fail "JSON: $(cat "$work/out.json")"
+    grep -qF '"outcome": "read"' "$work/out.json" || fail "JSON: $(cat "$work/out.json")"
+    [ "$(cat "$work/err.txt")" = "1 unit read." ] || fail "standard error: $(cat "$work/err.txt")"
+    heard="$(grep -E '^ *[0-9.]+ > ' "$work/sim.log" | sed -E 's/^ *[0-9.]+ > //' | sort -u | tr '\n' ' ')"
+    [ "$heard" = "<CAN x8> QB QN QP QT QY " ] || fail "the unit was sent more than queries: $heard"
+    pty="$(sed -n 's/.*unit on \([^,]*\), registered.*/\1/p' "$work/sim.log")"
+    # The holder is the locking process itself, so that killing it frees the port.
+    (exec 8<"$pty" && flock 8 && exec sleep 30) </dev/null >/dev/null 2>&1 9>&- &
+    holder=$!
+    sleep 0.5
+    "$uploader" status >"$work/out.txt" 2>&1 && fail "a held port was read"
+    kill "$holder"
+    wait "$holder" 2>/dev/null
+    [ "$(tail -n 1 "$work/out.txt")" = \
+        "The port $pty did not open: another program holds it, or this user may not use it." ] ||
+        fail "last line: $(tail -n 1 "$work/out.txt")"
+    ;;
+status_no_unit)
+    "$uploader" status --top "$work" >"$work/out.txt" 2>&1 && fail "status without a unit succeeded"
+    [ "$(tail -n 1 "$work/out.txt")" = 'No unit attached: no "Gadget Serial" port was found.' ] ||
+        fail "last line: $(tail -n 1 "$work/out.txt")"
+    ;;
 batch_no_unit)
     # No unit: the search's words and the port looked for.
     start_batch terrain --port nosuch

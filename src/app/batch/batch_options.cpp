@@ -48,6 +48,8 @@ ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> arg
     std::size_t at = 1;
     if (args[0] == "list") {
         options.command = BatchCommand::list;
+    } else if (args[0] == "status") {
+        options.command = BatchCommand::status;
     } else if (args[0] == "run") {
         options.command = BatchCommand::run;
         if (args.size() < 2) return failed("run needs a function");
@@ -60,7 +62,8 @@ ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> arg
     }
     for (; at < args.size(); ++at) {
         const std::string_view option = args[at];
-        if (option == "--json" && options.command == BatchCommand::run) {
+        const bool reads_unit = options.command == BatchCommand::run || options.command == BatchCommand::status;
+        if (option == "--json" && reads_unit) {
             options.json = true;
             continue;
         }
@@ -68,9 +71,9 @@ ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> arg
             options.allow_factory_settings = true;
             continue;
         }
-        const bool takes_value = option == "--top" || (options.command == BatchCommand::run &&
-                                                       (option == "--file" || option == "--reset" ||
-                                                        option == "--port" || option == "--erase-if-full"));
+        const bool takes_value = option == "--top" || (reads_unit && option == "--port") ||
+                                 (options.command == BatchCommand::run &&
+                                  (option == "--file" || option == "--reset" || option == "--erase-if-full"));
         if (!takes_value) return failed("unknown option '" + std::string(option) + "'");
         if (at + 1 >= args.size() || args[at + 1].empty()) return failed(std::string(option) + " needs a value");
         const std::string_view value = args[++at];
@@ -101,6 +104,10 @@ std::string batch_usage() {
         "  htaws-uploader run FUNCTION [--top DIR] [--file NAME] [--reset none|flt|mnx] [--port NAME]\n"
         "                     [--erase-if-full flt|mnx] [--allow-factory-settings] [--json]\n"
         "      runs one function as the wizard would, without asking anybody\n"
+        "  htaws-uploader status [--top DIR] [--port NAME] [--json]\n"
+        "      reads each attached unit (wake-up and tables only, nothing changed): its\n"
+        "      identity, tables and the database versions it accepts; with --top, every\n"
+        "      candidate there judged for it as a load would judge it\n"
         "\n"
         "FUNCTION is one of:\n";
     for (const BatchFunctionName& n : names) text += std::string("  ") + n.name + "\n";
@@ -112,17 +119,20 @@ std::string batch_usage() {
         "                     configuration, the file's name\n"
         "  --reset MODE       the mode the unit restarts in after a system software load; that\n"
         "                     load needs flt or mnx (with none it ends at the reset question)\n"
-        "  --port NAME        the unit's port (default: the first \"Gadget Serial\" port)\n"
+        "  --port NAME        the unit's port (default: the first \"Gadget Serial\" port; status\n"
+        "                     reads every one)\n"
         "  --erase-if-full M  when the unit has no room for a database, erase it and reset in M\n"
         "  --allow-factory-settings  let a configuration write update the factory settings\n"
         "  --json             print the result as one JSON object on standard output\n"
         "\n"
         "Every question the wizard would ask is answered by these options; \"Try again?\" is\n"
         "answered No. A question nothing answers ends the run with its text.\n"
-        "Exit status: 0 the function completed, 1 it failed, 2 a usage error.\n"
+        "Exit status: 0 the function completed (status: every unit found was read), 1 it\n"
+        "failed (status: no unit, a busy port, no answer or unreadable tables), 2 a usage error.\n"
         "\n"
         "Examples:\n"
         "  htaws-uploader list --top /media/loads\n"
-        "  htaws-uploader run obstacle --top /media/loads --json\n";
+        "  htaws-uploader run obstacle --top /media/loads --json\n"
+        "  htaws-uploader status --top /media/loads\n";
     return text;
 }

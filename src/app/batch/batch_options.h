@@ -16,7 +16,7 @@ struct BatchFunctionName {
 std::span<const BatchFunctionName> batch_function_names();
 std::string_view batch_function_name(LoaderFunction function);
 
-enum class BatchCommand { wizard, help, list, run };
+enum class BatchCommand { wizard, help, list, run, status };
 
 struct BatchOptions {
     BatchCommand command = BatchCommand::wizard;

@@ -11,6 +11,7 @@
 #include "app/batch/batch_policy.h"
 #include "app/batch/batch_report.h"
 #include "app/page_loop.h"
+#include "app/preflight/status_command.h"
 #include "app/program_fault.h"
 #include "app/startup.h"
 #include "catalogue/catalogue.h"
@@ -116,6 +117,10 @@ int run_command_line(std::span<const std::string_view> args) {
     if (options.command == BatchCommand::list) {
         list_candidates(options, std::cout);
         return 0;
+    }
+    if (options.command == BatchCommand::status) {
+        const std::string top = options.top.empty() ? std::string() : std::filesystem::current_path().string();
+        return run_status(top, options.port, options.json, std::cout, std::cerr);
     }
     const std::string top = std::filesystem::current_path().string();
     if (const std::string missing = missing_folders(top); !missing.empty())
