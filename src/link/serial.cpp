@@ -278,7 +278,7 @@ bool write_multi_byte(const void* data, std::size_t length) {
 }
 
 void keep_block_reply_for_reading(std::size_t from) {
-    std::array<uint8_t, 256>& rx = g_link.rx_buffer;
+    auto& rx = g_link.rx_buffer;
     const std::size_t unread = g_link.rx_count - g_link.rx_next;
     from = std::min(from, g_link.block_reply_fill);
     const std::size_t kept = std::min(g_link.block_reply_fill - from, rx.size() - unread);

@@ -52,7 +52,9 @@ struct LinkState {
     // The device vanished or stopped taking bytes since the port was opened:
     // every read and write fails at once until the port is opened again.
     bool port_failed = false;
-    std::array<uint8_t, 256> rx_buffer{};
+    // What the port gave and the readers have not taken yet; a recording's
+    // whole packet fits, so a packet costs the system one read or a few.
+    std::array<uint8_t, 4096> rx_buffer{};
     std::size_t rx_count = 0;
     std::size_t rx_next = 0;
     // What the unit sent during the last write_multi_byte call, NAK and ACK

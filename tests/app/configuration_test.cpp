@@ -52,7 +52,8 @@ TEST_F(WizardTest, ConfigurationReadFromSetupToFileAndBack) {
 
 TEST_F(WizardTest, ConfigurationReadCutShortKeepsThePreviousBackup) {
     SimConfig config;
-    for (int i = 0; i < 40; ++i) config.parameters.push_back("Extra" + std::to_string(100 + i) + " 0x0000ABCD");
+    // More lines than one read of the port takes.
+    for (int i = 0; i < 400; ++i) config.parameters.push_back("Extra" + std::to_string(1000 + i) + " 0x0000ABCD");
     SimUnit& sim = attach_unit(config);
     std::filesystem::create_directories(dir.file("Parameter Files"));
     // Not in the unit's format on purpose: the old file is kept as it was, byte for byte.
