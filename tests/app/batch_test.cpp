@@ -21,7 +21,7 @@
 #include "app/startup.h"
 #include "app/transfer_routes.h"
 #include "catalogue/file_listing.h"
-#include "check/json_reader.h"
+#include "output/json_reader.h"
 #include "formats/crc.h"
 #include "loads/database_loads.h"
 #include "loads/recordings.h"
