@@ -589,6 +589,8 @@ escape_during_transfer)
     this_run="$(awk '/The current date and time: /{run=""} {run=run $0 "\n"} END{printf "%s", run}' "$log")"
     grep -q "Cancelling..." <<<"$this_run" || fail "the Escape was not acknowledged in the log"
     grep -q "Transfer complete" <<<"$this_run" && fail "the log says the cancelled body was complete"
+    grep -q '"function": "terrain", .*"outcome": "cancelled"' "$work/top/Load Records/history.jsonl" ||
+        fail "the load history does not say the load was cancelled"
     # The unit refuses the body it did not get whole: that is the point here.
     allowed_anomaly="body incomplete"
     ;;
