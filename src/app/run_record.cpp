@@ -8,7 +8,9 @@
 #include "app/function_names.h"
 #include "app/run_summary.h"
 #include "app/transfer_page.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/load_preparation.h"
+#include "catalogue/version_select.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "link/serial.h"
@@ -90,6 +92,8 @@ void run_record_ends(LoaderFunction function) {
     if (g_unit_tables.p_table.valid) record.hardware_id = g_unit.unit_hardware_id;
     record.model = g_model.remembered_model;
     record.function = batch_function_name(function);
+    if (const auto kind = catalogue_of_function(function); kind && loads_files(function))
+        record.version = catalogue_display(*kind);
     record.files = files_of(function);
     record.reset_mode = reset_mode_name();
     record.outcome = outcome_of(judgement);

@@ -10,9 +10,9 @@ bool same_run_kind(const LoadRecord& a, const LoadRecord& b) {
     return a.unit_number == b.unit_number && a.function == b.function;
 }
 
-// The first file's name without its folder and extension: the version loaded.
+// The version loaded, else the first file's name without its folder and extension.
 std::string loaded_name(const LoadRecord& r) {
-    if (r.files.empty()) return {};
+    if (!r.version.empty() || r.files.empty()) return r.version;
     return std::filesystem::path(r.files.front().path).stem().string();
 }
 

@@ -24,6 +24,7 @@ struct LoadRecord {
     std::optional<uint32_t> hardware_id;
     std::string model;
     std::string function;  // as the command line names it
+    std::string version;   // the version loaded, as the setup page showed it
     std::vector<RecordedFile> files;
     std::string reset_mode;  // "none", "flt", "mnx" or "fct"
     std::string outcome;     // "completed", "failed" or "cancelled"

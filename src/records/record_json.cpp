@@ -73,6 +73,7 @@ std::string record_json_line(const LoadRecord& r) {
     else out << "null, ";
     text_member(out, "model", r.model);
     text_member(out, "function", r.function);
+    text_member(out, "version", r.version);
     key(out, "files");
     out << "[";
     for (std::size_t i = 0; i < r.files.size(); ++i) {
@@ -101,6 +102,7 @@ std::optional<LoadRecord> record_from_json(std::string_view line) {
     const bool texts = text_of(*json, "utc", r.utc, true) && text_of(*json, "local", r.local, false) &&
                        text_of(*json, "uploader", r.uploader, false) && text_of(*json, "port", r.port, false) &&
                        text_of(*json, "model", r.model, false) && text_of(*json, "function", r.function, true) &&
+                       text_of(*json, "version", r.version, false) &&
                        text_of(*json, "reset_mode", r.reset_mode, false) &&
                        text_of(*json, "outcome", r.outcome, true) && text_of(*json, "message", r.message, false);
     if (!texts || r.utc.size() < 16) return std::nullopt;

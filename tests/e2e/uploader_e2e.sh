@@ -556,7 +556,7 @@ batch_load_history)
     "$uploader" history --top "$work/top" >"$work/history.txt" 2>"$work/warnings.txt" || fail "history failed"
     grep -q "line 3 is not a load record" "$work/warnings.txt" || fail "no warning: $(cat "$work/warnings.txt")"
     [ "$(wc -l <"$work/history.txt")" = 1 ] || fail "not one line a unit and function: $(cat "$work/history.txt")"
-    grep -qE '^unit 12345678: terrain [^ ]+ [0-9-]{10} [0-9:]{5} UTC, failed: .' "$work/history.txt" ||
+    grep -qE '^unit 12345678: terrain 61734-TDB-[0-9-]+ [0-9-]{10} [0-9:]{5} UTC, failed: .' "$work/history.txt" ||
         fail "history: $(cat "$work/history.txt")"
     "$uploader" history --top "$work/top" --unit 1 >"$work/history.txt" 2>/dev/null
     grep -q "No loads recorded for unit 1" "$work/history.txt" || fail "--unit: $(cat "$work/history.txt")"

@@ -26,6 +26,7 @@ LoadRecord sample(std::optional<uint32_t> unit, const char* function, const char
     r.hardware_id = 0x34019000;
     r.model = "RK5200H";
     r.function = function;
+    r.version = "61734-TDB-2024-00001";
     r.files = {{"Terrain Files/61734-TDB-2024-00001_header.bin", 1024, 0x0A1B2C3Du},
                {"Terrain Files/61734-TDB-2024-00001_data.bin", 5ull << 32, std::nullopt}};
     r.reset_mode = "none";
@@ -139,9 +140,13 @@ TEST(LoadHistory, TableShowsTheLastRunOfEachFunctionOnEachUnit) {
     failed.message = "Unable to open terrain file.\nTry again?";
     LoadRecord read = sample(0x12345678, "read-config", "2026-12-11T09:40:00Z", "completed");
     read.files.clear();
+    read.version.clear();
+    LoadRecord unnamed = sample(0xABC, "overlay", "2026-12-11T08:21:00Z", "completed");
+    unnamed.version.clear();
     const std::vector<LoadRecord> records = {
         sample(0x12345678, "terrain", "2026-12-11T08:14:03Z", "completed"),
         sample(0xABC, "terrain", "2026-12-11T08:20:00Z", "completed"),
+        unnamed,
         sample(std::nullopt, "obstacle", "2026-12-11T08:25:00Z", "failed"),
         failed,
         read,
@@ -150,16 +155,17 @@ TEST(LoadHistory, TableShowsTheLastRunOfEachFunctionOnEachUnit) {
     std::vector<std::string> lines;
     for (const LoadRecord& r : last_per_unit_and_function(records)) lines.push_back(history_line(r));
     EXPECT_EQ(lines, (std::vector<std::string>{
-                         "unit abc: terrain 61734-TDB-2024-00001_header loaded 2026-12-11 08:20 UTC, completed",
-                         "unit 12345678: terrain 61734-TDB-2024-00001_header loaded 2026-12-11 10:00 UTC, completed",
+                         "unit abc: terrain 61734-TDB-2024-00001 loaded 2026-12-11 08:20 UTC, completed",
+                         "unit abc: overlay 61734-TDB-2024-00001_header loaded 2026-12-11 08:21 UTC, completed",
+                         "unit 12345678: terrain 61734-TDB-2024-00001 loaded 2026-12-11 10:00 UTC, completed",
                          "unit 12345678: read-config run 2026-12-11 09:40 UTC, completed",
-                         "unit unknown: obstacle 61734-TDB-2024-00001_header 2026-12-11 08:25 UTC, failed: "
+                         "unit unknown: obstacle 61734-TDB-2024-00001 2026-12-11 08:25 UTC, failed: "
                          "Terrain Data Load Successful!",
                      }));
     const std::vector<LoadRecord> one = last_per_unit_and_function(records_of_unit(records, 0x12345678));
     ASSERT_EQ(one.size(), 2u);
     EXPECT_EQ(history_line(failed),
-              "unit 12345678: terrain 61734-TDB-2024-00001_header 2026-12-11 09:30 UTC, failed: "
+              "unit 12345678: terrain 61734-TDB-2024-00001 2026-12-11 09:30 UTC, failed: "
               "Unable to open terrain file.");
     EXPECT_EQ(records_of_unit(records, 7).size(), 0u);
 }
