@@ -1,11 +1,11 @@
 #pragma once
-// Appending a whole record to a shared file: one append-mode write of the
-// whole text, so that several programs appending at once never interleave
-// or lose each other's records. False with `error` set (the system's words)
-// when the file cannot be opened or the text did not go out whole.
+// Appending a whole line to a file that several programs append to (the load
+// history): under an exclusive lock on the file, a last line left unfinished
+// (a full disk, a lost power) is ended first, then the line goes out in one
+// append-mode write, so that writers appending at once never interleave or
+// lose each other's lines. The lock is waited for at most 5 s. False with
+// `error` set (the system's words) when the line was not written whole.
 #include <string>
 #include <string_view>
 
-bool append_whole(const std::string& path, std::string_view text, std::string& error);
-// The file's last byte; -1 when it is empty or cannot be read.
-int file_last_byte(const std::string& path);
+bool append_line(const std::string& path, std::string_view line, std::string& error);

@@ -30,12 +30,7 @@ bool append_history_record(const std::string& top, const LoadRecord& record, std
         error = ec.message();
         return false;
     }
-    std::string line = record_json_line(record);
-    // A line cut short before (a full disk, a lost power) is ended first, so
-    // that it does not swallow this one.
-    const int last = file_last_byte(path);
-    if (last >= 0 && last != '\n') line.insert(line.begin(), '\n');
-    return append_whole(path, line, error);
+    return append_line(path, record_json_line(record), error);
 }
 
 HistoryRead read_history(const std::string& path) {

@@ -121,10 +121,10 @@ TEST(LoadHistory, ALineCutShortIsSkippedWithItsNumberAndDoesNotSwallowTheNext) {
     ASSERT_TRUE(append_history_record(dir.path(), first, error)) << error;
     const std::string path = history_path(dir.path());
     const std::string whole = record_json_line(first);
-    ASSERT_TRUE(append_whole(path, "\n" + whole.substr(0, 40), error)) << error;  // a full disk cut it
+    ASSERT_TRUE(append_line(path, whole.substr(0, 40), error)) << error;  // a full disk cut it
     HistoryRead history = read_history(path);
     ASSERT_EQ(history.warnings.size(), 1u);
-    EXPECT_NE(history.warnings[0].find("line 3 is not a load record"), std::string::npos) << history.warnings[0];
+    EXPECT_NE(history.warnings[0].find("line 2 is not a load record"), std::string::npos) << history.warnings[0];
     EXPECT_EQ(history.records.size(), 1u);
 
     ASSERT_TRUE(append_history_record(dir.path(), sample(2, "obstacle", "2026-12-11T09:00:00Z", "failed"), error));
