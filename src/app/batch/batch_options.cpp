@@ -115,13 +115,13 @@ std::string batch_usage() {
         "Every question the wizard would ask is answered by these options; \"Try again?\" is\n"
         "answered No. A question nothing answers ends the run with its text.\n"
         "Exit status: 0 the function completed (status: every unit found was read), 1 it\n"
-        "failed (status: no unit, a busy port, no answer or unreadable tables), 2 a usage error.\n"
+        "failed (status: no unit, a busy port, no answer or unreadable tables; history: the load\n"
+        "history unreadable), 2 a usage error.\n"
         "\n"
         "Examples:\n"
         "  htaws-uploader list --top /media/loads\n"
         "  htaws-uploader run obstacle --top /media/loads --json\n"
         "  htaws-uploader status --top /media/loads\n"
-
         "  htaws-uploader history --top /media/loads --unit 12345678\n";
     return text;
 }
