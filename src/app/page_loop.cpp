@@ -1,5 +1,6 @@
 #include "app/page_loop.h"
 
+#include "app/run_record.h"
 #include "app/run_summary.h"
 #include "app/transfer_page.h"
 #include "app/waiting_page.h"
@@ -33,8 +34,10 @@ void run_pages(bool setup_once) {
             case WizardState::transfer: {
                 const LoaderFunction function = handed_function();
                 summary_transfer_begins();
+                run_record_begins();
                 result = DoTransfer();
                 summary_transfer_ended(function);
+                run_record_ends(function);
                 break;
             }
             case WizardState::end: break;

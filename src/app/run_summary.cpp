@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/completion.h"
 #include "catalogue/load_preparation.h"
 #include "catalogue/upload_settings.h"
 #include "setup/setup_layout.h"
@@ -27,6 +28,8 @@ struct FunctionRun {
 struct Summary {
     fs::file_time_type started{};
     std::string last_line;
+    bool completed = false;  // the transfer's function completed
+    std::string completion;  // the line that said so
     std::vector<FunctionRun> runs;
 };
 Summary g_summary;
@@ -83,16 +86,31 @@ std::string trimmed(std::string_view text) {
 }
 }  // namespace
 
-void summary_start() { g_summary = Summary{fs::file_time_type::clock::now(), {}, {}}; }
+void summary_start() { g_summary = Summary{fs::file_time_type::clock::now(), {}, false, {}, {}}; }
 
 // The note that the setup page comes back follows the function's own last line.
 void summary_status(std::string_view text) {
     std::string line = trimmed(text);
-    if (!line.empty() && line.find("Setup dialog momentarily") == std::string::npos)
-        g_summary.last_line = std::move(line);
+    if (line.empty() || line.find("Setup dialog momentarily") != std::string::npos) return;
+    std::string completion;
+    if (marks_completion(line, g_summary.last_line, completion)) {
+        g_summary.completed = true;
+        g_summary.completion = std::move(completion);
+    }
+    g_summary.last_line = std::move(line);
 }
 
-void summary_transfer_begins() { g_summary.last_line.clear(); }
+void summary_transfer_begins() {
+    g_summary.last_line.clear();
+    g_summary.completed = false;
+}
+
+const std::string& summary_final_line() {
+    return g_summary.completed && g_summary.last_line != g_summary.completion && g_summary.last_line.starts_with("** ")
+               ? g_summary.completion
+               : g_summary.last_line;
+}
+bool summary_completed() { return g_summary.completed; }
 
 void summary_transfer_ended(LoaderFunction function) {
     g_summary.runs.push_back({function, g_summary.last_line, files_of(function)});

@@ -15,6 +15,10 @@ void summary_status(std::string_view text);
 // The transfer page is about to run the function handed to it.
 void summary_transfer_begins();
 void summary_transfer_ended(LoaderFunction function);
+// The last line the transfer showed (the loads' closing line gives way to
+// their text of success), and whether a line marked its function complete.
+const std::string& summary_final_line();
+bool summary_completed();
 
 struct SummaryEnding {
     std::string log_path;

@@ -144,6 +144,8 @@ bool unit_send_command(const char* format, ...) {
 bool unit_send_reset(int mode) {
     if (!unit_send_command("RESET %d\r", mode)) return false;
     g_commands.reset_sent = true;
+    ++g_commands.resets_sent;
+    g_commands.last_reset_mode = mode;
     return true;
 }
 

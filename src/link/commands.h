@@ -18,6 +18,9 @@ struct CommandState {
     // A "RESET" went out in this run: the unit restarts by itself and is not
     // started again at exit.
     bool reset_sent = false;
+    // How many went out, and the mode of the last (for the load history).
+    unsigned resets_sent = 0;
+    int last_reset_mode = -1;
 };
 extern CommandState g_commands;
 

@@ -20,6 +20,7 @@
 #include "output/status_shown.h"
 #include "platform/files.h"
 #include "platform/page_result.h"
+#include "records/files_sent.h"
 
 namespace {
 constexpr uint64_t four_gib = uint64_t(1) << 32;
@@ -55,6 +56,7 @@ int run_database_load(Page page, const DatabaseTexts& texts, uint64_t needed, in
         if (pass.end == PassEnd::cancelled) return stop_cancelled(page);
         if (pass.end != PassEnd::done) return prompt_and_end(page, texts.open_failed);
         seal_control_block(block, checksum);
+        note_file_sent(paths[i], uint64_t(length), checksum);
         int result = 0;
         if (i == 0 && !database_configuration_saved(page, result)) return result;
         if (send_database_file(page, texts, step.file, stream.get(), uint64_t(length), block, progress, result) !=

@@ -28,6 +28,7 @@
 #include "platform/files.h"
 #include "unit/configuration.h"
 #include "platform/page_result.h"
+#include "records/files_sent.h"
 
 namespace {
 constexpr const char* staging_name = "temp.dat";
@@ -187,6 +188,7 @@ ImageEnd send_image(Page page, const ImageLoad& load, const std::string& path, u
         status_note("Failed to open '%s' for writing\n", staging_name);
         return fail_transfer(page, staging_failure("create", error));
     }
+    note_file_sent(path, length, get_be32(&header[hdr_payload_crc]));
     // The unit takes the payload's raw checksum register: the negated final value.
     put_be32(&header[hdr_payload_crc], 0u - get_be32(&header[hdr_payload_crc]));
     const ModeOpening opening = enter_load_mode(LOAD_BINARY, header.data());

@@ -8,6 +8,8 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/load_preparation.h"
 #include "catalogue/upload_settings.h"
+#include "formats/byte_order.h"
+#include "formats/image.h"
 #include "link/commands.h"
 #include "link/responsive_wait.h"
 #include "link/serial.h"
@@ -21,6 +23,7 @@
 #include "setup/reset_mode_dialog.h"
 #include "unit/identity.h"
 #include "platform/page_result.h"
+#include "records/files_sent.h"
 #include "loads/reply_questions.h"
 
 namespace {
@@ -155,6 +158,7 @@ StepEnd image_step(LoadRun& run, const ImageStep& step, const std::string& path,
     const uint64_t length = image.payload_length();
     if (application)
         if (const auto end = application_checks(run, image)) return *end;
+    note_file_sent(path, length, get_be32(&image.load_image_header[hdr_payload_crc]));
     const ModeOpening opening = enter_load_mode(LOAD_BINARY, image.load_image_header.data());
     if (opening.end == ModeEnd::not_answered) {
         ask_after_mode_command(run.page, opening);

@@ -21,7 +21,7 @@
 #include "app/startup.h"
 #include "app/transfer_routes.h"
 #include "catalogue/file_listing.h"
-#include "check/json_reader.h"
+#include "output/json_reader.h"
 #include "formats/crc.h"
 #include "loads/database_loads.h"
 #include "loads/recordings.h"
@@ -134,6 +134,12 @@ TEST(BatchCommandLine, UsageErrorsAreRefusedAndOptionsRead) {
         {{"run", "terrain", "--verbose"}, "unknown option '--verbose'"},
         {{"list", "--json"}, "unknown option '--json'"},
         {{"--help", "run"}, "--help takes no arguments"},
+        {{"history", "--top", "/x", "--unit", "12345678", "--json"}, ""},
+        {{"history", "--unit", "12g"}, "--unit takes a unit number as the unit shows it (hexadecimal), not '12g'"},
+        {{"history", "--unit", "123456789"},
+         "--unit takes a unit number as the unit shows it (hexadecimal), not '123456789'"},
+        {{"history", "--file", "x"}, "unknown option '--file'"},
+        {{"run", "terrain", "--unit", "1"}, "unknown option '--unit'"},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parse_batch_command_line(c.args);
@@ -147,6 +153,9 @@ TEST(BatchCommandLine, UsageErrorsAreRefusedAndOptionsRead) {
     EXPECT_EQ(o.reset, 0);
     EXPECT_EQ(o.erase_if_full, -2) << "not given: the erase offer has no answer";
     EXPECT_EQ(o.port, "p");
+    const BatchOptions h = *parse_batch_command_line(std::vector<std::string_view>{"history", "--unit", "abc"}).options;
+    EXPECT_EQ(h.command, BatchCommand::history);
+    EXPECT_EQ(h.unit, 0xABCu);
 }
 
 TEST(BatchOutput, ProgressLineShowsBarBytesRateAndTimeLeft) {

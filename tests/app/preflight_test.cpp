@@ -18,7 +18,7 @@
 #include "catalogue/load_preparation.h"
 #include "catalogue/setup_entry.h"
 #include "catalogue/version_select.h"
-#include "check/json_reader.h"
+#include "output/json_reader.h"
 #include "check/media_set.h"
 #include "link/serial.h"
 #include "platform/serial.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <sstream>
 
-#include "check/json_reader.h"
+#include "output/json_reader.h"
 #include "check/media_set.h"
 #include "formats/image.h"
 #include "formats/sectioned_file.h"

@@ -527,6 +527,40 @@ batch_cable_pulled)
         fail "the last line does not warn of the stopped unit: $(last_printed_line)"
     screen | grep -qF "Transfer complete" && fail "a body cut short was called complete"
     ;;
+batch_load_history)
+    # Each run appends one record: a completed terrain load with the load
+    # checksums the unit received, then one cut by a pulled cable, recorded
+    # as failed with its last line. A line cut short is skipped by `history`.
+    "$make_demo" --terrain-data-bytes 2000000 "$work/top" >/dev/null || fail "htaws-make-demo failed"
+    history="$work/top/Load Records/history.jsonl"
+    mkdir "$work/kept"
+    start_unit --keep "$work/kept"
+    start_batch terrain
+    expect_screen "UPLOADER-ENDED 0" 120
+    [ "$(wc -l <"$history")" = 1 ] || fail "not one record: $(cat "$history")"
+    grep -q '"unit_number": "12345678", "hardware_id": "[0-9A-F]\{8\}"' "$history" || fail "record: $(cat "$history")"
+    grep -q '"function": "terrain", .*"outcome": "completed"' "$history" || fail "record: $(cat "$history")"
+    [ "$(grep -c ' accepted ' "$work/kept/loads.txt")" = 2 ] || fail "the unit did not take the pair"
+    while read -r _ _ length checksum _; do
+        grep -qF "\"size\": $length, \"checksum\": \"$checksum\"" "$history" ||
+            fail "the unit's load of $length bytes, checksum $checksum, is not in the record: $(cat "$history")"
+    done <"$work/kept/loads.txt"
+    tmux kill-session -t "$session"
+    kill "$sim_pid" && wait "$sim_pid"
+    start_unit --pull-cable-after 1000000
+    start_batch terrain
+    expect_screen "UPLOADER-ENDED 1" 120
+    [ "$(wc -l <"$history")" = 2 ] || fail "not two records: $(cat "$history")"
+    tail -n 1 "$history" | grep -q '"outcome": "failed", "message": "[^"]' || fail "record: $(tail -n 1 "$history")"
+    printf '{"utc": "2026-12-11T08:1' >>"$history"
+    "$uploader" history --top "$work/top" >"$work/history.txt" 2>"$work/warnings.txt" || fail "history failed"
+    grep -q "line 3 is not a load record" "$work/warnings.txt" || fail "no warning: $(cat "$work/warnings.txt")"
+    [ "$(wc -l <"$work/history.txt")" = 1 ] || fail "not one line a unit and function: $(cat "$work/history.txt")"
+    grep -qE '^unit 12345678: terrain 61734-TDB-[0-9-]+ [0-9-]{10} [0-9:]{5} UTC, failed: .' "$work/history.txt" ||
+        fail "history: $(cat "$work/history.txt")"
+    "$uploader" history --top "$work/top" --unit 1 >"$work/history.txt" 2>/dev/null
+    grep -q "No loads recorded for unit 1" "$work/history.txt" || fail "--unit: $(cat "$work/history.txt")"
+    ;;
 escape_during_transfer)
     # Escape in the middle of a terrain body: acknowledged, stopped within a
     # few seconds, a failure status, and the unit started again.
@@ -555,6 +589,8 @@ escape_during_transfer)
     this_run="$(awk '/The current date and time: /{run=""} {run=run $0 "\n"} END{printf "%s", run}' "$log")"
     grep -q "Cancelling..." <<<"$this_run" || fail "the Escape was not acknowledged in the log"
     grep -q "Transfer complete" <<<"$this_run" && fail "the log says the cancelled body was complete"
+    grep -q '"function": "terrain", .*"outcome": "cancelled"' "$work/top/Load Records/history.jsonl" ||
+        fail "the load history does not say the load was cancelled"
     # The unit refuses the body it did not get whole: that is the point here.
     allowed_anomaly="body incomplete"
     ;;

@@ -26,6 +26,7 @@
 #include "faults/fault_rows.h"
 #include "output/transfer_display.h"
 #include "platform/clock.h"
+#include "records/history_file.h"
 #include "setup/setup_layout.h"
 #include "support/text_checks.h"
 #include "support/scripted_pages.h"
@@ -93,7 +94,8 @@ std::optional<TechAction> when_idle(int template_id, bool stuck) {
 }
 
 // The technician's files: everything under the top-level directory but the
-// log, the backup, the recordings and the staging file the program writes.
+// log, the backup, the recordings, the load history and the staging file the
+// program writes.
 std::map<std::string, std::string> technician_files(const std::string& top, const std::string& backup) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(top)) {
@@ -101,7 +103,7 @@ std::map<std::string, std::string> technician_files(const std::string& top, cons
         const std::string path = entry.path().string();
         const std::string name = entry.path().filename().string();
         if (name == "Loader.LOG" || name == "temp.dat" || path == backup || has(path, "Recording Files") ||
-            entry.path().extension() == ".part")
+            has(path, "Load Records") || entry.path().extension() == ".part")
             continue;
         files[path] = read_whole_file(path);
     }
@@ -231,6 +233,7 @@ TEST_P(FaultMatrix, EndsWithinItsBoundAndClaimsNothingItDidNotDo) {
 
     const std::string backup = row.backup ? clean.backup_path : "";
     const auto files_before = technician_files(dir.path(), backup);
+    const std::size_t records_before = read_history(history_path(dir.path())).records.size();
     const char* const known = known_fault(row.name, fault.name);
     anomalies_allowed = fault.outcome != Outcome::completes || known;
     const RunRecord faulty = run(row, &fault, clean.span);
@@ -259,6 +262,15 @@ TEST_P(FaultMatrix, EndsWithinItsBoundAndClaimsNothingItDidNotDo) {
     if (row.backup && fs::exists(faulty.backup_path) && read_whole_file(faulty.backup_path) != lines_of(parameters))
         wrong.push_back("the configuration backup is not what the unit holds");
     if (technician_files(dir.path(), backup) != files_before) wrong.push_back("a file of the technician's changed");
+    // A run through the wizard's pages leaves one record a transfer (the rows
+    // that start on their own call the transfer page directly).
+    const HistoryRead history = read_history(history_path(dir.path()));
+    const std::size_t records_made = !row.start && faulty.transfer_ran ? 1 : 0;
+    if (!history.warnings.empty() || history.records.size() != records_before + records_made)
+        wrong.push_back("not one whole record in the load history for the run: " +
+                        std::to_string(history.records.size() - records_before) + " records");
+    else if (records_made && !completed && history.records.back().outcome == "completed")
+        wrong.push_back("the load history says completed");
 
     std::string found;
     for (const std::string& w : wrong) found += w + "; ";

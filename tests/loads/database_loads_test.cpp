@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/page_layouts.h"
+#include "app/run_summary.h"
 #include "app/startup.h"
 #include "support/sim_port.h"
 #include "app/wizard_fixture.h"
@@ -31,6 +32,8 @@
 #include "support/scripted_pages.h"
 #include "support/scripted_window.h"
 #include "platform/page_result.h"
+#include "output/status.h"
+#include "records/history_file.h"
 
 namespace {
 // How the (first) transfer page ended; -1 when none ran.
@@ -110,7 +113,20 @@ protected:
         script_page(SETUP_PAGE, {tech::click(function), tech::click(ID_SETUP_NEXT)});
         if (during) during();
         script_page(SETUP_PAGE, {tech::click(ID_SETUP_EXIT)});
+        run_watched_wizard();
+    }
+    // The wizard with the run's lines watched as the program's start-up does.
+    void run_watched_wizard() {
+        summary_start();
+        g_status.screen_echo = summary_status;
         run_wizard(std::time(nullptr));
+        g_status.screen_echo = nullptr;
+    }
+    // The load history of the top-level directory, every line a record.
+    std::vector<LoadRecord> records() const {
+        const HistoryRead history = read_history(history_path(dir.path()));
+        EXPECT_TRUE(history.warnings.empty());
+        return history.records;
     }
     std::string put(const char* folder, const char* name, const std::string& bytes) {
         std::filesystem::create_directories(dir.file(folder));
@@ -158,6 +174,16 @@ TEST_F(DatabaseLoads, EachKindIsSentWholeAfterTheSpaceCheckAndTheBackup) {
         EXPECT_EQ(page_control(TRANSFER_PAGE, ID_OPERATION_TITLE).text, c.title);
         EXPECT_TRUE(has(read_whole_file(parameter_file_path()), sim.parameters().front()))
             << "the configuration backup: " << parameter_file_path();
+        // One record a run, with the load checksum the unit received.
+        const std::vector<LoadRecord> history = records();
+        ASSERT_EQ(history.size(), std::size_t(&c - cases) + 1);
+        const LoadRecord& record = history.back();
+        EXPECT_EQ(record.outcome, "completed");
+        EXPECT_EQ(record.message + "\r\n", c.success);
+        EXPECT_EQ(record.unit_number, sim.config().p_table.unit_number);
+        ASSERT_EQ(record.files.size(), 1u);
+        EXPECT_EQ(record.files[0].size, load.length);
+        EXPECT_EQ(record.files[0].checksum, load.checksum);
     }
 }
 
@@ -248,10 +274,17 @@ TEST_F(DatabaseLoads, UnitErrorTextDuringAnyPieceFailsTheLoad) {
         script_page(SETUP_PAGE, {tech::click(LF_OBSTACLE), tech::click(ID_SETUP_NEXT)});
         // Whatever the answer, an obstacle load with a damaged body ends the program.
         script_expect_box("ERROR transmitting data.", "Error", BOX_YES);
-        run_wizard(std::time(nullptr));
+        run_watched_wizard();
         EXPECT_EQ(script_pending(), 0u);
         EXPECT_FALSE(has(status(), "OBS Data Load Successful!")) << status();
-        EXPECT_EQ(sim.loads().size(), 1u);
+        ASSERT_EQ(sim.loads().size(), 1u);
+        // Recorded as failed, with the checksum the unit was handed and the last line shown.
+        const LoadRecord record = records().back();
+        EXPECT_EQ(record.outcome, "failed");
+        EXPECT_FALSE(record.message.empty());
+        EXPECT_TRUE(has(status(), record.message)) << record.message;
+        ASSERT_EQ(record.files.size(), 1u);
+        EXPECT_EQ(record.files[0].checksum, get_be32(&sim.loads().front().control_block[76]));
     }
 }
 

@@ -1,23 +1,8 @@
 #include "app/batch/batch_options.h"
 
-namespace {
-constexpr BatchFunctionName names[] = {
-    {"system-software", LF_SYSTEM_SOFTWARE},
-    {"os-image", LF_OS_IMAGE},
-    {"boot-image", LF_BOOT_IMAGE},
-    {"terrain", LF_TERRAIN},
-    {"airport", LF_AIRPORT},
-    {"obstacle", LF_OBSTACLE},
-    {"overlay", LF_OVERLAY},
-    {"read-config", LF_READ_CONFIG},
-    {"write-config", LF_WRITE_CONFIG},
-    {"hass-config", LF_HASS_CONFIG},
-    {"nogamma-config", LF_NO_GAMMA_CONFIG},
-    {"download-recordings", LF_DOWNLOAD_RECORDING},
-    {"erase-recordings", LF_ERASE_RECORDING},
-    {"block-test", LF_BLOCK_TEST},
-};
+#include "records/record_json.h"
 
+namespace {
 ParsedCommandLine failed(std::string error) { return {std::nullopt, std::move(error)}; }
 
 // "none" only where none is a choice.
@@ -28,14 +13,6 @@ std::optional<int> mode_of(std::string_view word, bool none_allowed) {
     return std::nullopt;
 }
 }  // namespace
-
-std::span<const BatchFunctionName> batch_function_names() { return names; }
-
-std::string_view batch_function_name(LoaderFunction function) {
-    for (const BatchFunctionName& n : names)
-        if (n.function == function) return n.name;
-    return "";
-}
 
 ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> args) {
     BatchOptions options;
@@ -50,10 +27,12 @@ ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> arg
         options.command = BatchCommand::list;
     } else if (args[0] == "status") {
         options.command = BatchCommand::status;
+    } else if (args[0] == "history") {
+        options.command = BatchCommand::history;
     } else if (args[0] == "run") {
         options.command = BatchCommand::run;
         if (args.size() < 2) return failed("run needs a function");
-        for (const BatchFunctionName& n : names)
+        for (const BatchFunctionName& n : batch_function_names())
             if (args[1] == n.name) options.function = n.function;
         if (options.function == LF_NONE) return failed("unknown function '" + std::string(args[1]) + "'");
         at = 2;
@@ -63,7 +42,7 @@ ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> arg
     for (; at < args.size(); ++at) {
         const std::string_view option = args[at];
         const bool reads_unit = options.command == BatchCommand::run || options.command == BatchCommand::status;
-        if (option == "--json" && reads_unit) {
+        if (option == "--json" && (reads_unit || options.command == BatchCommand::history)) {
             options.json = true;
             continue;
         }
@@ -72,6 +51,7 @@ ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> arg
             continue;
         }
         const bool takes_value = option == "--top" || (reads_unit && option == "--port") ||
+                                 (options.command == BatchCommand::history && option == "--unit") ||
                                  (options.command == BatchCommand::run &&
                                   (option == "--file" || option == "--reset" || option == "--erase-if-full"));
         if (!takes_value) return failed("unknown option '" + std::string(option) + "'");
@@ -79,6 +59,9 @@ ParsedCommandLine parse_batch_command_line(std::span<const std::string_view> arg
         const std::string_view value = args[++at];
         if (option == "--top") {
             options.top = value;
+        } else if (option == "--unit") {
+            options.unit = unit_number_from_text(value);
+            if (!options.unit) return failed("--unit takes a unit number as the unit shows it (hexadecimal), not '" + std::string(value) + "'");
         } else if (option == "--file") {
             options.file = value;
         } else if (option == "--port") {
@@ -108,9 +91,13 @@ std::string batch_usage() {
         "      reads each attached unit (wake-up and tables only, nothing changed): its\n"
         "      identity, tables and the database versions it accepts; with --top, every\n"
         "      candidate there judged for it as a load would judge it\n"
+        "  htaws-uploader history [--top DIR] [--unit N] [--json]\n"
+        "      prints the last run of each function on each unit from the load history\n"
+        "      (\"Load Records/history.jsonl\"); --unit: that unit's only (its number as the\n"
+        "      unit shows it, hexadecimal); --json: every record (of that unit) as a JSON array\n"
         "\n"
         "FUNCTION is one of:\n";
-    for (const BatchFunctionName& n : names) text += std::string("  ") + n.name + "\n";
+    for (const BatchFunctionName& n : batch_function_names()) text += std::string("  ") + n.name + "\n";
     text +=
         "\n"
         "  --top DIR          the top-level directory (default: the current directory)\n"
@@ -128,11 +115,13 @@ std::string batch_usage() {
         "Every question the wizard would ask is answered by these options; \"Try again?\" is\n"
         "answered No. A question nothing answers ends the run with its text.\n"
         "Exit status: 0 the function completed (status: every unit found was read), 1 it\n"
-        "failed (status: no unit, a busy port, no answer or unreadable tables), 2 a usage error.\n"
+        "failed (status: no unit, a busy port, no answer or unreadable tables; history: the load\n"
+        "history unreadable), 2 a usage error.\n"
         "\n"
         "Examples:\n"
         "  htaws-uploader list --top /media/loads\n"
         "  htaws-uploader run obstacle --top /media/loads --json\n"
-        "  htaws-uploader status --top /media/loads\n";
+        "  htaws-uploader status --top /media/loads\n"
+        "  htaws-uploader history --top /media/loads --unit 12345678\n";
     return text;
 }

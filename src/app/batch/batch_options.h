@@ -1,22 +1,16 @@
 #pragma once
 // The command line of a run without the wizard: which function, where its
 // files are and how the questions a technician would answer are answered.
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "app/function_names.h"
 #include "catalogue/loader_function.h"
 
-struct BatchFunctionName {
-    const char* name;
-    LoaderFunction function;
-};
-// Every function the command line names, in the setup page's order.
-std::span<const BatchFunctionName> batch_function_names();
-std::string_view batch_function_name(LoaderFunction function);
-
-enum class BatchCommand { wizard, help, list, run, status };
+enum class BatchCommand { wizard, help, list, run, status, history };
 
 struct BatchOptions {
     BatchCommand command = BatchCommand::wizard;
@@ -29,6 +23,7 @@ struct BatchOptions {
     int erase_if_full = -2;
     bool allow_factory_settings = false;
     bool json = false;
+    std::optional<uint32_t> unit;  // history: this unit's records only
 };
 
 struct ParsedCommandLine {

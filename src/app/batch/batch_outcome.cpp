@@ -1,23 +1,10 @@
 #include "app/batch/batch_outcome.h"
 
+#include "app/completion.h"
 #include "app/startup.h"
 #include "output/status.h"
 
 namespace {
-// The lines with which each family's procedure reports that its function
-// completed; a failure after one (the unit's verdict) still fails the run.
-constexpr std::string_view completion_lines[] = {
-    "System software load complete",
-    "Configuration read complete",
-    "Configuration write complete",
-    "Flight Data Recording file transfers complete",
-    "Flight Data Recording erase operation complete.",
-    "Load Block Test image complete",
-};
-// The loads close with this line after their own text of success, which is
-// the run's completion.
-constexpr std::string_view loads_closing_line = "** When finished loading all files";
-
 BatchOutcome g_outcome;
 
 std::string_view trimmed(std::string_view text) {
@@ -41,15 +28,7 @@ void batch_outcome_status(std::string_view text) {
     const std::string_view line = trimmed(text);
     // The farewell to the unit is not what the run did.
     if (line.empty() || line == restarting_unit_line) return;
-    if (line == loads_closing_line && !g_outcome.last_status.empty()) {
-        g_outcome.completed = true;
-        g_outcome.completion = g_outcome.last_status;
-    }
-    for (std::string_view completion : completion_lines)
-        if (line == completion) {
-            g_outcome.completed = true;
-            g_outcome.completion = line;
-        }
+    if (marks_completion(line, g_outcome.last_status, g_outcome.completion)) g_outcome.completed = true;
     g_outcome.last_status = line;
 }
 

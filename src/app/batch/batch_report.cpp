@@ -9,6 +9,7 @@
 #include "formats/crc.h"
 #include "formats/file_pieces.h"
 #include "output/json_string.h"
+#include "records/record_json.h"
 #include "setup/setup_page.h"
 #include "unit/identity.h"
 #include "unit/model.h"
@@ -55,9 +56,7 @@ void write_unit(std::ostream& out) {
     write_json_string(model, out);
     out << ", \"serial\": ";
     if (const uint32_t serial = unit_number_or_none(); serial != unit_number_none) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%x", serial);
-        write_json_string(text, out);
+        write_json_string(unit_number_text(serial), out);
     } else {
         out << "null";
     }

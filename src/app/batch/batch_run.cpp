@@ -6,6 +6,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/batch/batch_history.h"
 #include "app/batch/batch_outcome.h"
 #include "app/batch/batch_output.h"
 #include "app/batch/batch_policy.h"
@@ -13,6 +14,7 @@
 #include "app/page_loop.h"
 #include "app/preflight/status_command.h"
 #include "app/program_fault.h"
+#include "app/run_record.h"
 #include "app/startup.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/setup_entry.h"
@@ -29,6 +31,8 @@ void echo_status(std::string_view text) {
     batch_output_line(text);
     batch_outcome_status(text);
 }
+
+RunJudgement batch_judgement() { return {batch_succeeded(), batch_final_message()}; }
 
 int usage_error(const std::string& error) {
     std::fprintf(stderr, "htaws-uploader: %s\nTry 'htaws-uploader --help'.\n", error.c_str());
@@ -68,7 +72,9 @@ int run_batch(const BatchOptions& options, std::FILE* lines, std::ostream& json_
     g_status.screen_echo = echo_status;
     g_link.only_port = options.port;
     batch_policy_start(options);
+    run_record_judge(batch_judgement);
     program(pages_guarded<run_page_loop_once>);
+    run_record_judge(nullptr);
     batch_policy_stop();
     g_status.screen_echo = nullptr;
     if (end_request() != 0) batch_outcome_fail("Cancelled");
@@ -123,6 +129,7 @@ int run_command_line(std::span<const std::string_view> args) {
         return run_status(top, options.port, options.json, std::cout, std::cerr);
     }
     const std::string top = std::filesystem::current_path().string();
+    if (options.command == BatchCommand::history) return print_history(options, top, std::cout, std::cerr);
     if (const std::string missing = missing_folders(top); !missing.empty())
         return usage_error("'" + top + "' is not a top-level directory: it holds none of these folders:" + missing);
     // With --json standard output carries the object alone.

@@ -1,10 +1,11 @@
 #pragma once
-// Just enough of a JSON reader to test the checker's report: objects, arrays,
-// strings (with the escapes the report writes), whole numbers, true, false
-// and null.
+// A JSON reader for what this program writes and reads back (its load
+// history, the checker's report): objects, arrays, strings (every escape,
+// \u as UTF-8), whole numbers, true, false and null. Hand-edited or cut text
+// is answered with nothing, never a crash: escapes and numbers are checked,
+// and nesting is bounded.
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,8 @@ struct JsonValue {
     std::map<std::string, JsonValue> object;
 
     const JsonValue& operator[](const std::string& key) const { return object.at(key); }
+    // The member `key` when this is an object holding it, else nothing.
+    const JsonValue* find(const std::string& key) const;
 };
 
 // Nothing when the text is not one well-formed value.
